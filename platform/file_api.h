@@ -1,0 +1,53 @@
+#pragma once
+// The file calls the program makes: CreateFileA, ReadFile, WriteFile, SetFilePointer,
+// FlushFileBuffers, CloseHandle, MoveFileExA and DeleteFileA.
+
+#include "platform/platform_types.h"
+
+#include <cstdint>
+
+namespace qora {
+
+// CreateFileA access rights (dwDesiredAccess).
+inline constexpr std::uint32_t kGenericRead = 0x80000000u;
+inline constexpr std::uint32_t kGenericWrite = 0x40000000u;
+inline constexpr std::uint32_t kFileAppendData = 0x00000004u;
+
+// CreateFileA share mode (dwShareMode).
+inline constexpr std::uint32_t kFileShareRead = 0x00000001u;
+inline constexpr std::uint32_t kFileShareWrite = 0x00000002u;
+
+// CreateFileA creation disposition.
+inline constexpr std::uint32_t kCreateAlways = 2;
+inline constexpr std::uint32_t kOpenExisting = 3;
+inline constexpr std::uint32_t kOpenAlways = 4;
+
+// CreateFileA flags.
+inline constexpr std::uint32_t kFileAttributeNormal = 0x00000080u;
+inline constexpr std::uint32_t kFileFlagOverlapped = 0x40000000u;
+
+// SetFilePointer move method.
+inline constexpr std::uint32_t kFileBegin = 0;
+inline constexpr std::uint32_t kFileCurrent = 1;
+
+struct FileApi {
+    virtual ~FileApi() = default;
+
+    virtual NativeHandle createFile(const char* path, std::uint32_t access, std::uint32_t share,
+                                    std::uint32_t disposition, std::uint32_t flags) = 0;
+    virtual bool readFile(NativeHandle file, void* buffer, std::uint32_t length,
+                          std::uint32_t* bytesRead) = 0;
+    virtual bool writeFile(NativeHandle file, const void* buffer, std::uint32_t length,
+                           std::uint32_t* bytesWritten) = 0;
+    // Returns false on failure (INVALID_SET_FILE_POINTER with an error).
+    virtual bool setFilePointer(NativeHandle file, std::int32_t distance,
+                                std::uint32_t moveMethod) = 0;
+    virtual bool flushFileBuffers(NativeHandle file) = 0;
+    virtual bool closeHandle(NativeHandle file) = 0;
+    // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH: one step that
+    // replaces target with source.
+    virtual bool moveFileReplacing(const char* source, const char* target) = 0;
+    virtual bool deleteFile(const char* path) = 0;
+};
+
+} // namespace qora

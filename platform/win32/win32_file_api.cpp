@@ -1,0 +1,60 @@
+#include "platform/win32/win32_file_api.h"
+
+#include "platform/win32/win32_handles.h"
+
+namespace qora {
+
+static_assert(kGenericRead == GENERIC_READ && kGenericWrite == GENERIC_WRITE);
+static_assert(kFileAppendData == FILE_APPEND_DATA);
+static_assert(kFileShareRead == FILE_SHARE_READ && kFileShareWrite == FILE_SHARE_WRITE);
+static_assert(kCreateAlways == CREATE_ALWAYS && kOpenExisting == OPEN_EXISTING &&
+              kOpenAlways == OPEN_ALWAYS);
+static_assert(kFileAttributeNormal == FILE_ATTRIBUTE_NORMAL &&
+              kFileFlagOverlapped == FILE_FLAG_OVERLAPPED);
+static_assert(kFileBegin == FILE_BEGIN && kFileCurrent == FILE_CURRENT);
+
+NativeHandle Win32FileApi::createFile(const char* path, std::uint32_t access, std::uint32_t share,
+                                      std::uint32_t disposition, std::uint32_t flags) {
+    return fromWin32Handle(CreateFileA(path, access, share, nullptr, disposition, flags, nullptr));
+}
+
+bool Win32FileApi::readFile(NativeHandle file, void* buffer, std::uint32_t length,
+                            std::uint32_t* bytesRead) {
+    DWORD read = 0;
+    const BOOL ok = ReadFile(toWin32Handle(file), buffer, length, &read, nullptr);
+    *bytesRead = read;
+    return ok != FALSE;
+}
+
+bool Win32FileApi::writeFile(NativeHandle file, const void* buffer, std::uint32_t length,
+                             std::uint32_t* bytesWritten) {
+    DWORD written = 0;
+    const BOOL ok = WriteFile(toWin32Handle(file), buffer, length, &written, nullptr);
+    *bytesWritten = written;
+    return ok != FALSE;
+}
+
+bool Win32FileApi::setFilePointer(NativeHandle file, std::int32_t distance,
+                                  std::uint32_t moveMethod) {
+    SetLastError(NO_ERROR);
+    const DWORD position = SetFilePointer(toWin32Handle(file), distance, nullptr, moveMethod);
+    return !(position == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+}
+
+bool Win32FileApi::flushFileBuffers(NativeHandle file) {
+    return FlushFileBuffers(toWin32Handle(file)) != FALSE;
+}
+
+bool Win32FileApi::closeHandle(NativeHandle file) {
+    return CloseHandle(toWin32Handle(file)) != FALSE;
+}
+
+bool Win32FileApi::moveFileReplacing(const char* source, const char* target) {
+    return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool Win32FileApi::deleteFile(const char* path) {
+    return DeleteFileA(path) != FALSE;
+}
+
+} // namespace qora
