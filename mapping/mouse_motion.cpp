@@ -1,0 +1,69 @@
+#include "mapping/mouse_motion.h"
+
+#include "mapping/actions.h"
+#include "mapping/mouse_records.h"
+#include "mapping/mouse_samples.h"
+#include "mapping/mouse_shaping.h"
+#include "mapping/tilt.h"
+
+namespace qora {
+namespace {
+
+// A deflection goes into the high byte of the 16-bit axis; the low byte stays 0.
+constexpr std::int32_t kDeflectionScale = 256;
+
+void writeStickAxis(ControllerState& state, std::size_t offset, std::int32_t deflection) {
+    setStickValue(state, offset, static_cast<std::int16_t>(deflection * kDeflectionScale));
+}
+
+// The mouse's Y grows towards the user, the stick's upwards, so Y is negated unless the
+// profile inverts it.
+void writeStick(ControllerState& state, std::size_t xOffset, std::size_t yOffset,
+                std::uint8_t invertFlags, MotionPair value) {
+    const bool invertX = (invertFlags & profile::kInvertX) != 0;
+    const bool invertY = (invertFlags & profile::kInvertY) != 0;
+    writeStickAxis(state, xOffset, invertX ? -value.x : value.x);
+    writeStickAxis(state, yOffset, invertY ? value.y : -value.y);
+}
+
+} // namespace
+
+void writeMouseDeflection(ControllerState& state, const ProfileRecord& profile, MotionPair value) {
+    const std::uint8_t invertFlags = profile.bytes[profile::invertFlags];
+    switch (profile.bytes[profile::direction]) {
+    case profile::kDirectionRightStick:
+        writeStick(state, state::rightStickX, state::rightStickY, invertFlags, value);
+        break;
+    case profile::kDirectionTilt:
+        tiltFromMouse(state, value.x, value.y, invertFlags);
+        break;
+    default: // "Left Stick", and any unknown Direction
+        writeStick(state, state::leftStickX, state::leftStickY, invertFlags, value);
+        break;
+    }
+}
+
+void applyMouseFlagActions(const MouseState& mouse, ControllerState& state, ConsoleMode mode,
+                           const ProfileRecord& profile) {
+    for (std::size_t i = 0; i < kMouseFlagCount; ++i) {
+        if (mouse.flags[i] != 0) {
+            // An unbound input gives NoAction, which still runs the tilt-combining step.
+            applyAction(state, mode, mouseBindingAction(mouseBinding(profile, i)));
+        }
+    }
+}
+
+void processMouse(MouseState& mouse, ControllerState& state, ConsoleMode mode,
+                  const ProfileRecord& profile, const MouseRecord* records, std::uint32_t count,
+                  UserApi& debugOutput) {
+    runRecordPass(mouse, records, count, debugOutput);
+    const MotionPair drained = drainMotionSamples(mouse.samples);
+    const MotionPair gained{stepGain(drained.x, readZoomScale(profile, profile::xZoomScale)),
+                            stepGain(drained.y, readZoomScale(profile, profile::yZoomScale))};
+    const MotionPair damped = dampDiagonal(drained, gained);
+    const MotionPair smoothed = smoothMotion(mouse.history, mouse.smoothingDepth, damped);
+    writeMouseDeflection(state, profile, smoothed);
+    applyMouseFlagActions(mouse, state, mode, profile);
+}
+
+} // namespace qora

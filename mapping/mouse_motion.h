@@ -1,0 +1,31 @@
+#pragma once
+// The mouse processor: once per tick, the buffered mouse records become a stick
+// deflection (or tilt, in the "TILT" direction) and the actions bound to the mouse
+// buttons and wheel.
+
+#include "input/mouse_record.h"
+#include "mapping/controller_state.h"
+#include "mapping/mouse_state.h"
+#include "platform/platform_types.h"
+#include "platform/user_api.h"
+#include "profiles/profile_record.h"
+
+#include <cstdint>
+
+namespace qora {
+
+// Record pass, drain, step gain, diagonal damping and smoothing, then the stick bytes (or
+// tiltFromMouse) and the bound actions of every set mouse flag. Runs also with count 0,
+// so a deflection dies away over the smoothing depth. count above 256 reads 256.
+void processMouse(MouseState& mouse, ControllerState& state, ConsoleMode mode,
+                  const ProfileRecord& profile, const MouseRecord* records, std::uint32_t count,
+                  UserApi& debugOutput);
+
+// Step H alone: writes (x, y), each -127..127, to the profile's Direction.
+void writeMouseDeflection(ControllerState& state, const ProfileRecord& profile, MotionPair value);
+
+// Step I alone: applies the binding of every set flag, in ascending flag order.
+void applyMouseFlagActions(const MouseState& mouse, ControllerState& state, ConsoleMode mode,
+                           const ProfileRecord& profile);
+
+} // namespace qora

@@ -1,0 +1,19 @@
+#pragma once
+// The record pass: one tick's buffered mouse records set the button and wheel flags and,
+// grouped by time stamp, become motion samples.
+
+#include "input/mouse_record.h"
+#include "mapping/mouse_state.h"
+#include "platform/user_api.h"
+
+#include <cstdint>
+
+namespace qora {
+
+// Clears the wheel flags, then walks records[0 .. count - 1] (at most the buffer's 256).
+// Each run of adjacent records with one time stamp is a group; a group with motion
+// writes a line feed to the debugger output and pushes its average motion per event.
+void runRecordPass(MouseState& mouse, const MouseRecord* records, std::uint32_t count,
+                   UserApi& debugOutput);
+
+} // namespace qora

@@ -1,0 +1,73 @@
+#include "mapping/mouse_samples.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace qora {
+namespace {
+
+constexpr double kInt32Max = static_cast<double>(std::numeric_limits<std::int32_t>::max());
+constexpr double kInt32Min = static_cast<double>(std::numeric_limits<std::int32_t>::min());
+
+// Wide enough that neither INT32_MIN nor INT32_MIN / -1 can overflow.
+bool snapsAway(std::int64_t major, std::int64_t minor) {
+    if (minor == 0) {
+        return false;
+    }
+    return std::llabs(major / minor) > kSnapRatioLimit ||
+           std::llabs(major) - std::llabs(minor) > kSnapDifferenceLimit;
+}
+
+} // namespace
+
+std::int32_t roundHalfAway(float v) {
+    if (std::isnan(v)) {
+        return 0;
+    }
+    // v +/- 0.5 is exact in double, so a float just below one half cannot round up.
+    const double shifted = v >= 0.0f ? static_cast<double>(v) + 0.5 : static_cast<double>(v) - 0.5;
+    if (shifted >= kInt32Max + 1.0) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    if (shifted <= kInt32Min - 1.0) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(shifted); // truncates toward zero
+}
+
+std::int32_t roundedAverage(std::int64_t sum, std::uint32_t divisor) {
+    return roundHalfAway(static_cast<float>(sum) / static_cast<float>(divisor));
+}
+
+void pushMotionSample(MotionSampleList& list, std::int32_t x, std::int32_t y,
+                      std::uint32_t timeStamp) {
+    if (snapsAway(x, y)) {
+        y = 0;
+    }
+    // Sees y as the first test left it, so at most one axis goes.
+    if (snapsAway(y, x)) {
+        x = 0;
+    }
+    list.slots[list.count] = MotionSample{x, y, timeStamp};
+    if (list.count < kMotionSampleLimit) {
+        ++list.count;
+    }
+}
+
+MotionPair drainMotionSamples(MotionSampleList& list) {
+    if (list.count < 2) {
+        return {0, 0};
+    }
+    std::int64_t sumX = 0;
+    std::int64_t sumY = 0;
+    for (std::uint32_t i = 0; i < list.count; ++i) {
+        sumX += list.slots[i].x;
+        sumY += list.slots[i].y;
+    }
+    const MotionPair average{roundedAverage(sumX, list.count), roundedAverage(sumY, list.count)};
+    list.count = 0;
+    return average;
+}
+
+} // namespace qora
