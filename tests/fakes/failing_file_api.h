@@ -1,0 +1,50 @@
+#pragma once
+// Real host files with one call made to fail on demand: a full disk, a failed flush, a
+// rename refused by the system.
+
+#include "platform/host/host_file_api.h"
+
+#include <string>
+
+namespace qora::testing {
+
+class FailingFileApi : public HostFileApi {
+public:
+    enum class Failure { none, createTemporary, openStore, write, flush, close, move };
+
+    explicit FailingFileApi(Failure failure) : failure_(failure) {}
+
+    NativeHandle createFile(const char* path, std::uint32_t access, std::uint32_t share,
+                            std::uint32_t disposition, std::uint32_t flags) override {
+        const bool temporary = std::string(path).ends_with(".new");
+        if ((temporary && failure_ == Failure::createTemporary) ||
+            (!temporary && failure_ == Failure::openStore)) {
+            return kInvalidHandle;
+        }
+        return HostFileApi::createFile(path, access, share, disposition, flags);
+    }
+    bool writeFile(NativeHandle file, const void* buffer, std::uint32_t length,
+                   std::uint32_t* bytesWritten) override {
+        if (failure_ == Failure::write) {
+            // A full disk: part of the data went out, then the write failed.
+            HostFileApi::writeFile(file, buffer, length / 2, bytesWritten);
+            return false;
+        }
+        return HostFileApi::writeFile(file, buffer, length, bytesWritten);
+    }
+    bool flushFileBuffers(NativeHandle file) override {
+        return failure_ != Failure::flush && HostFileApi::flushFileBuffers(file);
+    }
+    bool closeHandle(NativeHandle file) override {
+        const bool closed = HostFileApi::closeHandle(file);
+        return failure_ != Failure::close && closed;
+    }
+    bool moveFileReplacing(const char* source, const char* target) override {
+        return failure_ != Failure::move && HostFileApi::moveFileReplacing(source, target);
+    }
+
+private:
+    Failure failure_;
+};
+
+} // namespace qora::testing
