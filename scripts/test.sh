@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the host, host-asan and windows presets, and runs every
+# test: the unit tests natively and under the sanitizers, the resource script check, and
+# the end-to-end smoke test of qora.exe under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+for preset in host host-asan; do
+    echo "== $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    ctest --preset "$preset"
+done
+
+echo "== windows"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+if [ -f resources/check_rc.py ]; then
+    echo "== resource script"
+    python3 resources/check_rc.py
+fi
+
+if [ -f build/windows/qora.exe ]; then
+    echo "== end-to-end smoke test under Wine"
+    bash scripts/smoke-test.sh
+fi
+
+echo "All tests passed."
