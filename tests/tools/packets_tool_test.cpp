@@ -1,0 +1,144 @@
+#include "tools/packets_tool.h"
+
+#include "fakes/temp_directory.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace qora {
+namespace {
+
+using testing::TempDirectory;
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+ToolRun run(const std::vector<std::string>& arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runPacketsTool(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string xboxRestPacket() {
+    std::string packet(50, '\0');
+    packet[2] = '\x14';
+    return packet;
+}
+
+TEST(PacketsToolArguments, ConsoleAndFileInEitherOrder) {
+    const ParsedArguments ps3 = parsePacketsToolArguments({"--console", "ps3", "packets.bin"});
+    ASSERT_TRUE(ps3.ok) << ps3.error;
+    EXPECT_EQ(ps3.arguments.console, PacketConsole::ps3);
+    EXPECT_EQ(ps3.arguments.file, "packets.bin");
+    EXPECT_FALSE(ps3.arguments.help);
+
+    const ParsedArguments xbox = parsePacketsToolArguments({"p.bin", "--console", "xbox360"});
+    ASSERT_TRUE(xbox.ok) << xbox.error;
+    EXPECT_EQ(xbox.arguments.console, PacketConsole::xbox360);
+    EXPECT_EQ(xbox.arguments.file, "p.bin");
+}
+
+TEST(PacketsToolArguments, HelpNeedsNothingElse) {
+    for (const char* flag : {"--help", "-h"}) {
+        const ParsedArguments parsed = parsePacketsToolArguments({flag});
+        EXPECT_TRUE(parsed.ok) << flag;
+        EXPECT_TRUE(parsed.arguments.help) << flag;
+    }
+}
+
+TEST(PacketsToolArguments, MistakesAreNamed) {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{}, "--console is required"},
+        {{"packets.bin"}, "--console is required"},
+        {{"--console", "ps3"}, "FILE is required"},
+        {{"--console"}, "--console needs a value"},
+        {{"--console", "ps4", "p.bin"}, "unknown console 'ps4'"},
+        {{"--console", "PS3", "p.bin"}, "unknown console 'PS3'"},
+        {{"--console", "ps3", "a.bin", "b.bin"}, "only one FILE"},
+        {{"--verbose", "--console", "ps3", "p.bin"}, "unknown option '--verbose'"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const ParsedArguments parsed = parsePacketsToolArguments(arguments);
+        EXPECT_FALSE(parsed.ok) << message;
+        EXPECT_NE(parsed.error.find(message), std::string::npos) << parsed.error;
+    }
+}
+
+TEST(PacketsTool, HelpGoesToStandardOutput) {
+    const ToolRun help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("usage: qora-packets --console xbox360|ps3 FILE"), std::string::npos);
+    EXPECT_TRUE(help.err.empty());
+}
+
+TEST(PacketsTool, BadArgumentsFailWithUsageOnStandardError) {
+    const ToolRun bad = run({"--console", "gamecube", "p.bin"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.out.empty());
+    EXPECT_NE(bad.err.find("qora-packets: unknown console 'gamecube'"), std::string::npos);
+    EXPECT_NE(bad.err.find("usage:"), std::string::npos);
+}
+
+TEST(PacketsTool, MissingFileFails) {
+    TempDirectory directory;
+    const ToolRun missing = run({"--console", "ps3", directory.file("nothing.bin")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.out.empty());
+    EXPECT_NE(missing.err.find("cannot open " + directory.file("nothing.bin")), std::string::npos)
+        << missing.err;
+}
+
+TEST(PacketsTool, UnreadableFileFails) {
+    TempDirectory directory; // a directory opens but cannot be read as a file
+    const ToolRun unreadable = run({"--console", "xbox360", directory.path()});
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_TRUE(unreadable.out.empty());
+    EXPECT_NE(unreadable.err.find("cannot read"), std::string::npos) << unreadable.err;
+}
+
+TEST(PacketsTool, LengthNotAMultipleOfFiftyFailsWithoutOutput) {
+    TempDirectory directory;
+    for (const std::size_t length : {1u, 49u, 51u, 149u}) {
+        directory.write("packets.bin", std::string(length, '\0'));
+        const ToolRun odd = run({"--console", "xbox360", directory.file("packets.bin")});
+        EXPECT_EQ(odd.status, 1) << length;
+        EXPECT_TRUE(odd.out.empty()) << length;
+        EXPECT_NE(
+            odd.err.find("length " + std::to_string(length) + " is not a multiple of 50 bytes"),
+            std::string::npos)
+            << odd.err;
+    }
+}
+
+TEST(PacketsTool, PrintsOneNumberedLinePerPacket) {
+    TempDirectory directory;
+    std::string second = xboxRestPacket();
+    second[5] = '\xFF'; // left trigger
+    directory.write("packets.bin", xboxRestPacket() + second + xboxRestPacket());
+    const ToolRun ok = run({"--console", "xbox360", directory.file("packets.bin")});
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_TRUE(ok.err.empty());
+    EXPECT_EQ(ok.out,
+              "#0 xbox360 buttons: - | LT 0 RT 0 | LX 0 LY 0 RX 0 RY 0 | motion X 0 Y 0 Z 0\n"
+              "#1 xbox360 buttons: - | LT 255 RT 0 | LX 0 LY 0 RX 0 RY 0 | motion X 0 Y 0 Z 0\n"
+              "#2 xbox360 buttons: - | LT 0 RT 0 | LX 0 LY 0 RX 0 RY 0 | motion X 0 Y 0 Z 0\n");
+}
+
+TEST(PacketsTool, AnEmptyFileHasNoPackets) {
+    TempDirectory directory;
+    directory.write("packets.bin", "");
+    const ToolRun empty = run({"--console", "ps3", directory.file("packets.bin")});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_TRUE(empty.out.empty());
+    EXPECT_TRUE(empty.err.empty());
+}
+
+} // namespace
+} // namespace qora
