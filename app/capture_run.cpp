@@ -1,0 +1,188 @@
+#include "app/capture_run.h"
+
+#include "input/keyboard_device.h"
+#include "input/mouse_device.h"
+#include "link/adapter.h"
+#include "link/packet.h"
+#include "mapping/actions.h"
+#include "mapping/mouse_motion.h"
+#include "profiles/store.h"
+
+#include <cstring>
+#include <vector>
+
+namespace qora {
+namespace {
+
+void closeAdapter(FileApi& files, CaptureRun& run) {
+    if (run.adapter != kInvalidHandle) {
+        files.closeHandle(run.adapter);
+        run.adapter = kInvalidHandle;
+    }
+}
+
+void startCaptureTimer(UserApi& user, const CaptureContext& context) {
+    user.setTimer(context.mainWindow, kCaptureTimerId, kCaptureTimerPeriodMs);
+}
+
+// The start cannot go on without a keyboard: nothing could stop the run.
+void undoStart(CaptureServices& services, CaptureContext& context) {
+    releaseMouse(services.directInput, context.devices);
+    releaseKeyboard(services.directInput, context.devices);
+    closeAdapter(services.files, context.run);
+    resetToIdle(context.run.state);
+    services.user.invalidateRect(context.mainWindow, false);
+}
+
+void readMouseInput(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    const std::uint32_t count =
+        readMouseRecords(services.directInput, context.devices, run.mouseRecords);
+    processMouse(context.mouse, run.state, context.mode, run.profile, run.mouseRecords.data(),
+                 count, services.user);
+}
+
+// Dispatches every key that is down; false when F11 ended the run.
+bool dispatchPressedKeys(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    for (std::size_t code = 0; code < kKeyboardSnapshotSize; ++code) {
+        if ((run.keyboardSnapshot[code] & kKeyDown) == 0) {
+            continue;
+        }
+        if (code == kStopKey) {
+            stopCaptureRun(services, context);
+            return false;
+        }
+        dispatchKey(run.state, context.mode, run.profile, static_cast<std::uint8_t>(code));
+    }
+    return true;
+}
+
+bool keyboardReadable(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    return !run.keyboardOnLoan && keyboardExists(context.devices) &&
+           readKeyboardSnapshot(services.directInput, services.user, context.devices,
+                                run.keyboardSnapshot.data(), kKeyboardSnapshotSize);
+}
+
+void sendChangedState(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    if (run.state == run.lastSent) {
+        return;
+    }
+    if (run.adapter != kInvalidHandle) {
+        Packet packet;
+        encodePacket(context.mode, run.state, packet);
+        std::uint32_t written = 0;
+        // A failed write is not retried: the same state is not sent again until it changes.
+        services.files.writeFile(run.adapter, packet.data(), kPacketSize, &written);
+    }
+    run.lastSent = run.state;
+    services.user.invalidateRect(context.mainWindow, false);
+}
+
+} // namespace
+
+ProfileRecord loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths) {
+    const std::uint32_t count = readProfileCount(ini, paths);
+    const std::int32_t current = readCurrentProfile(ini, paths);
+    std::vector<std::uint8_t> store(static_cast<std::size_t>(count) * kProfileRecordSize, 0);
+    readStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
+    if (current < 0 || static_cast<std::uint32_t>(current) >= count) {
+        return ProfileRecord{};
+    }
+    return loadRecord(store.data(), static_cast<std::size_t>(current));
+}
+
+void startCaptureRun(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    if (context.mode == kConsoleNotSet) {
+        return;
+    }
+    const NativeHandle adapter =
+        openAdapter(services.hid, services.files, services.ini, context.paths);
+    if (adapter == kInvalidHandle) {
+        services.user.messageBox(context.mainWindow, kAdapterMissingText, kWarningCaption, kMbOk);
+        return;
+    }
+    run.adapter = adapter;
+    services.user.invalidateRect(context.mainWindow, true);
+
+    run.profile = loadCurrentProfile(services.files, services.ini, context.paths);
+
+    openOrCloseKeyboard(services.directInput, services.user, context.devices, context.mainWindow,
+                        kCaptureKeyboardBackgroundMode);
+    if (!keyboardExists(context.devices)) {
+        undoStart(services, context);
+        return;
+    }
+    openOrCloseMouse(services.directInput, services.user, context.devices, context.mainWindow);
+    startCaptureTimer(services.user, context);
+    loadIconPositions(context.icons, services.ini, context.paths, context.mode);
+
+    run.active = true;
+    services.user.invalidateRect(context.mainWindow, false);
+}
+
+void captureTick(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    std::memset(run.mouseRecords.data(), 0, sizeof(MouseRecord) * run.mouseRecords.size());
+    run.keyboardSnapshot.fill(0);
+    resetToRest(run.state);
+    if (!run.active) {
+        return;
+    }
+    if (mouseExists(context.devices)) {
+        readMouseInput(services, context);
+    }
+    if (keyboardReadable(services, context) && !dispatchPressedKeys(services, context)) {
+        return;
+    }
+    sendChangedState(services, context);
+}
+
+void stopCaptureRun(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    services.user.killTimer(context.mainWindow, kCaptureTimerId);
+    releaseMouse(services.directInput, context.devices);
+    // A keyboard on loan belongs to the Map dialog, which releases it itself.
+    if (!run.keyboardOnLoan) {
+        releaseKeyboard(services.directInput, context.devices);
+    }
+    closeAdapter(services.files, run);
+    resetToIdle(run.state);
+    run.active = false;
+    services.user.invalidateRect(context.mainWindow, false);
+}
+
+void lendKeyboardToMapDialog(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    if (!run.active || run.keyboardOnLoan) {
+        return;
+    }
+    releaseKeyboard(services.directInput, context.devices);
+    run.keyboardOnLoan = true;
+}
+
+void returnKeyboardFromMapDialog(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    if (!run.keyboardOnLoan) {
+        return;
+    }
+    run.keyboardOnLoan = false;
+    if (!run.active) {
+        return;
+    }
+    if (!keyboardExists(context.devices)) {
+        openOrCloseKeyboard(services.directInput, services.user, context.devices,
+                            context.mainWindow, kCaptureKeyboardBackgroundMode);
+    }
+    if (keyboardExists(context.devices)) {
+        startCaptureTimer(services.user, context);
+    } else {
+        // Without a keyboard nothing could stop the run: end it now.
+        stopCaptureRun(services, context);
+    }
+}
+
+} // namespace qora

@@ -1,0 +1,98 @@
+#pragma once
+// A capture run wired to fakes: scripted DirectInput and HID, recorded user calls (one log
+// shared with DirectInput), and real setting.ini, config.bin and packets.bin in a temporary
+// directory, with the virtual adapter on unless a test turns it off.
+
+#include "app/capture_run.h"
+#include "fakes/fake_direct_input.h"
+#include "fakes/fake_hid_api.h"
+#include "fakes/fake_user_api.h"
+#include "fakes/temp_directory.h"
+#include "link/packet.h"
+#include "mapping/action_codes.h"
+#include "platform/host/host_file_api.h"
+#include "platform/host/host_profile_file.h"
+#include "profiles/profile_record.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qora::testing {
+
+inline WindowHandle const kMainWindow = reinterpret_cast<WindowHandle>(0x1000);
+
+class CaptureRunTest : public ::testing::Test {
+protected:
+    CaptureRunTest() {
+        setIni("ADAPTER", "VIRTUAL", "1");
+        setIni("CONFIGURATION", "COUNT", "1");
+        setIni("CONFIGURATION", "CURRENT", "0");
+        setProfiles({profile});
+    }
+
+    void setIni(const char* section, const char* key, const char* value) {
+        ini.writePrivateProfileString(section, key, value, paths.settingIni.c_str());
+    }
+    void setProfiles(const std::vector<ProfileRecord>& records) {
+        std::string bytes;
+        for (const auto& record : records) {
+            bytes.append(reinterpret_cast<const char*>(record.bytes.data()), kProfileRecordSize);
+        }
+        dir.write("config.bin", bytes);
+    }
+    void bindKey(ActionCode code, std::uint8_t scanCode) {
+        profile.bytes[profile::primaryKeys + static_cast<std::size_t>(code)] = scanCode;
+        setProfiles({profile});
+    }
+
+    void start() { startCaptureRun(services, context); }
+    void tick() { captureTick(services, context); }
+    void press(std::uint8_t scanCode) { directInput.keyState[scanCode] = 0x80; }
+    void release(std::uint8_t scanCode) { directInput.keyState[scanCode] = 0x00; }
+
+    // What the virtual adapter received, packet by packet.
+    std::vector<Packet> packets() const {
+        const std::string bytes = dir.read("packets.bin");
+        std::vector<Packet> result;
+        for (std::size_t at = 0; at + kPacketSize <= bytes.size(); at += kPacketSize) {
+            Packet packet;
+            for (std::size_t i = 0; i < kPacketSize; ++i) {
+                packet[i] = static_cast<std::uint8_t>(bytes[at + i]);
+            }
+            result.push_back(packet);
+        }
+        return result;
+    }
+    std::size_t packetBytes() const { return dir.read("packets.bin").size(); }
+
+    static Packet packetFor(ConsoleMode mode, const ControllerState& state) {
+        Packet packet;
+        encodePacket(mode, state, packet);
+        return packet;
+    }
+    static ControllerState restState() {
+        ControllerState state;
+        resetToRest(state);
+        return state;
+    }
+
+    TempDirectory dir;
+    ProgramPaths paths = makeProgramPaths(dir.path());
+    HostProfileFile ini;
+    HostFileApi hostFiles;
+    FakeUserApi user;
+    FakeDirectInput directInput{user.calls};
+    FakeHidApi hid;
+    ProfileRecord profile;
+
+    CaptureRun run;
+    CaptureDevices devices;
+    MouseState mouse;
+    IconPositions icons;
+    CaptureServices services{hid, hostFiles, ini, directInput, user};
+    CaptureContext context{run, devices, mouse, icons, paths, kConsoleXbox360, kMainWindow};
+};
+
+} // namespace qora::testing

@@ -1,0 +1,60 @@
+// Counts every allocation the test binary makes, so a test can prove that a stretch of
+// code makes none.
+
+#include "fakes/busy_run.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<long> allocations{0};
+} // namespace
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
+namespace qora::testing {
+namespace {
+
+class TickAllocation : public ::testing::TestWithParam<ConsoleMode> {};
+
+TEST_P(TickAllocation, ABusyRunAllocatesNothingAndTouchesNoFileWhileTicking) {
+    BusyRun busy(GetParam());
+    ASSERT_TRUE(busy.run.active);
+    busy.files.otherCalls = 0;
+    const long before = allocations.load();
+    for (int i = 0; i < 2000; ++i) {
+        busy.tick();
+    }
+    EXPECT_EQ(allocations.load() - before, 0);
+    EXPECT_EQ(busy.files.otherCalls, 0);
+    EXPECT_EQ(busy.files.packetWrites, 2000); // the input changes at every tick
+    EXPECT_GT(busy.user.debugLines, 0);       // motion groups were processed
+}
+
+INSTANTIATE_TEST_SUITE_P(BothConsoles, TickAllocation,
+                         ::testing::Values(kConsoleXbox360, kConsolePs3));
+
+TEST(AllocationCounter, SeesAnAllocation) {
+    const long before = allocations.load();
+    auto* probe = new int(7);
+    EXPECT_EQ(allocations.load() - before, 1);
+    delete probe;
+}
+
+} // namespace
+} // namespace qora::testing

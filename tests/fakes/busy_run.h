@@ -1,0 +1,252 @@
+#pragma once
+// The heaviest input a tick can meet, behind seams that neither allocate nor log: every
+// action bound to two keys, many keys down, mouse buttons held, and 256 mouse records in
+// many time-stamp groups at every read. Used to prove the tick allocates nothing and to
+// measure what it costs.
+
+#include "app/capture_run.h"
+#include "input/direct_input_api.h"
+#include "link/hid_api.h"
+#include "mapping/action_codes.h"
+#include "platform/file_api.h"
+#include "platform/profile_file_api.h"
+#include "platform/user_api.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace qora::testing {
+
+// DirectInput that always succeeds and serves the prepared keys and records.
+class QuietDirectInput : public DirectInputApi {
+public:
+    ModuleHandle getModuleHandle(const char*) override { return nullptr; }
+    HResult directInput8Create(ModuleHandle, std::uint32_t, DirectInputHandle* object) override {
+        *object = reinterpret_cast<DirectInputHandle>(&objectTag_);
+        return kDiOk;
+    }
+    HResult createDevice(DirectInputHandle, SystemDevice which,
+                         DirectInputDeviceHandle* device) override {
+        *device = reinterpret_cast<DirectInputDeviceHandle>(
+            which == SystemDevice::keyboard ? &keyboardTag_ : &mouseTag_);
+        return kDiOk;
+    }
+    std::uint32_t releaseDirectInput(DirectInputHandle) override { return 0; }
+    HResult setDataFormat(DirectInputDeviceHandle, DataFormat) override { return kDiOk; }
+    HResult setCooperativeLevel(DirectInputDeviceHandle, WindowHandle, std::uint32_t) override {
+        return kDiOk;
+    }
+    HResult setProperty(DirectInputDeviceHandle, DeviceProperty, const DiPropDword&) override {
+        return kDiOk;
+    }
+    HResult acquire(DirectInputDeviceHandle) override { return kDiOk; }
+    HResult unacquire(DirectInputDeviceHandle) override { return kDiOk; }
+    HResult getDeviceState(DirectInputDeviceHandle, std::uint32_t size, void* state) override {
+        std::memcpy(state, keys.data(), size < keys.size() ? size : keys.size());
+        return kDiOk;
+    }
+    HResult getDeviceData(DirectInputDeviceHandle, std::uint32_t, MouseRecord* out,
+                          std::uint32_t* count, std::uint32_t) override {
+        const std::uint32_t n = *count < recordCount ? *count : recordCount;
+        std::memcpy(out, records.data(), n * sizeof(MouseRecord));
+        *count = n;
+        return kDiOk;
+    }
+    std::uint32_t releaseDevice(DirectInputDeviceHandle) override { return 0; }
+
+    std::array<std::uint8_t, kKeyboardSnapshotSize> keys{};
+    std::array<MouseRecord, kMouseRecordCapacity> records{};
+    std::uint32_t recordCount = 0;
+
+private:
+    int objectTag_ = 0;
+    int keyboardTag_ = 0;
+    int mouseTag_ = 0;
+};
+
+class QuietUserApi : public UserApi {
+public:
+    std::int32_t messageBox(WindowHandle, const char*, const char*, std::uint32_t) override {
+        ++messageBoxes;
+        return kIdOk;
+    }
+    bool setTimer(WindowHandle, std::uintptr_t, std::uint32_t) override { return true; }
+    bool killTimer(WindowHandle, std::uintptr_t) override { return true; }
+    bool invalidateRect(WindowHandle, bool) override {
+        ++invalidations;
+        return true;
+    }
+    void outputDebugString(const char*) override { ++debugLines; }
+
+    int messageBoxes = 0;
+    int invalidations = 0;
+    int debugLines = 0;
+};
+
+// The adapter as a file handle that only counts: any other file call during a tick is a
+// fault, so every call is counted by kind.
+class CountingFileApi : public FileApi {
+public:
+    NativeHandle createFile(const char*, std::uint32_t, std::uint32_t, std::uint32_t,
+                            std::uint32_t) override {
+        ++otherCalls;
+        return kAdapterHandle;
+    }
+    bool readFile(NativeHandle, void*, std::uint32_t, std::uint32_t* read) override {
+        ++otherCalls;
+        *read = 0;
+        return true;
+    }
+    bool writeFile(NativeHandle file, const void*, std::uint32_t length,
+                   std::uint32_t* written) override {
+        if (file == kAdapterHandle && length == 50) {
+            ++packetWrites;
+        } else {
+            ++otherCalls;
+        }
+        *written = length;
+        return true;
+    }
+    bool setFilePointer(NativeHandle, std::int32_t, std::uint32_t) override {
+        ++otherCalls;
+        return true;
+    }
+    bool flushFileBuffers(NativeHandle) override {
+        ++otherCalls;
+        return true;
+    }
+    bool closeHandle(NativeHandle) override {
+        ++otherCalls;
+        return true;
+    }
+    bool moveFileReplacing(const char*, const char*) override {
+        ++otherCalls;
+        return true;
+    }
+    bool deleteFile(const char*) override {
+        ++otherCalls;
+        return true;
+    }
+
+    static constexpr NativeHandle kAdapterHandle = 42;
+    int packetWrites = 0;
+    int otherCalls = 0;
+};
+
+// setting.ini as the virtual adapter wants it; every other key gives its default.
+class VirtualAdapterIni : public ProfileFileApi {
+public:
+    std::uint32_t getPrivateProfileInt(const char* section, const char* key, std::int32_t def,
+                                       const char*) override {
+        if (std::strcmp(section, "ADAPTER") == 0 && std::strcmp(key, "VIRTUAL") == 0) {
+            return 1;
+        }
+        return static_cast<std::uint32_t>(def);
+    }
+    std::uint32_t getPrivateProfileString(const char*, const char*, const char* def, char* buffer,
+                                          std::uint32_t size, const char*) override {
+        std::strncpy(buffer, def, size);
+        if (size > 0) {
+            buffer[size - 1] = '\0';
+        }
+        return static_cast<std::uint32_t>(std::strlen(buffer));
+    }
+    bool writePrivateProfileString(const char*, const char*, const char*, const char*) override {
+        return true;
+    }
+};
+
+// A HID seam that is never asked: the virtual adapter skips the search.
+class NoHid : public HidApi {
+public:
+    void hidDGetHidGuid(HidGuid*) override {}
+    DeviceInfoSet setupDiGetClassDevs(const HidGuid*, const char*, WindowHandle,
+                                      std::uint32_t) override {
+        return kInvalidDeviceInfoSet;
+    }
+    bool setupDiEnumDeviceInterfaces(DeviceInfoSet, const HidGuid*, std::uint32_t,
+                                     DeviceInterfaceData*) override {
+        return false;
+    }
+    bool setupDiGetDeviceInterfaceDetail(DeviceInfoSet, const DeviceInterfaceData*, void*,
+                                         std::uint32_t, std::uint32_t*) override {
+        return false;
+    }
+    std::uint32_t deviceInterfaceDetailFixedSize() override { return 8; }
+    NativeHandle createFile(const char*, std::uint32_t, std::uint32_t, std::uint32_t,
+                            std::uint32_t) override {
+        return kInvalidHandle;
+    }
+    bool hidDGetAttributes(NativeHandle, HidAttributes*) override { return false; }
+    bool hidDGetPreparsedData(NativeHandle, HidPreparsedData*) override { return false; }
+    std::int32_t hidPGetCaps(HidPreparsedData, HidCaps*) override { return 0; }
+    bool hidDFreePreparsedData(HidPreparsedData) override { return true; }
+    bool closeHandle(NativeHandle) override { return true; }
+    bool setupDiDestroyDeviceInfoList(DeviceInfoSet) override { return true; }
+    void* globalAlloc(std::uint32_t, std::size_t) override { return nullptr; }
+    void* globalFree(void* memory) override { return memory; }
+};
+
+// A started capture run with every action bound twice, on the heaviest input.
+struct BusyRun {
+    explicit BusyRun(ConsoleMode mode) : context{run, devices, mouse, icons, paths, mode, nullptr} {
+        startCaptureRun(services, context);
+        bindEverything();
+        mouse.smoothingDepth = 4;
+        fillMouseRecords();
+    }
+    ~BusyRun() { stopCaptureRun(services, context); }
+
+    // Alternates between two sets of held keys so every tick sends a packet.
+    void tick() {
+        for (std::size_t code = 1; code < kKeyboardSnapshotSize; ++code) {
+            const bool even = (code + ticks) % 2 == 0;
+            directInput.keys[code] = code != 0x57 && even ? 0x80 : 0x00;
+        }
+        ++ticks;
+        captureTick(services, context);
+    }
+
+    void bindEverything() {
+        for (std::size_t k = 0; k < kActionCount; ++k) {
+            run.profile.bytes[profile::primaryKeys + k] = static_cast<std::uint8_t>(0x02 + k);
+            run.profile.bytes[profile::secondaryKeys + k] = static_cast<std::uint8_t>(0x40 + k);
+        }
+        for (std::size_t i = 0; i < 9; ++i) {
+            run.profile.bytes[profile::mouseBindings + i] = static_cast<std::uint8_t>(1 + i * 3);
+        }
+        run.profile.bytes[profile::direction] = profile::kDirectionTilt;
+    }
+
+    // Motion, wheel and held buttons, two records per time stamp.
+    void fillMouseRecords() {
+        for (std::uint32_t i = 0; i < kMouseRecordCapacity; ++i) {
+            MouseRecord& record = directInput.records[i];
+            const std::uint32_t kind = i % 8;
+            record.dwOfs = kind < 4 ? kind % 2 * 4 : (kind == 4 ? 8 : 12 + kind - 5);
+            record.dwData = kind < 4
+                                ? static_cast<std::uint32_t>(static_cast<std::int32_t>(i % 13) - 6)
+                                : (kind == 4 ? 120u : 0x80u);
+            record.dwTimeStamp = 1000 + i / 2;
+        }
+        directInput.recordCount = kMouseRecordCapacity;
+    }
+
+    QuietDirectInput directInput;
+    QuietUserApi user;
+    CountingFileApi files;
+    VirtualAdapterIni ini;
+    NoHid hid;
+    CaptureServices services{hid, files, ini, directInput, user};
+
+    CaptureRun run;
+    CaptureDevices devices;
+    MouseState mouse;
+    IconPositions icons;
+    ProgramPaths paths = makeProgramPaths("busy/");
+    CaptureContext context;
+    std::uint64_t ticks = 0;
+};
+
+} // namespace qora::testing
