@@ -1,0 +1,168 @@
+#!/usr/bin/env python3
+"""Writes the starter profile store, resources/defaults/config.bin.
+
+Run from the repository root (python3, standard library only):
+
+    python3 resources/defaults/make_config.py           # rewrites config.bin
+    python3 resources/defaults/make_config.py --check   # exit 1 if config.bin differs
+
+config.bin holds ProfileRecords of 144 bytes back to back with no header; setting.ini's
+[CONFIGURATION] COUNT=1 says there is one. Key bindings are DirectInput scan codes (DIK_*).
+The one profile, "Shooter", works in both console modes; see README-settings.md.
+"""
+
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+CONFIG_BIN = os.path.join(HERE, "config.bin")
+
+# ProfileRecord layout
+RECORD_SIZE = 144
+NAME = 0
+NAME_SIZE = 64
+PRIMARY_KEYS = 64  # byte k: scan code of ActionCode k
+SECONDARY_KEYS = 93
+MOUSE_BINDINGS = 122  # byte i: a position in the Map dialog's mouse-action list
+INVERT_FLAGS = 134
+X_ZOOM_SCALE = 135  # IEEE single, little-endian, at an odd offset
+Y_ZOOM_SCALE = 139
+ACTION_COUNT = 29
+
+# ActionCodes, in the order of the Map dialog's key fields.
+DPAD_UP, DPAD_DOWN, DPAD_LEFT, DPAD_RIGHT = 0, 1, 2, 3
+LSTICK_UP, LSTICK_DOWN, LSTICK_LEFT, LSTICK_RIGHT = 4, 5, 6, 7
+RSTICK_UP, RSTICK_DOWN, RSTICK_LEFT, RSTICK_RIGHT = 8, 9, 10, 11
+BUTTON_Y, BUTTON_X, BUTTON_B, BUTTON_A = 12, 13, 14, 15  # PS3: triangle, square, circle, cross
+LEFT_ROW5 = 16  # Xbox 360 LT, PS3 L1
+LEFT_ROW6 = 17  # Xbox 360 LB, PS3 L2
+RIGHT_ROW1 = 18  # Xbox 360 RT, PS3 R1
+RIGHT_ROW2 = 19  # Xbox 360 RB, PS3 R2
+LEFT_CLICK, RIGHT_CLICK, BACK, START, GUIDE = 20, 21, 22, 23, 24
+
+# Mouse inputs (index into the mouse bindings).
+MOUSE_LEFT, MOUSE_RIGHT, MOUSE_MIDDLE, MOUSE_BACKWARD, MOUSE_FORWARD = 0, 1, 2, 3, 4
+MOUSE_ROLL_UP, MOUSE_ROLL_DOWN, MOUSE_DIRECTION = 7, 8, 9
+
+# Positions in the mouse-action list (text in Xbox 360 mode / PS3 mode).
+LIST_Y_TRIANGLE = 1  # "Y" / "A" (triangle)
+LIST_RC_R3 = 5  # "RC" / "R3"
+LIST_RB_R2 = 6  # "RB" / "R2"
+LIST_RT_R1 = 7  # "RT" / "R1"
+LIST_LB_L2 = 9  # "LB" / "L2"
+LIST_LT_L1 = 10  # "LT" / "L1"
+DIRECTION_RIGHT_STICK = 1
+
+# DirectInput scan codes.
+DIK = {
+    "ESCAPE": 0x01, "1": 0x02, "TAB": 0x0F, "Q": 0x10, "W": 0x11, "E": 0x12, "R": 0x13,
+    "LCONTROL": 0x1D, "A": 0x1E, "S": 0x1F, "D": 0x20, "G": 0x22, "LSHIFT": 0x2A, "C": 0x2E,
+    "V": 0x2F, "SPACE": 0x39, "NUMPAD8": 0x48, "NUMPAD4": 0x4B, "NUMPAD6": 0x4D,
+    "NUMPAD2": 0x50, "HOME": 0xC7, "UP": 0xC8, "LEFT": 0xCB, "RIGHT": 0xCD, "DOWN": 0xD0,
+}
+# F11 ends a capture run and F12 starts one: never bind them.
+DIK_F11, DIK_F12 = 0x57, 0x58
+
+PRIMARY = {
+    DPAD_UP: "UP", DPAD_DOWN: "DOWN", DPAD_LEFT: "LEFT", DPAD_RIGHT: "RIGHT",
+    LSTICK_UP: "W", LSTICK_DOWN: "S", LSTICK_LEFT: "A", LSTICK_RIGHT: "D",
+    # the mouse drives the right stick; the keypad arrows are a keyboard fallback
+    RSTICK_UP: "NUMPAD8", RSTICK_DOWN: "NUMPAD2", RSTICK_LEFT: "NUMPAD4",
+    RSTICK_RIGHT: "NUMPAD6",
+    BUTTON_Y: "1",  # switch weapon
+    BUTTON_X: "R",  # reload / use
+    BUTTON_B: "C",  # crouch
+    BUTTON_A: "SPACE",  # jump
+    LEFT_ROW6: "Q",  # tactical grenade (LB / L2)
+    RIGHT_ROW2: "G",  # grenade (RB / R2)
+    LEFT_CLICK: "LSHIFT",  # sprint
+    RIGHT_CLICK: "V",  # melee
+    BACK: "TAB",  # score board
+    START: "ESCAPE",  # pause menu
+    GUIDE: "HOME",
+}
+SECONDARY = {
+    BUTTON_X: "E",  # use, the same button as reload
+    BUTTON_B: "LCONTROL",  # crouch
+}
+MOUSE = {
+    # Fire and aim. Position 7 is the right trigger "RT" in Xbox 360 mode and the shoulder "R1"
+    # in PS3 mode, position 10 "LT" / "L1": the Xbox 360 fires and aims with the triggers, and
+    # the PS3 shooters' default layouts fire with R1 and aim with L1.
+    MOUSE_LEFT: LIST_RT_R1,
+    MOUSE_RIGHT: LIST_LT_L1,
+    MOUSE_MIDDLE: LIST_RB_R2,  # grenade, like G
+    MOUSE_BACKWARD: LIST_RC_R3,  # melee, like V
+    MOUSE_FORWARD: LIST_LB_L2,  # tactical grenade, like Q
+    MOUSE_ROLL_UP: LIST_Y_TRIANGLE,  # switch weapon
+    MOUSE_ROLL_DOWN: LIST_Y_TRIANGLE,
+    MOUSE_DIRECTION: DIRECTION_RIGHT_STICK,
+}
+NAME_TEXT = b"Shooter"
+ZOOM_SCALE = 1.0
+
+
+def shooter_record():
+    record = bytearray(RECORD_SIZE)
+    record[NAME:NAME + len(NAME_TEXT)] = NAME_TEXT
+    for action, key in PRIMARY.items():
+        record[PRIMARY_KEYS + action] = DIK[key]
+    for action, key in SECONDARY.items():
+        record[SECONDARY_KEYS + action] = DIK[key]
+    for index, position in MOUSE.items():
+        record[MOUSE_BINDINGS + index] = position
+    record[INVERT_FLAGS] = 0
+    record[X_ZOOM_SCALE:X_ZOOM_SCALE + 4] = struct.pack("<f", ZOOM_SCALE)
+    record[Y_ZOOM_SCALE:Y_ZOOM_SCALE + 4] = struct.pack("<f", ZOOM_SCALE)
+    return bytes(record)
+
+
+def problems(record):
+    """What would make the record unusable; empty when it is sound."""
+    found = []
+    if len(record) != RECORD_SIZE:
+        found.append("record is %d bytes, not %d" % (len(record), RECORD_SIZE))
+        return found
+    name = record[NAME:NAME + NAME_SIZE]
+    if b"\0" not in name or name.index(b"\0") > 32:
+        found.append("name is not a NUL-terminated text of at most 32 characters")
+    keys = record[PRIMARY_KEYS:PRIMARY_KEYS + 2 * ACTION_COUNT]
+    if DIK_F11 in keys or DIK_F12 in keys:
+        found.append("a key is bound to F11 or F12, which start and stop the capture run")
+    for index in (MOUSE_LEFT, MOUSE_RIGHT, MOUSE_MIDDLE, MOUSE_BACKWARD, MOUSE_FORWARD,
+                  MOUSE_ROLL_UP, MOUSE_ROLL_DOWN):
+        # positions 23 and above exist only in the PS3 list
+        if record[MOUSE_BINDINGS + index] > 22:
+            found.append("mouse binding %d is not in the Xbox 360 list" % index)
+    if record[MOUSE_BINDINGS + 5] or record[MOUSE_BINDINGS + 6]:
+        found.append("mouse bindings 5 and 6 have no control and must be 0")
+    if record[MOUSE_BINDINGS + MOUSE_DIRECTION] > 1:
+        found.append("the direction must be a stick to work in both modes")
+    for offset in (X_ZOOM_SCALE, Y_ZOOM_SCALE):
+        scale = struct.unpack_from("<f", record, offset)[0]
+        if not 0.5 <= scale <= 5.0:
+            found.append("zoom scale at %d is %r, outside 0.5 to 5.0" % (offset, scale))
+    return found
+
+
+def main(argv):
+    record = shooter_record()
+    issues = problems(record)
+    for issue in issues:
+        print("config.bin: " + issue)
+    if issues:
+        return 1
+    if "--check" in argv:
+        with open(CONFIG_BIN, "rb") as f:
+            if f.read() != record:
+                print("config.bin differs from what make_config.py writes")
+                return 1
+        return 0
+    with open(CONFIG_BIN, "wb") as f:
+        f.write(record)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
