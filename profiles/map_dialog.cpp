@@ -1,0 +1,328 @@
+#include "profiles/map_dialog.h"
+
+#include "input/key_names.h"
+#include "input/keyboard_device.h"
+#include "profiles/map_dialog_fields.h"
+#include "profiles/map_dialog_lists.h"
+#include "profiles/map_dialog_zoom.h"
+#include "profiles/store.h"
+#include "resources/resource_ids.h"
+
+#include <algorithm>
+#include <optional>
+#include <span>
+
+namespace qora {
+namespace {
+
+// The mouse bindings that have a list: list IDC_MAP_MOUSE_FIRST + i shows binding i.
+// Bindings 5 and 6 (the sixth and seventh buttons) have none; Direction has a list of
+// its own items.
+constexpr std::size_t kMouseActionBindings[] = {0, 1, 2, 3, 4, 7, 8};
+constexpr std::size_t kUnlistedMouseBindings[] = {5, 6};
+
+static_assert(IDC_MAP_MOUSE_DIRECTION == IDC_MAP_MOUSE_FIRST + profile::kMouseBindingDirection);
+static_assert(IDC_MAP_MOUSE_ROLL_UP == IDC_MAP_MOUSE_FIRST + 7);
+static_assert(IDC_MAP_MOUSE_ROLL_DOWN == IDC_MAP_MOUSE_FIRST + 8);
+
+std::int32_t mouseListId(std::size_t binding) {
+    return IDC_MAP_MOUSE_FIRST + static_cast<std::int32_t>(binding);
+}
+
+struct ZoomBar {
+    std::int32_t barId;
+    std::int32_t labelId;
+    std::size_t offset;
+};
+
+constexpr ZoomBar kZoomBars[] = {
+    {IDC_MAP_ZOOM_X, IDC_MAP_ZOOM_X_VALUE, profile::xZoomScale},
+    {IDC_MAP_ZOOM_Y, IDC_MAP_ZOOM_Y_VALUE, profile::yZoomScale},
+};
+
+std::optional<ZoomBar> zoomBarWithId(std::int32_t controlId) {
+    for (const ZoomBar& bar : kZoomBars) {
+        if (bar.barId == controlId) {
+            return bar;
+        }
+    }
+    return std::nullopt;
+}
+
+std::uint32_t storeLength(std::size_t records) {
+    return static_cast<std::uint32_t>(records * kProfileRecordSize);
+}
+
+std::size_t recordsHeld(const MapDialogState& state) {
+    return state.store.size() / kProfileRecordSize;
+}
+
+// Reads COUNT records into a zero-filled buffer; missing records stay zeros.
+void loadStore(MapDialogState& state, MapDialogEnvironment& env) {
+    const std::uint32_t count = readProfileCount(env.ini, env.paths);
+    state.store.assign(storeLength(count), 0);
+    readStore(env.files, env.paths, state.store.data(), storeLength(count));
+    state.recordInStore =
+        state.profileIndex >= 0 && static_cast<std::uint32_t>(state.profileIndex) < count;
+    state.record = state.recordInStore ? loadRecord(state.store.data(),
+                                                    static_cast<std::size_t>(state.profileIndex))
+                                       : ProfileRecord{};
+}
+
+// Setting the text makes the field send EN_CHANGE, which clears the binding when the
+// key has no name.
+void showKeyName(MapDialogState& state, MapDialogEnvironment& env, std::int32_t fieldId,
+                 std::uint8_t scanCode) {
+    env.dialogs.setDlgItemText(state.window, fieldId, keyName(scanCode));
+}
+
+void showKeyFields(MapDialogState& state, MapDialogEnvironment& env) {
+    const std::size_t primaryFields = primaryKeyFieldCount(state.templateId);
+    for (std::size_t k = 0; k < primaryFields; ++k) {
+        showKeyName(state, env, primaryKeyFieldId(k), primaryKey(state.record, k));
+    }
+    for (std::size_t k = kFirstSecondaryKeyAction; k <= kLastSecondaryKeyAction; ++k) {
+        showKeyName(state, env, secondaryKeyFieldId(k), secondaryKey(state.record, k));
+    }
+}
+
+// A stored position the list does not have leaves it without a selection.
+void fillList(MapDialogState& state, MapDialogEnvironment& env, std::int32_t listId,
+              std::span<const char* const> items, std::uint8_t selected) {
+    for (const char* item : items) {
+        env.dialogs.sendDlgItemMessage(state.window, listId, kCbAddString, 0,
+                                       reinterpret_cast<std::intptr_t>(item));
+    }
+    env.dialogs.sendDlgItemMessage(state.window, listId, kCbSetCurSel, selected, 0);
+}
+
+void showMouseLists(MapDialogState& state, MapDialogEnvironment& env) {
+    for (const std::size_t binding : kMouseActionBindings) {
+        fillList(state, env, mouseListId(binding), mouseActionItems(env.consoleMode),
+                 mouseBinding(state.record, binding));
+    }
+    fillList(state, env, IDC_MAP_MOUSE_DIRECTION, directionItems(env.consoleMode),
+             state.record.bytes[profile::direction]);
+}
+
+void showInvertFlags(MapDialogState& state, MapDialogEnvironment& env) {
+    const std::uint8_t flags = state.record.bytes[profile::invertFlags];
+    if ((flags & profile::kInvertX) != 0) {
+        env.dialogs.checkDlgButton(state.window, IDC_MAP_INVERT_X, kBstChecked);
+    }
+    if ((flags & profile::kInvertY) != 0) {
+        env.dialogs.checkDlgButton(state.window, IDC_MAP_INVERT_Y, kBstChecked);
+    }
+}
+
+void showZoomLabel(MapDialogState& state, MapDialogEnvironment& env, const ZoomBar& bar,
+                   float scale) {
+    env.dialogs.setDlgItemText(state.window, bar.labelId, formatZoomScale(scale).data());
+}
+
+// The label shows the scale as stored, even one outside the bar's range; the bar itself
+// sits at the nearer end then.
+void showZoomScales(MapDialogState& state, MapDialogEnvironment& env) {
+    for (const ZoomBar& bar : kZoomBars) {
+        showZoomLabel(state, env, bar, readZoomScale(state.record, bar.offset));
+    }
+    for (const ZoomBar& bar : kZoomBars) {
+        ScrollInfo info;
+        info.mask = kSifRange | kSifPage | kSifPos | kSifTrackPos;
+        info.min = kZoomMinPosition;
+        info.max = kZoomMaxPosition;
+        info.page = kZoomPage;
+        info.pos = zoomPositionOf(readZoomScale(state.record, bar.offset));
+        env.dialogs.setScrollInfo(env.dialogs.getDlgItem(state.window, bar.barId), kSbCtl, info,
+                                  true);
+    }
+}
+
+// The id of the control with the keyboard focus, when it is one of this dialog's.
+std::optional<std::int32_t> focusedControlId(MapDialogState& state, MapDialogEnvironment& env) {
+    const WindowHandle focus = env.dialogs.getFocus();
+    if (focus == nullptr || !env.dialogs.isChild(state.window, focus)) {
+        return std::nullopt;
+    }
+    return env.dialogs.getDlgCtrlID(focus);
+}
+
+// The byte first, then the text: the text's EN_CHANGE then clears a key with no name.
+void captureKey(MapDialogState& state, MapDialogEnvironment& env, std::uint8_t scanCode) {
+    const std::optional<std::int32_t> fieldId = focusedControlId(state, env);
+    if (!fieldId) {
+        return;
+    }
+    const std::optional<std::size_t> offset = keyFieldOffset(state.templateId, *fieldId);
+    if (!offset) {
+        return;
+    }
+    state.record.bytes[*offset] = scanCode;
+    showKeyName(state, env, *fieldId, scanCode);
+}
+
+// No selection is -1, which one byte holds as 255.
+std::uint8_t selectedPosition(MapDialogState& state, MapDialogEnvironment& env,
+                              std::int32_t listId) {
+    return static_cast<std::uint8_t>(
+        env.dialogs.sendDlgItemMessage(state.window, listId, kCbGetCurSel, 0, 0));
+}
+
+void takeMouseLists(MapDialogState& state, MapDialogEnvironment& env) {
+    for (const std::size_t binding : kMouseActionBindings) {
+        state.record.bytes[profile::mouseBindings + binding] =
+            selectedPosition(state, env, mouseListId(binding));
+    }
+    for (const std::size_t binding : kUnlistedMouseBindings) {
+        state.record.bytes[profile::mouseBindings + binding] = 0;
+    }
+    state.record.bytes[profile::direction] = selectedPosition(state, env, IDC_MAP_MOUSE_DIRECTION);
+}
+
+void setFlag(std::uint8_t& flags, std::uint8_t bit, bool on) {
+    flags = static_cast<std::uint8_t>(on ? flags | bit : flags & ~bit);
+}
+
+// Only the two invert bits belong to the check boxes; the other six keep their values.
+void takeInvertFlags(MapDialogState& state, MapDialogEnvironment& env) {
+    std::uint8_t& flags = state.record.bytes[profile::invertFlags];
+    setFlag(flags, profile::kInvertX,
+            env.dialogs.isDlgButtonChecked(state.window, IDC_MAP_INVERT_X) == kBstChecked);
+    setFlag(flags, profile::kInvertY,
+            env.dialogs.isDlgButtonChecked(state.window, IDC_MAP_INVERT_Y) == kBstChecked);
+}
+
+// COUNT is read again for the write. Should it have grown since the dialog opened, the
+// records beyond the buffer are taken from the file as it is now instead of being read
+// from outside the buffer.
+void fitStoreToCount(MapDialogState& state, MapDialogEnvironment& env, std::uint32_t count) {
+    if (count <= recordsHeld(state)) {
+        return;
+    }
+    std::vector<std::uint8_t> current(storeLength(count), 0);
+    readStore(env.files, env.paths, current.data(), storeLength(count));
+    std::copy(state.store.begin(), state.store.end(), current.begin());
+    state.store.swap(current);
+}
+
+void writeBackStore(MapDialogState& state, MapDialogEnvironment& env) {
+    const std::uint32_t count = readProfileCount(env.ini, env.paths);
+    fitStoreToCount(state, env, count);
+    if (static_cast<std::uint32_t>(state.profileIndex) < count) {
+        storeRecord(state.store.data(), static_cast<std::size_t>(state.profileIndex), state.record);
+    }
+    writeStore(env.files, env.paths, state.store.data(), storeLength(count));
+}
+
+} // namespace
+
+bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandle dialog,
+                   std::int32_t templateId, std::int32_t profileIndex) {
+    state.window = dialog;
+    state.templateId = templateId;
+    state.profileIndex = profileIndex;
+    loadStore(state, env);
+    // Without a keyboard device the dialog still opens; it just captures no key.
+    openOrCloseKeyboard(env.directInput, env.user, env.devices, dialog, kMapKeyboardBackgroundMode);
+    env.user.setTimer(dialog, kMapCaptureTimerId, kMapCapturePeriodMs);
+    showKeyFields(state, env);
+    showMouseLists(state, env);
+    showInvertFlags(state, env);
+    showZoomScales(state, env);
+    return true;
+}
+
+void onMapTimer(MapDialogState& state, MapDialogEnvironment& env) {
+    if (!keyboardExists(env.devices)) {
+        return;
+    }
+    if (!readKeyboardSnapshot(env.directInput, env.user, env.devices, state.snapshot.data(),
+                              static_cast<std::uint32_t>(kKeyboardSnapshotSize))) {
+        return;
+    }
+    for (std::size_t code = 0; code < kKeyboardSnapshotSize; ++code) {
+        if ((state.snapshot[code] & kKeyDown) != 0) {
+            captureKey(state, env, static_cast<std::uint8_t>(code));
+        }
+    }
+}
+
+void onMapKeyFieldChanged(MapDialogState& state, MapDialogEnvironment& env,
+                          std::int32_t controlId) {
+    const std::optional<std::size_t> offset = keyFieldOffset(state.templateId, controlId);
+    if (!offset) {
+        return;
+    }
+    char text[kKeyFieldReadLength + 1] = {};
+    env.dialogs.getDlgItemText(state.window, controlId, text, sizeof text);
+    if (text[0] == '\0') {
+        state.record.bytes[*offset] = 0;
+    }
+}
+
+void onMapScroll(MapDialogState& state, MapDialogEnvironment& env, WindowHandle bar,
+                 std::uint32_t request) {
+    const std::optional<ZoomBar> zoom = zoomBarWithId(env.dialogs.getDlgCtrlID(bar));
+    if (!zoom) {
+        return;
+    }
+    ScrollInfo current;
+    current.mask = kSifRange | kSifPage | kSifPos | kSifTrackPos;
+    if (!env.dialogs.getScrollInfo(bar, kSbCtl, current)) {
+        return;
+    }
+    ScrollInfo moved;
+    moved.mask = kSifPos;
+    moved.pos = scrolledPosition(current, request);
+    env.dialogs.setScrollInfo(bar, kSbCtl, moved, true);
+
+    // The bar has kept the position within its range; what it holds now is the scale.
+    ScrollInfo settled;
+    settled.mask = kSifPos;
+    env.dialogs.getScrollInfo(bar, kSbCtl, settled);
+    const float scale = zoomScaleAt(settled.pos);
+    writeZoomScale(state.record, zoom->offset, scale);
+    showZoomLabel(state, env, *zoom, scale);
+}
+
+void onMapConfirm(MapDialogState& state, MapDialogEnvironment& env) {
+    takeMouseLists(state, env);
+    takeInvertFlags(state, env);
+    if (!state.recordInStore) {
+        // Opened on a profile the store does not have: there is nothing to write back.
+        env.dialogs.endDialog(state.window, kMapDialogCancelled);
+        return;
+    }
+    writeBackStore(state, env);
+    env.dialogs.endDialog(state.window, kMapDialogConfirmed);
+}
+
+void onMapCancel(MapDialogState& state, MapDialogEnvironment& env) {
+    env.dialogs.endDialog(state.window, kMapDialogCancelled);
+}
+
+bool onMapCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32_t controlId,
+                  std::uint32_t notification) {
+    if (controlId == IDC_CONFIRM) {
+        onMapConfirm(state, env);
+        return true;
+    }
+    if (controlId == IDC_CANCEL) {
+        onMapCancel(state, env);
+        return true;
+    }
+    if (notification == kEnChange && keyFieldOffset(state.templateId, controlId)) {
+        onMapKeyFieldChanged(state, env, controlId);
+        return true;
+    }
+    return false;
+}
+
+void destroyMapDialog(MapDialogState& state, MapDialogEnvironment& env) {
+    env.user.killTimer(state.window, kMapCaptureTimerId);
+    releaseKeyboard(env.directInput, env.devices);
+    std::vector<std::uint8_t>().swap(state.store);
+    state.recordInStore = false;
+}
+
+} // namespace qora

@@ -1,0 +1,321 @@
+#include "fakes/fake_dialog_api.h"
+
+#include "resources/resource_ids.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace qora::testing {
+
+namespace {
+
+// An edit control's default limit (EM_LIMITTEXT with 0).
+constexpr std::size_t kDefaultTextLimit = 30000;
+
+std::string describe(WindowHandle dialog, std::int32_t id) {
+    return "control " + std::to_string(id) + " of dialog " +
+           std::to_string(reinterpret_cast<std::uintptr_t>(dialog));
+}
+
+bool isList(const FakeControl& control) {
+    return control.kind == ControlKind::listBox || control.kind == ControlKind::comboBox;
+}
+
+// The range a scroll bar's position can take: min ... max - (page - 1), as the control
+// keeps it.
+std::int32_t clampScrollPosition(const ScrollInfo& bar, std::int32_t pos) {
+    const std::int32_t pageExtent = bar.page > 0 ? static_cast<std::int32_t>(bar.page) - 1 : 0;
+    const std::int32_t highest = std::max(bar.min, bar.max - pageExtent);
+    return std::clamp(pos, bar.min, highest);
+}
+
+} // namespace
+
+FakeControl& FakeDialogApi::add(WindowHandle dialog, std::int32_t id, ControlKind kind) {
+    FakeControl& control = controls_[{dialog, id}];
+    control = FakeControl{};
+    control.dialog = dialog;
+    control.id = id;
+    control.kind = kind;
+    return control;
+}
+
+void FakeDialogApi::addSettingDialog(WindowHandle dialog) {
+    add(dialog, IDC_SETTING_NAME, ControlKind::edit);
+    add(dialog, IDC_SETTING_LIST, ControlKind::listBox);
+    add(dialog, IDC_SETTING_NEW, ControlKind::button);
+    add(dialog, IDC_SETTING_DEL, ControlKind::button);
+    add(dialog, IDC_SETTING_MAP, ControlKind::button);
+    add(dialog, IDC_CONFIRM, ControlKind::button);
+}
+
+void FakeDialogApi::addMapDialog(WindowHandle dialog, std::int32_t templateId) {
+    const std::int32_t lastPrimary =
+        templateId == IDD_MAP_PS3 ? IDC_MAP_PRIMARY_LAST : IDC_MAP_GUIDE;
+    for (std::int32_t id = IDC_MAP_PRIMARY_FIRST; id <= lastPrimary; ++id) {
+        add(dialog, id, ControlKind::edit);
+    }
+    for (std::int32_t id = IDC_MAP_SECONDARY_FIRST; id <= IDC_MAP_SECONDARY_LAST; ++id) {
+        add(dialog, id, ControlKind::edit);
+    }
+    for (const std::int32_t id :
+         {IDC_MAP_MOUSE_LEFT, IDC_MAP_MOUSE_RIGHT, IDC_MAP_MOUSE_MIDDLE, IDC_MAP_MOUSE_BACKWARD,
+          IDC_MAP_MOUSE_FORWARD, IDC_MAP_MOUSE_ROLL_UP, IDC_MAP_MOUSE_ROLL_DOWN,
+          IDC_MAP_MOUSE_DIRECTION}) {
+        add(dialog, id, ControlKind::comboBox);
+    }
+    add(dialog, IDC_MAP_INVERT_X, ControlKind::checkBox);
+    add(dialog, IDC_MAP_INVERT_Y, ControlKind::checkBox);
+    add(dialog, IDC_MAP_ZOOM_X, ControlKind::scrollBar);
+    add(dialog, IDC_MAP_ZOOM_Y, ControlKind::scrollBar);
+    add(dialog, IDC_MAP_ZOOM_X_VALUE, ControlKind::label).text = "1.0";
+    add(dialog, IDC_MAP_ZOOM_Y_VALUE, ControlKind::label).text = "1.0";
+    add(dialog, IDC_CONFIRM, ControlKind::button);
+    add(dialog, IDC_CANCEL, ControlKind::button);
+}
+
+FakeControl* FakeDialogApi::find(WindowHandle dialog, std::int32_t id) {
+    const auto found = controls_.find({dialog, id});
+    return found == controls_.end() ? nullptr : &found->second;
+}
+
+FakeControl* FakeDialogApi::findByHandle(WindowHandle window) {
+    for (auto& [key, control] : controls_) {
+        if (static_cast<WindowHandle>(&control) == window) {
+            return &control;
+        }
+    }
+    return nullptr;
+}
+
+bool FakeDialogApi::has(WindowHandle dialog, std::int32_t id) const {
+    return controls_.count({dialog, id}) != 0;
+}
+
+FakeControl& FakeDialogApi::control(WindowHandle dialog, std::int32_t id) {
+    FakeControl* control = find(dialog, id);
+    if (control == nullptr) {
+        ADD_FAILURE() << "the test asked for the missing " << describe(dialog, id);
+        static FakeControl missing;
+        missing = FakeControl{};
+        return missing;
+    }
+    return *control;
+}
+
+WindowHandle FakeDialogApi::handleOf(WindowHandle dialog, std::int32_t id) {
+    return &control(dialog, id);
+}
+
+void FakeDialogApi::notify(const FakeControl& control, std::uint32_t code) {
+    if (onCommand) {
+        onCommand(control.dialog, control.id, code);
+    }
+}
+
+void FakeDialogApi::type(WindowHandle dialog, std::int32_t id, const std::string& text) {
+    FakeControl& edit = control(dialog, id);
+    const std::size_t limit = edit.textLimit == 0 ? kDefaultTextLimit : edit.textLimit;
+    edit.text = text.substr(0, limit);
+    notify(edit, kEnChange);
+}
+
+void FakeDialogApi::dragThumb(WindowHandle dialog, std::int32_t id, std::int32_t trackPos) {
+    control(dialog, id).scroll.trackPos = trackPos;
+}
+
+void FakeDialogApi::selectItem(WindowHandle dialog, std::int32_t id, std::intptr_t index) {
+    FakeControl& list = control(dialog, id);
+    list.selection = index >= 0 && static_cast<std::size_t>(index) < list.items.size() ? index : -1;
+}
+
+bool FakeDialogApi::setDlgItemText(WindowHandle dialog, std::int32_t id, const char* text) {
+    FakeControl* control = find(dialog, id);
+    if (control == nullptr) {
+        misuse.push_back("SetDlgItemTextA on the missing " + describe(dialog, id));
+        return false;
+    }
+    control->text = text;
+    // A single-line edit reports every text change, also one made by the program.
+    if (control->kind == ControlKind::edit) {
+        notify(*control, kEnChange);
+    }
+    return true;
+}
+
+std::uint32_t FakeDialogApi::getDlgItemText(WindowHandle dialog, std::int32_t id, char* buffer,
+                                            std::int32_t size) {
+    FakeControl* control = find(dialog, id);
+    if (size <= 0) {
+        return 0;
+    }
+    if (control == nullptr) {
+        misuse.push_back("GetDlgItemTextA on the missing " + describe(dialog, id));
+        buffer[0] = '\0';
+        return 0;
+    }
+    const std::size_t length = std::min(control->text.size(), static_cast<std::size_t>(size) - 1);
+    std::memcpy(buffer, control->text.data(), length);
+    buffer[length] = '\0';
+    return static_cast<std::uint32_t>(length);
+}
+
+std::intptr_t FakeDialogApi::listMessage(FakeControl& list, std::uint32_t message,
+                                         std::uintptr_t wParam, std::intptr_t lParam) {
+    const auto index = static_cast<std::intptr_t>(wParam);
+    const auto count = static_cast<std::intptr_t>(list.items.size());
+    switch (message) {
+    case kLbAddString:
+    case kCbAddString:
+        // Neither list sorts, so a new item goes at the end.
+        list.items.emplace_back(reinterpret_cast<const char*>(lParam));
+        return count;
+    case kLbDeleteString:
+        if (index < 0 || index >= count) {
+            return kLbErr;
+        }
+        list.items.erase(list.items.begin() + index);
+        if (list.selection == index) {
+            list.selection = -1;
+        } else if (list.selection > index) {
+            --list.selection;
+        }
+        return count - 1;
+    case kLbSetCurSel:
+    case kCbSetCurSel:
+        if (index < 0 || index >= count) {
+            list.selection = -1;
+            return kLbErr;
+        }
+        list.selection = index;
+        return index;
+    case kLbGetCurSel:
+    case kCbGetCurSel:
+        return list.selection;
+    case kLbGetCount:
+        return count;
+    default:
+        misuse.push_back("message " + std::to_string(message) + " to list " +
+                         std::to_string(list.id));
+        return 0;
+    }
+}
+
+std::intptr_t FakeDialogApi::sendDlgItemMessage(WindowHandle dialog, std::int32_t id,
+                                                std::uint32_t message, std::uintptr_t wParam,
+                                                std::intptr_t lParam) {
+    FakeControl* control = find(dialog, id);
+    if (control == nullptr) {
+        misuse.push_back("SendDlgItemMessageA to the missing " + describe(dialog, id));
+        return 0;
+    }
+    const bool listBoxMessage = message >= kLbAddString && message <= kLbGetCount;
+    const bool comboBoxMessage = message >= kCbAddString && message <= kCbSetCurSel;
+    if ((listBoxMessage && control->kind != ControlKind::listBox) ||
+        (comboBoxMessage && control->kind != ControlKind::comboBox)) {
+        misuse.push_back("message " + std::to_string(message) + " to the wrong kind of " +
+                         describe(dialog, id));
+        return 0;
+    }
+    if (message == kEmLimitText && control->kind == ControlKind::edit) {
+        control->textLimit = wParam;
+        return 0;
+    }
+    if (isList(*control)) {
+        return listMessage(*control, message, wParam, lParam);
+    }
+    misuse.push_back("message " + std::to_string(message) + " to " + describe(dialog, id));
+    return 0;
+}
+
+bool FakeDialogApi::checkDlgButton(WindowHandle dialog, std::int32_t id, std::uint32_t check) {
+    FakeControl* control = find(dialog, id);
+    if (control == nullptr || control->kind != ControlKind::checkBox) {
+        misuse.push_back("CheckDlgButton on " + describe(dialog, id));
+        return false;
+    }
+    control->check = check;
+    return true;
+}
+
+std::uint32_t FakeDialogApi::isDlgButtonChecked(WindowHandle dialog, std::int32_t id) {
+    FakeControl* control = find(dialog, id);
+    if (control == nullptr || control->kind != ControlKind::checkBox) {
+        misuse.push_back("IsDlgButtonChecked on " + describe(dialog, id));
+        return kBstUnchecked;
+    }
+    return control->check;
+}
+
+WindowHandle FakeDialogApi::getDlgItem(WindowHandle dialog, std::int32_t id) {
+    FakeControl* control = find(dialog, id);
+    return control; // nullptr for a control the dialog does not have
+}
+
+bool FakeDialogApi::getScrollInfo(WindowHandle window, std::int32_t bar, ScrollInfo& info) {
+    FakeControl* control = findByHandle(window);
+    if (control == nullptr || control->kind != ControlKind::scrollBar || bar != kSbCtl) {
+        misuse.push_back("GetScrollInfo on something other than a scroll bar control");
+        return false;
+    }
+    const ScrollInfo& state = control->scroll;
+    if ((info.mask & kSifRange) != 0) {
+        info.min = state.min;
+        info.max = state.max;
+    }
+    if ((info.mask & kSifPage) != 0) {
+        info.page = state.page;
+    }
+    if ((info.mask & kSifPos) != 0) {
+        info.pos = state.pos;
+    }
+    if ((info.mask & kSifTrackPos) != 0) {
+        info.trackPos = state.trackPos;
+    }
+    return true;
+}
+
+std::int32_t FakeDialogApi::setScrollInfo(WindowHandle window, std::int32_t bar,
+                                          const ScrollInfo& info, bool) {
+    FakeControl* control = findByHandle(window);
+    if (control == nullptr || control->kind != ControlKind::scrollBar || bar != kSbCtl) {
+        misuse.push_back("SetScrollInfo on something other than a scroll bar control");
+        return 0;
+    }
+    control->scrollSets.push_back(info);
+    ScrollInfo& state = control->scroll;
+    if ((info.mask & kSifRange) != 0) {
+        state.min = info.min;
+        state.max = info.max;
+    }
+    if ((info.mask & kSifPage) != 0) {
+        const auto span = static_cast<std::uint32_t>(std::max(0, state.max - state.min + 1));
+        state.page = std::min(info.page, span);
+    }
+    if ((info.mask & kSifPos) != 0) {
+        state.pos = info.pos;
+    }
+    // SIF_TRACKPOS is ignored by SetScrollInfo; the position is kept in range whatever
+    // the mask.
+    state.pos = clampScrollPosition(state, state.pos);
+    return state.pos;
+}
+
+bool FakeDialogApi::isChild(WindowHandle parent, WindowHandle window) {
+    const FakeControl* control = findByHandle(window);
+    return control != nullptr && control->dialog == parent;
+}
+
+std::int32_t FakeDialogApi::getDlgCtrlID(WindowHandle window) {
+    const FakeControl* control = findByHandle(window);
+    return control == nullptr ? 0 : control->id;
+}
+
+bool FakeDialogApi::endDialog(WindowHandle dialog, std::intptr_t result) {
+    endedDialogs.push_back({dialog, result});
+    return true;
+}
+
+} // namespace qora::testing
