@@ -124,16 +124,6 @@ TEST(SmoothMotion, DepthThreeCutsTowardZero) {
     EXPECT_EQ(dyingAway(3, {0, -16}, 4), expected);
 }
 
-TEST(SmoothMotion, DepthZeroPassesValuesStraightThrough) {
-    const std::vector<MotionPair> expected{{-25, 25}, {0, 0}};
-    EXPECT_EQ(dyingAway(0, {-25, 25}, 2), expected);
-}
-
-TEST(SmoothMotion, DepthAboveFourUsesFourTicks) {
-    const std::vector<MotionPair> expected{{10, -10}, {10, -10}, {10, -10}, {10, -10}, {0, 0}};
-    EXPECT_EQ(dyingAway(9, {40, -40}, 5), expected);
-}
-
 TEST(SmoothMotion, TheStoredDepthIsClampedInPlace) {
     SmoothingHistory history;
     std::uint8_t depth = 0;
