@@ -147,6 +147,11 @@ std::optional<std::int32_t> focusedControlId(MapDialogState& state, MapDialogEnv
     return env.dialogs.getDlgCtrlID(focus);
 }
 
+bool focusIsOnKeyField(MapDialogState& state, MapDialogEnvironment& env) {
+    const std::optional<std::int32_t> focused = focusedControlId(state, env);
+    return focused && keyFieldOffset(state.templateId, *focused);
+}
+
 // The byte first, then the text: the text's EN_CHANGE then clears a key with no name.
 void captureKey(MapDialogState& state, MapDialogEnvironment& env, std::uint8_t scanCode) {
     const std::optional<std::int32_t> fieldId = focusedControlId(state, env);
@@ -304,7 +309,12 @@ void onMapCancel(MapDialogState& state, MapDialogEnvironment& env) {
 bool onMapCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32_t controlId,
                   std::uint32_t notification) {
     if (controlId == IDC_CONFIRM) {
-        onMapConfirm(state, env);
+        // The dialog system turns Enter into command 1 even without a default button.
+        // Pressed in a key field it is a key to bind, not a click on Confirm (a click
+        // moves the focus to the button first).
+        if (!focusIsOnKeyField(state, env)) {
+            onMapConfirm(state, env);
+        }
         return true;
     }
     if (controlId == IDC_CANCEL) {

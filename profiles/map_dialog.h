@@ -82,7 +82,8 @@ void onMapConfirm(MapDialogState& state, MapDialogEnvironment& env);
 void onMapCancel(MapDialogState& state, MapDialogEnvironment& env);
 
 // WM_COMMAND with the control id and notification code. Returns true when handled; all
-// else is left to the default dialog handling.
+// else is left to the default dialog handling. Command 1 while a key field has the focus
+// is the Enter key pressed there to be bound, and does not confirm.
 bool onMapCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32_t controlId,
                   std::uint32_t notification);
 

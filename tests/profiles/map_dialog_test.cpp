@@ -67,7 +67,11 @@ protected:
         return dialogs.control(dialog, barId).scroll.pos;
     }
 
-    void confirm() { onMapCommand(state, env, IDC_CONFIRM, 0); }
+    // A click on Confirm: the button takes the focus, then sends command 1.
+    void confirm() {
+        focusOn(IDC_CONFIRM);
+        onMapCommand(state, env, IDC_CONFIRM, 0);
+    }
 
     std::vector<std::string> diLog;
     testing::FakeDirectInput directInput{diLog};
@@ -589,6 +593,24 @@ TEST_F(MapDialogTest, ConfirmTakesListsAndInvertBitsAndKeepsTheOtherSixBits) {
     EXPECT_EQ(stored.bytes[profile::invertFlags], 0xF5);
     EXPECT_EQ(stored.bytes[profile::mouseBindings + 4], 26);
     EXPECT_EQ(stored.bytes[profile::direction], 2);
+}
+
+TEST_F(MapDialogTest, EnterInAKeyFieldIsBoundInsteadOfConfirming) {
+    const std::vector<ProfileRecord> records = {namedRecord("enter")};
+    storeProfiles(records);
+    const std::string before = config();
+    open(IDD_MAP_360, 0);
+    focusOn(IDC_MAP_BUTTON_A);
+    // The dialog system's command 1 for the Enter key, then the tick that sees the key.
+    EXPECT_TRUE(onMapCommand(state, env, IDC_CONFIRM, 0));
+    EXPECT_TRUE(dialogs.endedDialogs.empty());
+    EXPECT_EQ(config(), before);
+    tickWithKeys({0x1C});
+    EXPECT_EQ(text(IDC_MAP_BUTTON_A), "L ENTER");
+
+    confirm();
+    ASSERT_EQ(dialogs.endedDialogs.size(), 1u);
+    EXPECT_EQ(storedRecord(0).bytes[profile::primaryKeys + 15], 0x1C);
 }
 
 TEST_F(MapDialogTest, CancelLeavesTheStoreByteForByte) {
