@@ -75,7 +75,7 @@ HResult buildSlot(DirectInputApi& directInput, UserApi& user, DeviceSlot& slot, 
     if (!directInputSucceeded(result)) {
         return result;
     }
-    result = createDevice(directInput, slot, setup.device);
+    result = createDevice(directInput, slot, setup.systemDevice);
     if (!directInputSucceeded(result)) {
         return result;
     }

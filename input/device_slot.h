@@ -39,7 +39,7 @@ HResult acquireUntilSettled(DirectInputApi& directInput, DirectInputDeviceHandle
 
 // What a slot's device is opened as.
 struct DeviceSetup {
-    SystemDevice device;
+    SystemDevice systemDevice;
     DataFormat format;
     std::uint32_t cooperativeFlags;
 };

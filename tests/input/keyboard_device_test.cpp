@@ -41,13 +41,6 @@ TEST_F(KeyboardDevice, CreationStopsTheTimerThenBuildsAndAcquiresInOrder) {
     EXPECT_TRUE(user.messageBoxes.empty());
 }
 
-TEST_F(KeyboardDevice, MapDialogOpensItExclusiveAndForegroundOnItsOwnWindow) {
-    EXPECT_TRUE(openOrCloseKeyboard(directInput, user, devices, mapDialog, 0));
-    ASSERT_EQ(directInput.cooperativeLevels.size(), 1u);
-    EXPECT_EQ(directInput.cooperativeLevels[0].window, mapDialog);
-    EXPECT_EQ(directInput.cooperativeLevels[0].flags, 0x05u);
-}
-
 TEST(KeyboardCooperativeFlags, OnlyZeroVersusNonZeroCounts) {
     EXPECT_EQ(keyboardCooperativeFlags(0), 0x05u);
     for (const std::uint8_t mode : {1, 2, 0x80, 0xFF}) {
@@ -139,14 +132,6 @@ INSTANTIATE_TEST_SUITE_P(
             [](FakeDirectInput& f) { f.setCooperativeLevelResults.next = {kDierrInvalidParam}; },
             kDeviceAndObjectReleased}),
     [](const ::testing::TestParamInfo<CreationFailure>& info) { return info.param.step; });
-
-TEST_F(KeyboardDevice, AfterAFailedCreationTheNextOpenTriesAgain) {
-    directInput.createDeviceResults.next = {kDierrInvalidParam};
-    ASSERT_FALSE(openOrCloseKeyboard(directInput, user, devices, mainWindow, 1));
-    EXPECT_TRUE(openOrCloseKeyboard(directInput, user, devices, mainWindow, 1));
-    EXPECT_TRUE(keyboardExists(devices));
-    EXPECT_EQ(user.messageBoxes.size(), 1u);
-}
 
 // ---- open or close on a held keyboard -------------------------------------------------
 
@@ -245,17 +230,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ReacquireOutcome{"NoEffect", kDiNoEffect, false},
                       ReacquireOutcome{"OtherFailure", kDierrInvalidParam, false}),
     [](const ::testing::TestParamInfo<ReacquireOutcome>& info) { return info.param.name; });
-
-TEST_F(KeyboardDevice, TheNextReadAfterARecoveredFailureDeliversTheKeys) {
-    ASSERT_TRUE(openOrCloseKeyboard(directInput, user, devices, mainWindow, 1));
-    directInput.getDeviceStateResults.next = {kDierrNotAcquired};
-    directInput.keyState[0x57] = 0x80;
-
-    EXPECT_FALSE(readSnapshot());
-    EXPECT_EQ(snapshot[0x57], 0x00);
-    EXPECT_TRUE(readSnapshot());
-    EXPECT_EQ(snapshot[0x57], 0x80);
-}
 
 TEST_F(KeyboardDevice, AcquireThatKeepsLosingInputEndsWithoutHangingOrReporting) {
     ASSERT_TRUE(openOrCloseKeyboard(directInput, user, devices, mainWindow, 1));

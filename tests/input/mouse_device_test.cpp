@@ -153,12 +153,6 @@ INSTANTIATE_TEST_SUITE_P(
                                       kDeviceAndObjectReleased}),
     [](const ::testing::TestParamInfo<CreationFailure>& info) { return info.param.step; });
 
-TEST(CreationFailureTexts, OnlyTheMouseTextEndsWithABlank) {
-    const std::string keyboardText = "CreateDevice() failed. The sample will now exit.";
-    EXPECT_EQ(std::string(kMouseCreateFailedText), keyboardText + " ");
-    EXPECT_EQ(std::string(kMouseCaption), "Mouse");
-}
-
 // ---- record reads ---------------------------------------------------------------------
 
 TEST_F(MouseDevice, WithoutADeviceNothingIsReadAndTheBufferIsLeftAlone) {
@@ -193,14 +187,6 @@ TEST_F(MouseDevice, EveryReadOffersTheWholeBuffer) {
     EXPECT_EQ(read(), 0u);
     ASSERT_EQ(directInput.dataReads.size(), 2u);
     EXPECT_EQ(directInput.dataReads[1].countIn, 256u);
-}
-
-TEST_F(MouseDevice, AFullBufferOf256RecordsIsDelivered) {
-    open();
-    const std::vector<MouseRecord> records = someRecords(256);
-    directInput.reads.push_back({kDiOk, records, {}});
-    EXPECT_EQ(read(), 256u);
-    expectDelivered(records);
 }
 
 TEST_F(MouseDevice, BufferOverflowStillDeliversTheRecordsOnceReacquired) {
