@@ -248,10 +248,5 @@ TEST_F(FindAdapter, TheProbeLeavesNothingOpenOnceThePipeIsClosed) {
     result = kInvalidHandle; // already closed
 }
 
-TEST(PipePath, AppendsThePipeNameToTheInterfacePath) {
-    EXPECT_EQ(pipePathFor("\\\\?\\hid#vid_04b4&pid_0811#1"),
-              "\\\\?\\hid#vid_04b4&pid_0811#1\\PIPE1");
-}
-
 } // namespace
 } // namespace qora

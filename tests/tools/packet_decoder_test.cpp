@@ -161,11 +161,5 @@ TEST(DecodePs3, FlagsWhatIsNotAPs3Report) {
     EXPECT_EQ(decodePs3Packet(0, ps3Rest()).find("not a PS3"), std::string::npos);
 }
 
-TEST(DecodePacket, ChoosesTheConsoleLayout) {
-    EXPECT_EQ(decodePacket(PacketConsole::ps3, 4, ps3Rest()), decodePs3Packet(4, ps3Rest()));
-    EXPECT_EQ(decodePacket(PacketConsole::xbox360, 4, xboxRest()),
-              decodeXbox360Packet(4, xboxRest()));
-}
-
 } // namespace
 } // namespace qora
