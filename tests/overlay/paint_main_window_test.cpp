@@ -134,15 +134,5 @@ TEST_F(PaintMainWindow, RunLineTakesTheTextStateTheLastOverlayLeft) {
     }
 }
 
-TEST_F(PaintMainWindow, EveryPaintEndsTheOneItBegan) {
-    for (int i = 0; i < 3; ++i) {
-        paint(kConsolePs3, i % 2 == 0, i == 1);
-    }
-    EXPECT_EQ(gdi.callsOf(GdiOp::beginPaint).size(), 3u);
-    EXPECT_EQ(gdi.callsOf(GdiOp::endPaint).size(), 3u);
-    EXPECT_EQ(gdi.mismatchedEndPaints, 0u);
-    EXPECT_EQ(gdi.foreignWindowCalls, 0u);
-}
-
 } // namespace
 } // namespace qora::testing
