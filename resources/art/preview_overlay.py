@@ -22,6 +22,7 @@ import struct
 import sys
 import zlib
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import make_art  # noqa: E402  (the stroke font and the key order)
 
