@@ -18,10 +18,10 @@ echo "== windows"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 
-if [ -f resources/check_rc.py ]; then
-    echo "== resource script"
-    python3 resources/check_rc.py
-fi
+echo "== resources: the script, the pictures, the default files"
+python3 resources/check_rc.py
+python3 resources/defaults/make_config.py --check
+python3 resources/art/preview_overlay.py build/art-preview >/dev/null
 
 if [ -f build/windows/qora.exe ]; then
     echo "== end-to-end smoke test under Wine"
