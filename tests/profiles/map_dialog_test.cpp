@@ -163,13 +163,6 @@ TEST_F(MapDialogTest, KeysWithoutANameAreClearedAtOpenWhereAFieldShowsThem) {
     EXPECT_EQ(stored.bytes[profile::secondaryKeys + 0], kNamelessKey);
 }
 
-TEST_F(MapDialogTest, TheXbox360TemplateHasNoTiltFieldsToFill) {
-    storeProfiles({namedRecord("x")});
-    open(IDD_MAP_360, 0);
-    EXPECT_FALSE(dialogs.has(dialog, IDC_MAP_TILT_UP));
-    // TearDown checks that no call went to a control the template lacks.
-}
-
 TEST_F(MapDialogTest, Xbox360ListsHoldTheTwentyThreeActionsAndTwoDirections) {
     storeProfiles({namedRecord("x")});
     open(IDD_MAP_360, 0);

@@ -95,13 +95,6 @@ TEST_F(SettingDialogTest, ANameWithoutTerminatorIsCutAtItsField) {
     EXPECT_EQ(entries(), std::vector<std::string>{std::string(profile::nameSize, 'n')});
 }
 
-TEST_F(SettingDialogTest, ANegativeCountActsAsAnEmptyStore) {
-    writeConfig({namedRecord("a")});
-    setIni(kCountKey, "-4");
-    open();
-    EXPECT_TRUE(entries().empty());
-}
-
 // ---- New --------------------------------------------------------------------------------
 
 TEST_F(SettingDialogTest, NewAppendsSelectsAndStoresANameWithScalesOfOne) {
