@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Makes the screenshots in docs/: the main window in both console modes with the overlay
+# on and buttons pressed, the Setting dialog, and both Map dialogs. Run after a windows
+# build; the pictures are committed, so the build itself needs none of this.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib/wine-bench.sh
+trap qora_stop_everything EXIT
+
+qora_wine_prefix
+unset DISPLAY
+qora_headless_display
+mkdir -p docs
+
+capture() { # capture WINDOW FILE
+    import -window root -crop "$(xdotool getwindowgeometry "$1" |
+        awk '/Geometry/ { g = $2 } /Position/ { split($2, p, ","); x = p[1]; y = p[2] }
+             END { print g "+" x "+" y }')" "$2"
+}
+
+shoot_console() { # shoot_console OSTYPE NAME
+    local mode=$1 name=$2 folder window
+    folder=$(mktemp -d /tmp/qora-shots-XXXXXX)
+    cp build/windows/qora.exe build/windows/config.bin "$folder/"
+    sed -e 's/^VIRTUAL=.*/VIRTUAL=1/' -e "s/^OSTYPE=.*/OSTYPE=$mode/" \
+        resources/defaults/setting.ini >"$folder/setting.ini"
+    qora_start "$folder"
+    qora_wait_for 60 "the main window" qora_window_shown qora
+    window=$(qora_window_id qora)
+    xdotool windowfocus "$window"
+    sleep 0.5
+    qora_click "$window" $QORA_MENU_TOOL
+    qora_click "$window" $QORA_MENU_TOOL_DEBUG
+    xdotool key F12
+    qora_wait_for 10 "the first packet" qora_file_at_least "$folder/packets.bin" 50
+    # Move, jump, aim, grenade and look right, all at once.
+    xdotool keydown w keydown a keydown space keydown q keydown KP_6 keydown Up keydown Left
+    sleep 0.5
+    capture "$window" "docs/main-window-$name.png"
+    xdotool keyup Left keyup Up keyup KP_6 keyup q keyup space keyup a keyup w
+    sleep 0.3
+    qora_hold_key F11
+
+    qora_click "$window" $QORA_MENU_TOOL
+    qora_click "$window" $QORA_MENU_TOOL_SETTING
+    qora_wait_for 10 "the Setting dialog" qora_window_shown Setting
+    sleep 0.5
+    [ "$mode" = 0 ] && capture "$(qora_window_id Setting)" docs/setting-dialog.png
+    qora_click "$(qora_window_id Setting)" 250 136 # Map
+    qora_wait_for 10 "the Map dialog" qora_window_shown Map
+    sleep 0.8
+    capture "$(qora_window_id Map)" "docs/map-dialog-$name.png"
+    wineserver -k >/dev/null 2>&1 || true
+    wait "$QORA_PID" 2>/dev/null || true
+    QORA_PID=""
+    rm -rf "$folder"
+}
+
+shoot_console 0 xbox360
+shoot_console 1 ps3
+ls -l docs/*.png
