@@ -39,21 +39,35 @@ LRESULT routeMessage(Application& app, HWND window, UINT message, WPARAM wParam,
     Program& program = app.program;
     Platform& platform = app.platform;
     switch (message) {
-    case WM_CREATE: onMainWindowCreate(program, platform, window); return 0;
-    case WM_DESTROY: onMainWindowDestroy(program, platform); return 0;
-    case WM_ACTIVATE: onMainWindowActivate(program, platform, wParam); return 1;
-    case WM_PAINT: onMainWindowPaint(program, platform); return 0;
-    case WM_KEYUP: onMainWindowKeyUp(program, platform, static_cast<std::uint32_t>(wParam)); return 0;
+    case WM_CREATE:
+        onMainWindowCreate(program, platform, window);
+        return 0;
+    case WM_DESTROY:
+        onMainWindowDestroy(program, platform);
+        return 0;
+    case WM_ACTIVATE:
+        onMainWindowActivate(program, platform, wParam);
+        return 1;
+    case WM_PAINT:
+        onMainWindowPaint(program, platform);
+        return 0;
+    case WM_KEYUP:
+        onMainWindowKeyUp(program, platform, static_cast<std::uint32_t>(wParam));
+        return 0;
     // Alt combinations and F10 must not reach the menu through the default path; the
     // accelerators still work, they are translated in the message loop.
-    case WM_SYSKEYDOWN: return 0;
-    case WM_TIMER: onMainWindowTimer(program, platform, wParam); return 0;
+    case WM_SYSKEYDOWN:
+        return 0;
+    case WM_TIMER:
+        onMainWindowTimer(program, platform, wParam);
+        return 0;
     case WM_COMMAND:
         if (onMainWindowCommand(program, platform, LOWORD(wParam))) {
             return 0;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -117,10 +131,8 @@ int runQora(HINSTANCE instance, int showCommand) {
     Win32MapDialogOpener mapDialogs(instance, files, ini, user, dialogs, directInput,
                                     program->devices, program->paths, program->window.mode);
     KeyboardLendingMapDialogOpener lendingMapDialogs(mapDialogs, *program, platform);
-    SettingDialogEnvironment settingEnvironment{files,          ini,
-                                                user,           dialogs,
-                                                program->paths, program->window.mode,
-                                                lendingMapDialogs};
+    SettingDialogEnvironment settingEnvironment{
+        files, ini, user, dialogs, program->paths, program->window.mode, lendingMapDialogs};
     windows.settingDialog = [&](WindowHandle owner) {
         return openSettingDialog(instance, owner, settingEnvironment);
     };
@@ -131,9 +143,8 @@ int runQora(HINSTANCE instance, int showCommand) {
 
     Application app{*program, platform};
     const HWND window = CreateWindowExA(0, className, program->window.title.data(),
-                                        WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, 0,
-                                        kMainWindowWidth, kMainWindowHeight, nullptr, nullptr,
-                                        instance, &app);
+                                        WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, 0, kMainWindowWidth,
+                                        kMainWindowHeight, nullptr, nullptr, instance, &app);
     if (window == nullptr) {
         return 0;
     }

@@ -1,5 +1,6 @@
 #include "app/win32/win32_window_api.h"
 
+#include "overlay/win32/win32_gdi_handles.h"
 #include "platform/win32/win32_handles.h"
 #include "resources/resource_ids.h"
 
@@ -11,12 +12,12 @@ static_assert(kSwShow == SW_SHOW && kPsSolid == PS_SOLID);
 static_assert(kMfString == MF_STRING && kMfByCommand == MF_BYCOMMAND &&
               kMfUnchecked == MF_UNCHECKED && kMfChecked == MF_CHECKED);
 
-HMENU toHmenu(MenuHandle menu) { return reinterpret_cast<HMENU>(menu); }
-MenuHandle fromHmenu(HMENU menu) { return reinterpret_cast<MenuHandle>(menu); }
-HDC toHdc(DcHandle dc) { return reinterpret_cast<HDC>(dc); }
-DcHandle fromHdc(HDC dc) { return reinterpret_cast<DcHandle>(dc); }
-HGDIOBJ toHgdiobj(GdiObjectHandle object) { return reinterpret_cast<HGDIOBJ>(object); }
-GdiObjectHandle fromHgdiobj(HGDIOBJ object) { return reinterpret_cast<GdiObjectHandle>(object); }
+HMENU toHmenu(MenuHandle menu) {
+    return reinterpret_cast<HMENU>(menu);
+}
+MenuHandle fromHmenu(HMENU menu) {
+    return reinterpret_cast<MenuHandle>(menu);
+}
 
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -29,7 +30,8 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             return TRUE;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     return FALSE;
 }
@@ -62,7 +64,9 @@ bool Win32WindowApi::destroyWindow(WindowHandle window) {
     return DestroyWindow(toHwnd(window)) != FALSE;
 }
 
-void Win32WindowApi::postQuitMessage(std::int32_t exitCode) { PostQuitMessage(exitCode); }
+void Win32WindowApi::postQuitMessage(std::int32_t exitCode) {
+    PostQuitMessage(exitCode);
+}
 
 MenuHandle Win32WindowApi::getMenu(WindowHandle window) {
     return fromHmenu(GetMenu(toHwnd(window)));
@@ -77,8 +81,7 @@ bool Win32WindowApi::appendMenu(MenuHandle menu, std::uint32_t flags, std::uintp
     return AppendMenuA(toHmenu(menu), flags, id, text) != FALSE;
 }
 
-std::uint32_t Win32WindowApi::getMenuState(MenuHandle menu, std::uint32_t id,
-                                           std::uint32_t flags) {
+std::uint32_t Win32WindowApi::getMenuState(MenuHandle menu, std::uint32_t id, std::uint32_t flags) {
     return GetMenuState(toHmenu(menu), id, flags);
 }
 
@@ -99,7 +102,9 @@ GdiObjectHandle Win32WindowApi::createPen(std::int32_t style, std::int32_t width
     return fromHgdiobj(CreatePen(style, width, color));
 }
 
-DcHandle Win32WindowApi::getDC(WindowHandle window) { return fromHdc(GetDC(toHwnd(window))); }
+DcHandle Win32WindowApi::getDC(WindowHandle window) {
+    return fromHdc(GetDC(toHwnd(window)));
+}
 
 std::int32_t Win32WindowApi::releaseDC(WindowHandle window, DcHandle dc) {
     return ReleaseDC(toHwnd(window), toHdc(dc));
@@ -114,7 +119,9 @@ GdiObjectHandle Win32WindowApi::createCompatibleBitmap(DcHandle dc, std::int32_t
     return fromHgdiobj(CreateCompatibleBitmap(toHdc(dc), width, height));
 }
 
-bool Win32WindowApi::deleteDC(DcHandle dc) { return DeleteDC(toHdc(dc)) != FALSE; }
+bool Win32WindowApi::deleteDC(DcHandle dc) {
+    return DeleteDC(toHdc(dc)) != FALSE;
+}
 
 bool Win32WindowApi::deleteObject(GdiObjectHandle object) {
     return DeleteObject(toHgdiobj(object)) != FALSE;

@@ -8,7 +8,7 @@ Run from the repository root (python3, standard library only):
 
 config.bin holds ProfileRecords of 144 bytes back to back with no header; setting.ini's
 [CONFIGURATION] COUNT=1 says there is one. Key bindings are DirectInput scan codes (DIK_*).
-The one profile, "Shooter", works in both console modes; see README-settings.md.
+The one profile, "Shooter", works in both console modes; see the README.
 """
 
 import os

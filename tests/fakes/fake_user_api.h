@@ -36,9 +36,7 @@ public:
         calls.push_back(erase ? "InvalidateRect erase" : "InvalidateRect");
         return true;
     }
-    void outputDebugString(const char* text) override {
-        debugOutput.push_back(text);
-    }
+    void outputDebugString(const char* text) override { debugOutput.push_back(text); }
 
     std::int32_t messageBoxAnswer = kIdOk;
     std::vector<MessageBoxCall> messageBoxes;
