@@ -7,6 +7,10 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
+echo "== formatting"
+git ls-files '*.cpp' '*.h' | grep -v '^resources/resource_ids.h$' |
+    xargs clang-format --dry-run -Werror
+
 for preset in host host-asan; do
     echo "== $preset"
     cmake --preset "$preset" >/dev/null
