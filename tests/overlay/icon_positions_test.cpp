@@ -1,13 +1,11 @@
 #include "overlay/icon_positions.h"
 
+#include "fakes/temp_directory.h"
 #include "platform/host/host_profile_file.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -153,22 +151,10 @@ TEST_F(LoadIconPositions, NoConsoleReadsNothingAndClearsEveryPlace) {
 // Against a real ini file, through the host's profile-file reader.
 class LoadIconPositionsFromFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        directory = std::filesystem::temp_directory_path() /
-                    ("qora-icons-" + std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(directory);
-        paths = makeProgramPaths(directory.string() + "/");
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(directory, ignored);
-    }
-    void writeIni(const std::string& text) {
-        std::ofstream(paths.settingIni, std::ios::binary) << text;
-    }
+    void writeIni(const std::string& text) { directory.write("setting.ini", text); }
 
-    std::filesystem::path directory;
-    ProgramPaths paths;
+    testing::TempDirectory directory;
+    ProgramPaths paths = makeProgramPaths(directory.path());
     HostProfileFile ini;
     IconPositions table;
 };
