@@ -4,6 +4,7 @@
 // directory, with the virtual adapter on unless a test turns it off.
 
 #include "app/capture_run.h"
+#include "fakes/fake_clock_api.h"
 #include "fakes/fake_direct_input.h"
 #include "fakes/fake_hid_api.h"
 #include "fakes/fake_user_api.h"
@@ -85,13 +86,14 @@ protected:
     FakeUserApi user;
     FakeDirectInput directInput{user.calls};
     FakeHidApi hid;
+    FakeClockApi clock;
     ProfileRecord profile;
 
     CaptureRun run;
     CaptureDevices devices;
     MouseState mouse;
     IconPositions icons;
-    CaptureServices services{hid, hostFiles, ini, directInput, user};
+    CaptureServices services{hid, hostFiles, ini, directInput, user, clock};
     CaptureContext context{run, devices, mouse, icons, paths, kConsoleXbox360, kMainWindow};
 };
 

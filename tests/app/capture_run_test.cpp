@@ -71,7 +71,7 @@ TEST_F(CaptureRunTest, F11WithOtherKeysStopsTheRunAndSendsNothing) {
     tick();
     EXPECT_FALSE(run.active);
     EXPECT_EQ(packets().size(), 1u);
-    EXPECT_EQ(run.adapter, kInvalidHandle);
+    EXPECT_FALSE(isOpen(run.adapter));
     EXPECT_FALSE(keyboardExists(devices));
     EXPECT_EQ(directInput.liveHandles(), 0u);
     EXPECT_EQ(run.state, idleControllerState());
@@ -132,7 +132,7 @@ TEST_F(CaptureRunTest, NoAdapterWarnsAndStaysIdle) {
 
 TEST_F(CaptureRunTest, AFailedWriteStillUpdatesTheLastSentCopy) {
     FailingFileApi failing(FailingFileApi::Failure::write);
-    CaptureServices failingServices{hid, failing, ini, directInput, user};
+    CaptureServices failingServices{hid, failing, ini, directInput, user, clock};
     startCaptureRun(failingServices, context);
     captureTick(failingServices, context);
     EXPECT_EQ(run.lastSent, restState());
@@ -183,7 +183,7 @@ TEST_F(CaptureRunTest, AKeyboardThatCannotBeCreatedUndoesTheStart) {
     EXPECT_FALSE(run.active);
     ASSERT_EQ(user.messageBoxes.size(), 1u);
     EXPECT_EQ(user.messageBoxes[0].caption, "Keyboard");
-    EXPECT_EQ(run.adapter, kInvalidHandle);
+    EXPECT_FALSE(isOpen(run.adapter));
     EXPECT_EQ(run.state, idleControllerState());
     EXPECT_EQ(directInput.liveHandles(), 0u);
     EXPECT_FALSE(logged(user.calls, "SetTimer 0 33"));

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "fakes/fake_clock_api.h"
 #include "fakes/fake_direct_input.h"
 #include "fakes/fake_gdi_api.h"
 #include "fakes/fake_hid_api.h"
@@ -64,7 +65,8 @@ protected:
     FakeHidApi hid;
     FakeGdiApi gdi;
     FakeWindowApi windows{gdi};
-    Platform platform{files, ini, user, hid, directInput, gdi, windows};
+    FakeClockApi clock;
+    Platform platform{files, ini, user, hid, directInput, gdi, windows, clock};
     Program program;
 };
 
@@ -150,7 +152,7 @@ TEST_F(MainWindowTest, TheDebugItemNeedsEnableExactlyOne) {
         FakeGdiApi otherGdi;
         otherGdi.expectedWindow = kWindow;
         FakeWindowApi other{otherGdi};
-        Platform otherPlatform{files, ini, user, hid, directInput, otherGdi, other};
+        Platform otherPlatform{files, ini, user, hid, directInput, otherGdi, other, clock};
         Program fresh;
         fresh.paths = program.paths;
         onMainWindowCreate(fresh, otherPlatform, kWindow);
