@@ -120,13 +120,24 @@ TEST_F(MainWindowTest, AMissingSettingFileMeansNoConsoleNoSmoothingNoDebug) {
     EXPECT_EQ(selectedBitmap(program.window.drawing.background), "bitmap 140");
 }
 
-TEST_F(MainWindowTest, TheAdapterProbeWarnsWhenNoneAnswers) {
-    setIni("ADAPTER", "VIRTUAL", "0");
-    create();
-    ASSERT_EQ(user.messageBoxes.size(), 1u);
-    EXPECT_EQ(user.messageBoxes[0].text, "Can not find QORA");
-    EXPECT_EQ(user.messageBoxes[0].caption, "Warning");
-    EXPECT_EQ(user.messageBoxes[0].type, kMbOk);
+TEST_F(MainWindowTest, TheAdapterProbeWarnsWhenNoneAnswersNamingTheCause) {
+    const std::string unreachable = dir.file("missing-folder/packets.bin");
+    const std::pair<const char*, std::string> cases[] = {
+        {"0", "Can not find QORA"},
+        {"1", "Can not create " + unreachable + " for the virtual adapter"},
+    };
+    for (const auto& [isVirtual, text] : cases) {
+        setIni("ADAPTER", "VIRTUAL", isVirtual);
+        user.messageBoxes.clear();
+        Program fresh;
+        fresh.paths = program.paths;
+        fresh.paths.packetsBin = unreachable;
+        onMainWindowCreate(fresh, platform, kWindow);
+        ASSERT_EQ(user.messageBoxes.size(), 1u);
+        EXPECT_EQ(user.messageBoxes[0].text, text);
+        EXPECT_EQ(user.messageBoxes[0].caption, "Warning");
+        EXPECT_EQ(user.messageBoxes[0].type, kMbOk);
+    }
 }
 
 TEST_F(MainWindowTest, TheAdapterProbeNeverKeepsTheAdapterOpen) {
@@ -280,12 +291,15 @@ TEST_F(MainWindowTest, DestructionStopsTheRunAndFreesEveryGdiObject) {
 TEST_F(MainWindowTest, PaintingShowsTheRunLineDuringARun) {
     create();
     command(IDM_START);
-    gdi.clearCalls();
-    onMainWindowPaint(program, platform);
-    const auto texts = gdi.callsOf(GdiOp::textOut);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, "Press F11 to return");
-    EXPECT_EQ(gdi.callsOf(GdiOp::endPaint).size(), 1u);
+    for (const bool lost : {false, true}) {
+        program.run.adapterLost = lost;
+        gdi.clearCalls();
+        onMainWindowPaint(program, platform);
+        const auto texts = gdi.callsOf(GdiOp::textOut);
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0].text, lost ? "Adapter lost, reconnecting" : "Press F11 to return");
+        EXPECT_EQ(gdi.callsOf(GdiOp::endPaint).size(), 1u);
+    }
 }
 
 } // namespace
