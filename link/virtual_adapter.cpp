@@ -1,5 +1,7 @@
 #include "link/virtual_adapter.h"
 
+#include <cstdint>
+
 namespace qora {
 namespace {
 
