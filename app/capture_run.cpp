@@ -1,25 +1,18 @@
 #include "app/capture_run.h"
 
+#include "app/adapter_recovery.h"
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
-#include "link/adapter.h"
-#include "link/packet.h"
 #include "mapping/actions.h"
 #include "mapping/mouse_motion.h"
 #include "profiles/store.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace qora {
 namespace {
-
-void closeAdapter(FileApi& files, CaptureRun& run) {
-    if (run.adapter != kInvalidHandle) {
-        files.closeHandle(run.adapter);
-        run.adapter = kInvalidHandle;
-    }
-}
 
 void startCaptureTimer(UserApi& user, const CaptureContext& context) {
     user.setTimer(context.mainWindow, kCaptureTimerId, kCaptureTimerPeriodMs);
@@ -29,7 +22,7 @@ void startCaptureTimer(UserApi& user, const CaptureContext& context) {
 void undoStart(CaptureServices& services, CaptureContext& context) {
     releaseMouse(services.directInput, context.devices);
     releaseKeyboard(services.directInput, context.devices);
-    closeAdapter(services.files, context.run);
+    closeAdapter(services.files, context.run.adapter);
     resetToIdle(context.run.state);
     services.user.invalidateRect(context.mainWindow, false);
 }
@@ -70,12 +63,10 @@ void sendChangedState(CaptureServices& services, CaptureContext& context) {
     if (run.state == run.lastSent) {
         return;
     }
-    if (run.adapter != kInvalidHandle) {
-        Packet packet;
-        encodePacket(context.mode, run.state, packet);
-        std::uint32_t written = 0;
-        // A failed write is not retried: the same state is not sent again until it changes.
-        services.files.writeFile(run.adapter, packet.data(), kPacketSize, &written);
+    // A failed write is not retried: the same state is not sent again until it changes,
+    // or until the lost adapter comes back.
+    if (isOpen(run.adapter) && !sendCurrentState(services, context)) {
+        markAdapterLost(services, context);
     }
     run.lastSent = run.state;
     services.user.invalidateRect(context.mainWindow, false);
@@ -99,10 +90,11 @@ void startCaptureRun(CaptureServices& services, CaptureContext& context) {
     if (context.mode == kConsoleNotSet) {
         return;
     }
-    const NativeHandle adapter =
+    const AdapterLink adapter =
         openAdapter(services.hid, services.files, services.ini, context.paths);
-    if (adapter == kInvalidHandle) {
-        services.user.messageBox(context.mainWindow, kAdapterMissingText, kWarningCaption, kMbOk);
+    if (!isOpen(adapter)) {
+        const std::string text = adapterUnavailableText(adapter, context.paths);
+        services.user.messageBox(context.mainWindow, text.c_str(), kWarningCaption, kMbOk);
         return;
     }
     run.adapter = adapter;
@@ -138,6 +130,7 @@ void captureTick(CaptureServices& services, CaptureContext& context) {
     if (keyboardReadable(services, context) && !dispatchPressedKeys(services, context)) {
         return;
     }
+    retryLostAdapter(services, context);
     sendChangedState(services, context);
 }
 
@@ -149,7 +142,8 @@ void stopCaptureRun(CaptureServices& services, CaptureContext& context) {
     if (!run.keyboardOnLoan) {
         releaseKeyboard(services.directInput, context.devices);
     }
-    closeAdapter(services.files, run);
+    closeAdapter(services.files, run.adapter);
+    run.adapterLost = false;
     resetToIdle(run.state);
     run.active = false;
     services.user.invalidateRect(context.mainWindow, false);

@@ -6,10 +6,12 @@
 #include "input/device_slot.h"
 #include "input/direct_input_api.h"
 #include "input/mouse_record.h"
+#include "link/adapter_link.h"
 #include "link/hid_api.h"
 #include "mapping/controller_state.h"
 #include "mapping/mouse_state.h"
 #include "overlay/icon_positions.h"
+#include "platform/clock_api.h"
 #include "platform/file_api.h"
 #include "platform/platform_types.h"
 #include "platform/profile_file_api.h"
@@ -27,12 +29,14 @@ inline constexpr std::uint32_t kCaptureTimerPeriodMs = 33;
 inline constexpr std::uint8_t kStopKey = 0x57; // F11
 inline constexpr std::uint8_t kCaptureKeyboardBackgroundMode = 1;
 
-inline constexpr const char* kAdapterMissingText = "Can not find QORA";
 inline constexpr const char* kWarningCaption = "Warning";
 
 struct CaptureRun {
     bool active = false;
-    NativeHandle adapter = kInvalidHandle;
+    AdapterLink adapter;
+    // A write to the adapter failed: the run searches for it again (app/adapter_recovery.h).
+    bool adapterLost = false;
+    std::uint64_t lastAdapterSearchMs = 0; // when it was lost or last searched for
     ProfileRecord profile;
     ControllerState state = idleControllerState();
     // The state as it stood when it was last found changed; a stop does not clear it.
@@ -50,6 +54,7 @@ struct CaptureServices {
     ProfileFileApi& ini;
     DirectInputApi& directInput;
     UserApi& user;
+    ClockApi& clock;
 };
 
 // What a run shares with the rest of the program: all owned by the application.

@@ -2,8 +2,10 @@
 
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
-#include "link/adapter.h"
+#include "link/adapter_link.h"
 #include "resources/resource_ids.h"
+
+#include <string>
 
 namespace qora {
 namespace {
@@ -45,14 +47,13 @@ void createDrawingResources(Program& program, Platform& platform, DcHandle windo
 
 // The start-up probe never keeps the adapter open.
 void probeAdapter(Program& program, Platform& platform) {
-    const NativeHandle adapter =
-        openAdapter(platform.hid, platform.files, platform.ini, program.paths);
-    if (adapter == kInvalidHandle) {
-        platform.user.messageBox(program.window.handle, kAdapterMissingText, kWarningCaption,
-                                 kMbOk);
+    AdapterLink adapter = openAdapter(platform.hid, platform.files, platform.ini, program.paths);
+    if (!isOpen(adapter)) {
+        const std::string text = adapterUnavailableText(adapter, program.paths);
+        platform.user.messageBox(program.window.handle, text.c_str(), kWarningCaption, kMbOk);
         return;
     }
-    platform.files.closeHandle(adapter);
+    closeAdapter(platform.files, adapter);
     platform.user.invalidateRect(program.window.handle, true);
 }
 
@@ -189,8 +190,9 @@ void onMainWindowTimer(Program& program, Platform& platform, std::uintptr_t time
 }
 
 void onMainWindowPaint(Program& program, Platform& platform) {
-    const PaintInputs inputs{program.run.state, program.window.mode, program.icons,
-                             program.window.overlayOn, program.run.active};
+    const PaintInputs inputs{program.run.state,  program.window.mode,
+                             program.icons,      program.window.overlayOn,
+                             program.run.active, program.run.adapterLost};
     paintMainWindow(platform.gdi, program.window.handle, program.window.drawing, inputs);
 }
 

@@ -11,6 +11,7 @@
 #include "overlay/gdi_api.h"
 #include "overlay/icon_positions.h"
 #include "overlay/overlay.h"
+#include "platform/clock_api.h"
 #include "platform/file_api.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
@@ -51,11 +52,12 @@ struct Platform {
     DirectInputApi& directInput;
     GdiApi& gdi;
     WindowApi& windows;
+    ClockApi& clock;
 };
 
 inline CaptureServices captureServicesOf(Platform& platform) {
-    return CaptureServices{platform.hid, platform.files, platform.ini, platform.directInput,
-                           platform.user};
+    return CaptureServices{platform.hid,         platform.files, platform.ini,
+                           platform.directInput, platform.user,  platform.clock};
 }
 
 inline CaptureContext captureContextOf(Program& program) {

@@ -135,23 +135,4 @@ NativeHandle findAdapter(HidApi& hid) {
     return result;
 }
 
-bool virtualAdapterEnabled(ProfileFileApi& ini, const ProgramPaths& paths) {
-    return ini.getPrivateProfileInt(kAdapterSection, kVirtualAdapterKey, 0,
-                                    paths.settingIni.c_str()) == 1;
-}
-
-NativeHandle openVirtualAdapter(FileApi& files, const ProgramPaths& paths) {
-    // Append-only access makes every write land at the end, whoever else has the file open.
-    return files.createFile(paths.packetsBin.c_str(), kFileAppendData,
-                            kFileShareRead | kFileShareWrite, kOpenAlways, kFileAttributeNormal);
-}
-
-NativeHandle openAdapter(HidApi& hid, FileApi& files, ProfileFileApi& ini,
-                         const ProgramPaths& paths) {
-    if (virtualAdapterEnabled(ini, paths)) {
-        return openVirtualAdapter(files, paths);
-    }
-    return findAdapter(hid);
-}
-
 } // namespace qora

@@ -47,6 +47,7 @@ constexpr StickView kRightStick{
     state::rightStickX, state::rightStickY, {330, 0, 410, 80}, {20, 100}};
 
 constexpr const char* kCaptureRunLine = "Press F11 to return";
+constexpr const char* kAdapterLostLine = "Adapter lost, reconnecting";
 constexpr GdiPoint kCaptureRunLinePlace{130, 300};
 
 void drawDotAt(GdiApi& gdi, const DrawingResources& resources, const IconPositions& icons,
@@ -172,7 +173,7 @@ std::int32_t paintMainWindow(GdiApi& gdi, WindowHandle window, const DrawingReso
     if (inputs.captureRunActive) {
         // In whatever text mode and colour the back buffer holds by now.
         drawText(gdi, resources.backBuffer, kCaptureRunLinePlace.x, kCaptureRunLinePlace.y,
-                 kCaptureRunLine);
+                 inputs.adapterLost ? kAdapterLostLine : kCaptureRunLine);
     }
     copyClientArea(gdi, windowDc, resources.backBuffer, client);
     gdi.endPaint(window, paint);

@@ -38,6 +38,7 @@ struct PaintInputs {
     const IconPositions& icons;   // the table loaded at the last run start
     bool overlayOn;               // the Debug menu item is checked
     bool captureRunActive;        // adds the line "Press F11 to return"
+    bool adapterLost;             // the line says "Adapter lost, reconnecting" instead
 };
 
 // The main window's WM_PAINT: BeginPaint, the picture into the back buffer, the overlay
@@ -46,7 +47,7 @@ struct PaintInputs {
 // WM_PAINT result. Call it as
 //   paintMainWindow(gdi, window, resources, {.state = run.state, .mode = shell.mode,
 //                   .icons = icons, .overlayOn = shell.overlayOn,
-//                   .captureRunActive = run.active});
+//                   .captureRunActive = run.active, .adapterLost = run.adapterLost});
 std::int32_t paintMainWindow(GdiApi& gdi, WindowHandle window, const DrawingResources& resources,
                              const PaintInputs& inputs);
 

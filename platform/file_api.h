@@ -1,6 +1,6 @@
 #pragma once
 // The file calls the program makes: CreateFileA, ReadFile, WriteFile, SetFilePointer,
-// FlushFileBuffers, CloseHandle, MoveFileExA and DeleteFileA.
+// SetEndOfFile, GetFileSizeEx, FlushFileBuffers, CloseHandle, MoveFileExA and DeleteFileA.
 
 #include "platform/platform_types.h"
 
@@ -42,6 +42,9 @@ struct FileApi {
     // Returns false on failure (INVALID_SET_FILE_POINTER with an error).
     virtual bool setFilePointer(NativeHandle file, std::int32_t distance,
                                 std::uint32_t moveMethod) = 0;
+    // Cuts the file (or extends it) at the file pointer.
+    virtual bool setEndOfFile(NativeHandle file) = 0;
+    virtual bool getFileSizeEx(NativeHandle file, std::int64_t* size) = 0;
     virtual bool flushFileBuffers(NativeHandle file) = 0;
     virtual bool closeHandle(NativeHandle file) = 0;
     // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH: one step that

@@ -4,7 +4,7 @@ namespace qora {
 
 ProgramPaths makeProgramPaths(const std::string& directory) {
     return ProgramPaths{directory, directory + "setting.ini", directory + "config.bin",
-                        directory + "packets.bin"};
+                        directory + "packets.bin", directory + "packets.old.bin"};
 }
 
 std::string directoryOf(const std::string& moduleFileName) {

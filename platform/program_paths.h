@@ -9,7 +9,8 @@ struct ProgramPaths {
     std::string directory; // ends in the path separator
     std::string settingIni;
     std::string configBin;
-    std::string packetsBin; // where the virtual adapter appends its packets
+    std::string packetsBin;    // where the virtual adapter appends its packets
+    std::string packetsOldBin; // the previous packets.bin once it grew too large
 };
 
 // directory must end in a separator ("C:\\games\\qora\\" or "/tmp/x/").

@@ -1,6 +1,7 @@
 #include "tools/packets_tool.h"
 
-#include <algorithm>
+#include "tools/packet_stream.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -40,22 +41,44 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
+constexpr std::size_t kReadChunkSize = 64 * 1024;
+
+// The outcome of decoding one file; the decoded lines have gone out already.
+struct FileDecoding {
+    int status = kToolSuccess;
+    std::string error;
+};
+
+std::string tornTailError(const PacketStreamDecoder& decoder) {
+    const std::uint64_t length =
+        decoder.packetCount() * kDecodedPacketSize + decoder.pendingBytes();
+    return "ends in " + std::to_string(decoder.pendingBytes()) +
+           " bytes that are not a whole packet (length " + std::to_string(length) +
+           " is not a multiple of " + std::to_string(kDecodedPacketSize) + " bytes); the " +
+           std::to_string(decoder.packetCount()) + " whole packets before them are decoded";
+}
+
+FileDecoding decodeFile(PacketConsole console, const std::string& path, std::ostream& out) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
+        return {kToolBadFile, "cannot open " + path + ": " + std::strerror(errno)};
     }
-    std::uint8_t chunk[4096];
+    PacketStreamDecoder decoder(console, out);
+    std::vector<std::uint8_t> chunk(kReadChunkSize);
     std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
+    while (out && (got = std::fread(chunk.data(), 1, chunk.size(), file.get())) > 0) {
+        decoder.feed(chunk.data(), got);
     }
     if (std::ferror(file.get())) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
+        return {kToolBadFile, "cannot read " + path + ": " + std::strerror(errno)};
     }
-    return true;
+    if (!out) {
+        return {kToolBadFile, "cannot write the decoded packets"};
+    }
+    if (decoder.pendingBytes() != 0) {
+        return {kToolTornTail, path + ": " + tornTailError(decoder)};
+    }
+    return {};
 }
 
 } // namespace
@@ -65,7 +88,11 @@ std::string packetsToolUsage() {
            "       qora-packets --help\n"
            "\n"
            "Prints the packets in FILE (a packets.bin written by the virtual adapter), one\n"
-           "line per 50-byte packet, the way the chosen console reads them.\n";
+           "line per 50-byte packet, the way the chosen console reads them.\n"
+           "\n"
+           "Exit status: 0 every packet decoded; 1 FILE cannot be opened or read; 2 bad\n"
+           "arguments; 3 FILE ends in part of a packet (the whole packets before it are\n"
+           "decoded).\n";
 }
 
 ParsedArguments parsePacketsToolArguments(const std::vector<std::string>& arguments) {
@@ -108,16 +135,11 @@ ParsedArguments parsePacketsToolArguments(const std::vector<std::string>& argume
 
 bool decodePackets(PacketConsole console, const std::vector<std::uint8_t>& bytes, std::ostream& out,
                    std::string& error) {
-    if (bytes.size() % kDecodedPacketSize != 0) {
-        error = "length " + std::to_string(bytes.size()) + " is not a multiple of " +
-                std::to_string(kDecodedPacketSize) + " bytes";
+    PacketStreamDecoder decoder(console, out);
+    decoder.feed(bytes.data(), bytes.size());
+    if (decoder.pendingBytes() != 0) {
+        error = tornTailError(decoder);
         return false;
-    }
-    PacketBytes packet;
-    for (std::size_t index = 0; index * kDecodedPacketSize < bytes.size(); ++index) {
-        const auto begin = bytes.begin() + static_cast<std::ptrdiff_t>(index * kDecodedPacketSize);
-        std::copy(begin, begin + kDecodedPacketSize, packet.begin());
-        out << decodePacket(console, index, packet) << '\n';
     }
     return true;
 }
@@ -133,17 +155,11 @@ int runPacketsTool(const std::vector<std::string>& arguments, std::ostream& out,
         out << packetsToolUsage();
         return kToolSuccess;
     }
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    if (!readWholeFile(parsed.arguments.file, bytes, error)) {
-        err << kProgramName << ": " << error << '\n';
-        return kToolBadFile;
+    const FileDecoding decoding = decodeFile(parsed.arguments.console, parsed.arguments.file, out);
+    if (decoding.status != kToolSuccess) {
+        err << kProgramName << ": " << decoding.error << '\n';
     }
-    if (!decodePackets(parsed.arguments.console, bytes, out, error)) {
-        err << kProgramName << ": " << parsed.arguments.file << ": " << error << '\n';
-        return kToolBadFile;
-    }
-    return kToolSuccess;
+    return decoding.status;
 }
 
 } // namespace qora

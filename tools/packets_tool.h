@@ -1,6 +1,7 @@
 #pragma once
-// The qora-packets command line: argument handling, reading packets.bin and printing one
-// decoded line per packet. Kept apart from main() so every outcome is testable.
+// The qora-packets command line: argument handling, reading packets.bin piece by piece and
+// printing one decoded line per packet. Kept apart from main() so every outcome is
+// testable.
 
 #include "tools/packet_decoder.h"
 
@@ -14,6 +15,7 @@ namespace qora {
 inline constexpr int kToolSuccess = 0;
 inline constexpr int kToolBadFile = 1;
 inline constexpr int kToolBadArguments = 2;
+inline constexpr int kToolTornTail = 3; // the whole packets were decoded, a torn one was not
 
 struct PacketsToolArguments {
     bool help = false;
@@ -32,8 +34,8 @@ ParsedArguments parsePacketsToolArguments(const std::vector<std::string>& argume
 
 std::string packetsToolUsage();
 
-// Decodes a whole file's bytes, one line per packet; false (with the reason in error) when
-// the length is not a whole number of packets.
+// Decodes bytes, one line per whole packet; false (with the reason in error) when they
+// end in part of a packet, which is not decoded.
 bool decodePackets(PacketConsole console, const std::vector<std::uint8_t>& bytes, std::ostream& out,
                    std::string& error);
 

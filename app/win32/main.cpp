@@ -9,6 +9,7 @@
 #include "input/win32/win32_direct_input_api.h"
 #include "link/win32/win32_hid_api.h"
 #include "overlay/win32/win32_gdi_api.h"
+#include "platform/win32/win32_clock_api.h"
 #include "platform/win32/win32_file_api.h"
 #include "platform/win32/win32_profile_file_api.h"
 #include "platform/win32/win32_user_api.h"
@@ -120,7 +121,8 @@ int runQora(HINSTANCE instance, int showCommand) {
     Win32DirectInputApi directInput;
     Win32GdiApi gdi;
     Win32WindowApi windows(instance);
-    Platform platform{files, ini, user, hid, directInput, gdi, windows};
+    Win32ClockApi clock;
+    Platform platform{files, ini, user, hid, directInput, gdi, windows, clock};
 
     // Large fixed buffers (mouse records, samples): keep them off the stack.
     auto program = std::make_unique<Program>();

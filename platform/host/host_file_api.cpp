@@ -84,6 +84,20 @@ bool HostFileApi::setFilePointer(NativeHandle file, std::int32_t distance,
     return ::lseek(descriptorOf(file), distance, whence) >= 0;
 }
 
+bool HostFileApi::setEndOfFile(NativeHandle file) {
+    const off_t position = ::lseek(descriptorOf(file), 0, SEEK_CUR);
+    return position >= 0 && ::ftruncate(descriptorOf(file), position) == 0;
+}
+
+bool HostFileApi::getFileSizeEx(NativeHandle file, std::int64_t* size) {
+    struct stat status {};
+    if (::fstat(descriptorOf(file), &status) != 0) {
+        return false;
+    }
+    *size = static_cast<std::int64_t>(status.st_size);
+    return true;
+}
+
 bool HostFileApi::flushFileBuffers(NativeHandle file) {
     return ::fsync(descriptorOf(file)) == 0;
 }

@@ -41,6 +41,17 @@ bool Win32FileApi::setFilePointer(NativeHandle file, std::int32_t distance,
     return !(position == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
 }
 
+bool Win32FileApi::setEndOfFile(NativeHandle file) {
+    return SetEndOfFile(toWin32Handle(file)) != FALSE;
+}
+
+bool Win32FileApi::getFileSizeEx(NativeHandle file, std::int64_t* size) {
+    LARGE_INTEGER length{};
+    const BOOL ok = GetFileSizeEx(toWin32Handle(file), &length);
+    *size = length.QuadPart;
+    return ok != FALSE;
+}
+
 bool Win32FileApi::flushFileBuffers(NativeHandle file) {
     return FlushFileBuffers(toWin32Handle(file)) != FALSE;
 }

@@ -13,6 +13,8 @@ public:
                    std::uint32_t* bytesWritten) override;
     bool setFilePointer(NativeHandle file, std::int32_t distance,
                         std::uint32_t moveMethod) override;
+    bool setEndOfFile(NativeHandle file) override;
+    bool getFileSizeEx(NativeHandle file, std::int64_t* size) override;
     bool flushFileBuffers(NativeHandle file) override;
     bool closeHandle(NativeHandle file) override;
     bool moveFileReplacing(const char* source, const char* target) override;

@@ -1,9 +1,12 @@
 #pragma once
 // A capture run wired to fakes: scripted DirectInput and HID, recorded user calls (one log
-// shared with DirectInput), and real setting.ini, config.bin and packets.bin in a temporary
-// directory, with the virtual adapter on unless a test turns it off.
+// shared with DirectInput), a clock that moves when told, recorded adapter pipes, and real
+// setting.ini, config.bin and packets.bin in a temporary directory, with the virtual
+// adapter on unless a test turns it off.
 
 #include "app/capture_run.h"
+#include "fakes/adapter_pipe_file_api.h"
+#include "fakes/fake_clock_api.h"
 #include "fakes/fake_direct_input.h"
 #include "fakes/fake_hid_api.h"
 #include "fakes/fake_user_api.h"
@@ -81,17 +84,18 @@ protected:
     TempDirectory dir;
     ProgramPaths paths = makeProgramPaths(dir.path());
     HostProfileFile ini;
-    HostFileApi hostFiles;
+    FakeHidApi hid;
+    AdapterPipeFileApi files{hid};
     FakeUserApi user;
     FakeDirectInput directInput{user.calls};
-    FakeHidApi hid;
+    FakeClockApi clock;
     ProfileRecord profile;
 
     CaptureRun run;
     CaptureDevices devices;
     MouseState mouse;
     IconPositions icons;
-    CaptureServices services{hid, hostFiles, ini, directInput, user};
+    CaptureServices services{hid, files, ini, directInput, user, clock};
     CaptureContext context{run, devices, mouse, icons, paths, kConsoleXbox360, kMainWindow};
 };
 

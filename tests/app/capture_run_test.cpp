@@ -1,5 +1,6 @@
 #include "capture_run_fixture.h"
 
+#include "app/adapter_recovery.h"
 #include "fakes/failing_file_api.h"
 #include "input/keyboard_device.h"
 #include "mapping/action_codes.h"
@@ -10,6 +11,7 @@ namespace qora::testing {
 namespace {
 
 constexpr std::uint8_t kKeyW = 0x11;
+constexpr std::uint8_t kKeyS = 0x1F;
 constexpr std::uint8_t kKeyF11 = 0x57;
 
 bool logged(const std::vector<std::string>& calls, const std::string& entry) {
@@ -71,7 +73,7 @@ TEST_F(CaptureRunTest, F11WithOtherKeysStopsTheRunAndSendsNothing) {
     tick();
     EXPECT_FALSE(run.active);
     EXPECT_EQ(packets().size(), 1u);
-    EXPECT_EQ(run.adapter, kInvalidHandle);
+    EXPECT_FALSE(isOpen(run.adapter));
     EXPECT_FALSE(keyboardExists(devices));
     EXPECT_EQ(directInput.liveHandles(), 0u);
     EXPECT_EQ(run.state, idleControllerState());
@@ -117,29 +119,144 @@ TEST_F(CaptureRunTest, NoConsoleMeansStartDoesNothingAtAll) {
     EXPECT_FALSE(dir.exists("packets.bin"));
 }
 
-TEST_F(CaptureRunTest, NoAdapterWarnsAndStaysIdle) {
-    setIni("ADAPTER", "VIRTUAL", "0");
-    start();
-    EXPECT_FALSE(run.active);
-    ASSERT_EQ(user.messageBoxes.size(), 1u);
-    EXPECT_EQ(user.messageBoxes[0].text, "Can not find QORA");
-    EXPECT_EQ(user.messageBoxes[0].caption, "Warning");
-    EXPECT_EQ(user.messageBoxes[0].type, kMbOk);
-    EXPECT_EQ(user.messageBoxes[0].owner, kMainWindow);
-    EXPECT_EQ(directInput.liveHandles(), 0u);
-    EXPECT_FALSE(logged(user.calls, "SetTimer 0 33"));
+TEST_F(CaptureRunTest, NoAdapterWarnsNamingTheCauseAndStaysIdle) {
+    const std::string unreachable = dir.file("missing-folder/packets.bin");
+    const std::pair<const char*, std::string> cases[] = {
+        {"0", "Can not find QORA"},
+        {"1", "Can not create " + unreachable + " for the virtual adapter"},
+    };
+    paths.packetsBin = unreachable;
+    for (const auto& [isVirtual, text] : cases) {
+        setIni("ADAPTER", "VIRTUAL", isVirtual);
+        user.messageBoxes.clear();
+        start();
+        EXPECT_FALSE(run.active);
+        ASSERT_EQ(user.messageBoxes.size(), 1u);
+        EXPECT_EQ(user.messageBoxes[0].text, text);
+        EXPECT_EQ(user.messageBoxes[0].caption, "Warning");
+        EXPECT_EQ(user.messageBoxes[0].type, kMbOk);
+        EXPECT_EQ(user.messageBoxes[0].owner, kMainWindow);
+        EXPECT_EQ(directInput.liveHandles(), 0u);
+        EXPECT_FALSE(logged(user.calls, "SetTimer 0 33"));
+    }
 }
 
-TEST_F(CaptureRunTest, AFailedWriteStillUpdatesTheLastSentCopy) {
-    FailingFileApi failing(FailingFileApi::Failure::write);
-    CaptureServices failingServices{hid, failing, ini, directInput, user};
-    startCaptureRun(failingServices, context);
-    captureTick(failingServices, context);
+// A full disk takes half a packet: the file keeps whole packets only, the adapter is lost,
+// and the state is not written again until the adapter comes back.
+TEST_F(CaptureRunTest, AFullDiskLosesTheVirtualAdapterUntilThereIsRoomAgain) {
+    FailingFileApi fullDisk(FailingFileApi::Failure::write);
+    CaptureServices fullDiskServices{hid, fullDisk, ini, directInput, user, clock};
+    startCaptureRun(fullDiskServices, context);
+    captureTick(fullDiskServices, context);
+    EXPECT_TRUE(run.adapterLost);
     EXPECT_EQ(run.lastSent, restState());
-    const std::size_t afterFirst = packetBytes();
-    captureTick(failingServices, context);
-    EXPECT_EQ(packetBytes(), afterFirst); // the same state is not written again
-    stopCaptureRun(failingServices, context);
+    EXPECT_EQ(packetBytes(), 0u);
+
+    clock.now += kAdapterSearchIntervalMs;
+    tick(); // room again
+    EXPECT_FALSE(run.adapterLost);
+    EXPECT_EQ(packets(), std::vector<Packet>{packetFor(kConsoleXbox360, restState())});
+    tick();
+    EXPECT_EQ(packetBytes(), kPacketSize);
+    stopCaptureRun(services, context);
+}
+
+class AdapterLossTest : public CaptureRunTest {
+protected:
+    AdapterLossTest() {
+        setIni("ADAPTER", "VIRTUAL", "0");
+        hid.devices = {adapter()};
+    }
+    static FakeHidDevice adapter() {
+        FakeHidDevice device;
+        device.interfacePath = "\\\\?\\hid#vid_04b4&pid_0811#1";
+        device.vendorId = 0x04B4;
+        device.productId = 0x0811;
+        return device;
+    }
+    void unplug() {
+        files.unplugged = true;
+        hid.devices.clear();
+    }
+    void plugIn() {
+        files.unplugged = false;
+        hid.devices = {adapter()};
+    }
+    std::size_t searches() const {
+        return static_cast<std::size_t>(
+            std::count(hid.calls.begin(), hid.calls.end(), "GetClassDevs"));
+    }
+};
+
+TEST_F(AdapterLossTest, ALostAdapterIsSearchedOnceASecondAndGetsTheCurrentStateWhenFound) {
+    bindKey(action::buttonA, kKeyW);
+    bindKey(action::buttonB, kKeyS);
+    start();
+    tick();
+    ASSERT_EQ(files.pipePackets.size(), 1u);
+
+    unplug();
+    press(kKeyW);
+    tick();
+    EXPECT_TRUE(run.adapterLost);
+    EXPECT_TRUE(hid.openPaths().empty()) << "the dead pipe is closed";
+
+    // Ticks go on every 33 ms; the adapter is back in time for the third search.
+    const std::uint64_t lostAt = clock.now;
+    std::vector<std::uint64_t> searchedAt;
+    while (searchedAt.size() < 3 && clock.now - lostAt < 10 * kAdapterSearchIntervalMs) {
+        clock.now += kCaptureTimerPeriodMs;
+        if (searchedAt.size() == 1) {
+            release(kKeyW);
+            press(kKeyS);
+        }
+        if (searchedAt.size() == 2) {
+            plugIn();
+        }
+        const std::size_t before = searches();
+        tick();
+        if (searches() > before) {
+            searchedAt.push_back(clock.now);
+        }
+        EXPECT_EQ(run.adapterLost, searchedAt.size() < 3);
+    }
+    ASSERT_EQ(searchedAt.size(), 3u);
+    std::uint64_t previous = lostAt;
+    for (const std::uint64_t at : searchedAt) {
+        EXPECT_GE(at - previous, kAdapterSearchIntervalMs);
+        EXPECT_LT(at - previous, kAdapterSearchIntervalMs + kCaptureTimerPeriodMs);
+        previous = at;
+    }
+
+    // The state of the moment goes out at once, though it was already found changed.
+    ControllerState holdingB = restState();
+    holdingB.bytes[state::buttons2] = buttons2::b;
+    ASSERT_EQ(files.pipePackets.size(), 2u);
+    EXPECT_EQ(files.pipePackets[1], packetFor(kConsoleXbox360, holdingB));
+    tick();
+    EXPECT_EQ(files.pipePackets.size(), 2u);
+    release(kKeyS);
+    tick();
+    EXPECT_EQ(files.pipePackets.size(), 3u);
+    EXPECT_TRUE(hid.violations.empty());
+}
+
+TEST_F(AdapterLossTest, F11StopsARunWhoseAdapterIsLost) {
+    bindKey(action::buttonA, kKeyW);
+    start();
+    tick();
+    unplug();
+    press(kKeyW);
+    tick();
+    ASSERT_TRUE(run.adapterLost);
+
+    press(kKeyF11);
+    clock.now += 5 * kAdapterSearchIntervalMs;
+    const std::size_t before = searches();
+    tick();
+    EXPECT_FALSE(run.active);
+    EXPECT_FALSE(run.adapterLost);
+    EXPECT_EQ(searches(), before);
 }
 
 TEST_F(CaptureRunTest, StartAndStopCallInTheirOrder) {
@@ -183,7 +300,7 @@ TEST_F(CaptureRunTest, AKeyboardThatCannotBeCreatedUndoesTheStart) {
     EXPECT_FALSE(run.active);
     ASSERT_EQ(user.messageBoxes.size(), 1u);
     EXPECT_EQ(user.messageBoxes[0].caption, "Keyboard");
-    EXPECT_EQ(run.adapter, kInvalidHandle);
+    EXPECT_FALSE(isOpen(run.adapter));
     EXPECT_EQ(run.state, idleControllerState());
     EXPECT_EQ(directInput.liveHandles(), 0u);
     EXPECT_FALSE(logged(user.calls, "SetTimer 0 33"));
@@ -234,7 +351,7 @@ protected:
     ProfileRecord loadWith(const char* count, const char* current) {
         setIni("CONFIGURATION", "COUNT", count);
         setIni("CONFIGURATION", "CURRENT", current);
-        return loadCurrentProfile(hostFiles, ini, paths);
+        return loadCurrentProfile(files, ini, paths);
     }
 
     ProfileRecord first;

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "fakes/fake_clock_api.h"
 #include "fakes/fake_direct_input.h"
 #include "fakes/fake_gdi_api.h"
 #include "fakes/fake_hid_api.h"
@@ -64,7 +65,8 @@ protected:
     FakeHidApi hid;
     FakeGdiApi gdi;
     FakeWindowApi windows{gdi};
-    Platform platform{files, ini, user, hid, directInput, gdi, windows};
+    FakeClockApi clock;
+    Platform platform{files, ini, user, hid, directInput, gdi, windows, clock};
     Program program;
 };
 
@@ -118,13 +120,24 @@ TEST_F(MainWindowTest, AMissingSettingFileMeansNoConsoleNoSmoothingNoDebug) {
     EXPECT_EQ(selectedBitmap(program.window.drawing.background), "bitmap 140");
 }
 
-TEST_F(MainWindowTest, TheAdapterProbeWarnsWhenNoneAnswers) {
-    setIni("ADAPTER", "VIRTUAL", "0");
-    create();
-    ASSERT_EQ(user.messageBoxes.size(), 1u);
-    EXPECT_EQ(user.messageBoxes[0].text, "Can not find QORA");
-    EXPECT_EQ(user.messageBoxes[0].caption, "Warning");
-    EXPECT_EQ(user.messageBoxes[0].type, kMbOk);
+TEST_F(MainWindowTest, TheAdapterProbeWarnsWhenNoneAnswersNamingTheCause) {
+    const std::string unreachable = dir.file("missing-folder/packets.bin");
+    const std::pair<const char*, std::string> cases[] = {
+        {"0", "Can not find QORA"},
+        {"1", "Can not create " + unreachable + " for the virtual adapter"},
+    };
+    for (const auto& [isVirtual, text] : cases) {
+        setIni("ADAPTER", "VIRTUAL", isVirtual);
+        user.messageBoxes.clear();
+        Program fresh;
+        fresh.paths = program.paths;
+        fresh.paths.packetsBin = unreachable;
+        onMainWindowCreate(fresh, platform, kWindow);
+        ASSERT_EQ(user.messageBoxes.size(), 1u);
+        EXPECT_EQ(user.messageBoxes[0].text, text);
+        EXPECT_EQ(user.messageBoxes[0].caption, "Warning");
+        EXPECT_EQ(user.messageBoxes[0].type, kMbOk);
+    }
 }
 
 TEST_F(MainWindowTest, TheAdapterProbeNeverKeepsTheAdapterOpen) {
@@ -150,7 +163,7 @@ TEST_F(MainWindowTest, TheDebugItemNeedsEnableExactlyOne) {
         FakeGdiApi otherGdi;
         otherGdi.expectedWindow = kWindow;
         FakeWindowApi other{otherGdi};
-        Platform otherPlatform{files, ini, user, hid, directInput, otherGdi, other};
+        Platform otherPlatform{files, ini, user, hid, directInput, otherGdi, other, clock};
         Program fresh;
         fresh.paths = program.paths;
         onMainWindowCreate(fresh, otherPlatform, kWindow);
@@ -278,12 +291,15 @@ TEST_F(MainWindowTest, DestructionStopsTheRunAndFreesEveryGdiObject) {
 TEST_F(MainWindowTest, PaintingShowsTheRunLineDuringARun) {
     create();
     command(IDM_START);
-    gdi.clearCalls();
-    onMainWindowPaint(program, platform);
-    const auto texts = gdi.callsOf(GdiOp::textOut);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, "Press F11 to return");
-    EXPECT_EQ(gdi.callsOf(GdiOp::endPaint).size(), 1u);
+    for (const bool lost : {false, true}) {
+        program.run.adapterLost = lost;
+        gdi.clearCalls();
+        onMainWindowPaint(program, platform);
+        const auto texts = gdi.callsOf(GdiOp::textOut);
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0].text, lost ? "Adapter lost, reconnecting" : "Press F11 to return");
+        EXPECT_EQ(gdi.callsOf(GdiOp::endPaint).size(), 1u);
+    }
 }
 
 } // namespace

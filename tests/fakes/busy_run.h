@@ -5,6 +5,7 @@
 // measure what it costs.
 
 #include "app/capture_run.h"
+#include "fakes/fake_clock_api.h"
 #include "input/direct_input_api.h"
 #include "link/hid_api.h"
 #include "mapping/action_codes.h"
@@ -110,6 +111,15 @@ public:
     }
     bool setFilePointer(NativeHandle, std::int32_t, std::uint32_t) override {
         ++otherCalls;
+        return true;
+    }
+    bool setEndOfFile(NativeHandle) override {
+        ++otherCalls;
+        return true;
+    }
+    bool getFileSizeEx(NativeHandle, std::int64_t* size) override {
+        ++otherCalls;
+        *size = 0;
         return true;
     }
     bool flushFileBuffers(NativeHandle) override {
@@ -238,7 +248,8 @@ struct BusyRun {
     CountingFileApi files;
     VirtualAdapterIni ini;
     NoHid hid;
-    CaptureServices services{hid, files, ini, directInput, user};
+    FakeClockApi clock;
+    CaptureServices services{hid, files, ini, directInput, user, clock};
 
     CaptureRun run;
     CaptureDevices devices;

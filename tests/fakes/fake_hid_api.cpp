@@ -147,6 +147,11 @@ NativeHandle FakeHidApi::createFile(const char* path, std::uint32_t access, std:
     return kInvalidHandle;
 }
 
+bool FakeHidApi::isOpenPipe(NativeHandle handle) const {
+    const auto open = handles_.find(handle);
+    return open != handles_.end() && open->second.device == nullptr;
+}
+
 std::string FakeHidApi::pathOf(NativeHandle handle) const {
     const auto open = handles_.find(handle);
     return open == handles_.end() ? std::string("<not open>") : open->second.path;

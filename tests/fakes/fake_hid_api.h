@@ -70,6 +70,7 @@ public:
     bool deviceSetDestroyed = false;
 
     std::vector<std::string> openPaths() const; // paths of the handles still open
+    bool isOpenPipe(NativeHandle handle) const;
     std::size_t liveDetailBlocks() const { return blocks_.size(); }
     std::size_t livePreparsedData() const { return preparsed_.size(); }
     // The arguments of the last open of path.

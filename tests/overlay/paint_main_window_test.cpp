@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace qora::testing {
@@ -15,13 +16,15 @@ class PaintMainWindow : public OverlayFixture {
 protected:
     PaintMainWindow() { gdi.expectedWindow = window; }
 
-    std::int32_t paint(ConsoleMode mode, bool overlayOn, bool captureRunActive) {
+    std::int32_t paint(ConsoleMode mode, bool overlayOn, bool captureRunActive,
+                       bool adapterLost = false) {
         return paintMainWindow(gdi, window, resources,
                                {.state = state,
                                 .mode = mode,
                                 .icons = icons,
                                 .overlayOn = overlayOn,
-                                .captureRunActive = captureRunActive});
+                                .captureRunActive = captureRunActive,
+                                .adapterLost = adapterLost});
     }
 
     // The capture run lines drawn since the calls were last cleared.
@@ -88,14 +91,18 @@ TEST_F(PaintMainWindow, OverlayOffLeavesThePictureAlone) {
     EXPECT_TRUE(gdi.callsOf(GdiOp::rectangle).empty());
 }
 
-TEST_F(PaintMainWindow, RunLineIsTheWholeNineteenCharacterText) {
-    paint(kConsoleXbox360, false, true);
-
-    const auto lines = captureLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].dc, resources.backBuffer);
-    EXPECT_EQ(lines[0].text, "Press F11 to return");
-    EXPECT_EQ(lines[0].value, 19);
+TEST_F(PaintMainWindow, RunLineIsTheWholeTextAndSaysWhenTheAdapterIsLost) {
+    const std::tuple<bool, const char*, std::int32_t> cases[] = {
+        {false, "Press F11 to return", 19}, {true, "Adapter lost, reconnecting", 26}};
+    for (const auto& [lost, text, length] : cases) {
+        gdi.clearCalls();
+        paint(kConsoleXbox360, false, true, lost);
+        const auto lines = captureLines();
+        ASSERT_EQ(lines.size(), 1u) << text;
+        EXPECT_EQ(lines[0].dc, resources.backBuffer);
+        EXPECT_EQ(lines[0].text, text);
+        EXPECT_EQ(lines[0].value, length);
+    }
 }
 
 TEST_F(PaintMainWindow, NoRunLineWithoutARun) {

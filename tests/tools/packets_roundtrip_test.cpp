@@ -1,7 +1,7 @@
 // What the capture run sends through the virtual adapter, read back by qora-packets: the
 // encoder and the independently written decoder must agree on every field.
 
-#include "link/adapter.h"
+#include "link/adapter_link.h"
 #include "link/packet.h"
 #include "tools/packets_tool.h"
 
@@ -30,15 +30,14 @@ protected:
 
     // One capture run: open, one 50-byte write per state, close.
     void send(ConsoleMode mode, const std::vector<ControllerState>& states) {
-        const NativeHandle adapter = openAdapter(hid, files, ini, paths);
-        ASSERT_NE(adapter, kInvalidHandle);
+        AdapterLink adapter = openAdapter(hid, files, ini, paths);
+        ASSERT_TRUE(isOpen(adapter));
         Packet packet;
         for (const ControllerState& state : states) {
             encodePacket(mode, state, packet);
-            std::uint32_t written = 0;
-            files.writeFile(adapter, packet.data(), kPacketSize, &written);
+            ASSERT_TRUE(writeAdapterPacket(files, paths, adapter, packet));
         }
-        files.closeHandle(adapter);
+        closeAdapter(files, adapter);
     }
 
     std::string readBack(const char* console) {

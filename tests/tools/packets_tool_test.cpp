@@ -1,9 +1,12 @@
 #include "tools/packets_tool.h"
 
+#include "tools/packet_stream.h"
+
 #include "fakes/temp_directory.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -103,17 +106,43 @@ TEST(PacketsTool, UnreadableFileFails) {
     EXPECT_NE(unreadable.err.find("cannot read"), std::string::npos) << unreadable.err;
 }
 
-TEST(PacketsTool, LengthNotAMultipleOfFiftyFailsWithoutOutput) {
+TEST(PacketsTool, DecodesTheWholePacketsAndReportsATornTail) {
     TempDirectory directory;
     for (const std::size_t length : {1u, 49u, 51u, 149u}) {
         directory.write("packets.bin", std::string(length, '\0'));
-        const ToolRun odd = run({"--console", "xbox360", directory.file("packets.bin")});
-        EXPECT_EQ(odd.status, 1) << length;
-        EXPECT_TRUE(odd.out.empty()) << length;
-        EXPECT_NE(
-            odd.err.find("length " + std::to_string(length) + " is not a multiple of 50 bytes"),
-            std::string::npos)
-            << odd.err;
+        const ToolRun torn = run({"--console", "xbox360", directory.file("packets.bin")});
+        EXPECT_EQ(torn.status, 3) << length;
+        const std::size_t lines =
+            static_cast<std::size_t>(std::count(torn.out.begin(), torn.out.end(), '\n'));
+        EXPECT_EQ(lines, length / 50) << length;
+        EXPECT_NE(torn.err.find("ends in " + std::to_string(length % 50) +
+                                " bytes that are not a whole packet (length " +
+                                std::to_string(length) + " is not a multiple of 50 bytes)"),
+                  std::string::npos)
+            << torn.err;
+    }
+}
+
+// Bytes arrive in pieces of any size; a packet split across pieces decodes as one.
+TEST(PacketStream, PiecesOfAnySizeDecodeAsTheWholeInput) {
+    std::vector<std::uint8_t> bytes(7 * 50 + 13);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i * 37);
+    }
+    std::ostringstream whole;
+    std::string error;
+    EXPECT_FALSE(decodePackets(PacketConsole::ps3, bytes, whole, error));
+    EXPECT_NE(error.find("ends in 13 bytes"), std::string::npos) << error;
+
+    for (const std::size_t piece : {1u, 7u, 49u, 50u, 51u, 4096u}) {
+        std::ostringstream out;
+        PacketStreamDecoder decoder(PacketConsole::ps3, out);
+        for (std::size_t at = 0; at < bytes.size(); at += piece) {
+            decoder.feed(bytes.data() + at, std::min(piece, bytes.size() - at));
+        }
+        EXPECT_EQ(out.str(), whole.str()) << piece;
+        EXPECT_EQ(decoder.packetCount(), 7u) << piece;
+        EXPECT_EQ(decoder.pendingBytes(), 13u) << piece;
     }
 }
 

@@ -13,16 +13,25 @@ function(expect_run expected_status expected_text)
     endif()
 endfunction()
 
-# 100 bytes: two packets. 49 bytes: not whole packets.
+# 100 bytes: two packets. 149 bytes: two packets and a torn one.
 string(REPEAT "A" 100 two_packets)
 file(WRITE "${WORK}/two.bin" "${two_packets}")
-string(REPEAT "A" 49 short_packet)
-file(WRITE "${WORK}/short.bin" "${short_packet}")
+string(REPEAT "A" 49 torn_packet)
+file(WRITE "${WORK}/torn.bin" "${two_packets}${torn_packet}")
 file(REMOVE "${WORK}/missing.bin")
 
 expect_run(0 "#0 ps3 .*\n#1 ps3 " --console ps3 "${WORK}/two.bin")
 expect_run(0 "usage: qora-packets" --help)
-expect_run(1 "length 49 is not a multiple of 50 bytes" --console xbox360 "${WORK}/short.bin")
+expect_run(3 "#0 xbox360 .*\n#1 xbox360 .*ends in 49 bytes that are not a whole packet"
+    --console xbox360 "${WORK}/torn.bin")
 expect_run(1 "cannot open" --console ps3 "${WORK}/missing.bin")
 expect_run(2 "unknown console" --console ps4 "${WORK}/two.bin")
 expect_run(2 "--console is required" "${WORK}/two.bin")
+
+# An endless input streams: its first packets come out at once, in bounded memory.
+execute_process(COMMAND "${TOOL}" --console xbox360 /dev/zero
+    COMMAND head -n 3
+    OUTPUT_VARIABLE endless TIMEOUT 60)
+if(NOT endless MATCHES "^#0 xbox360 [^\n]*\n#1 xbox360 [^\n]*\n#2 xbox360 [^\n]*\n$")
+    message(FATAL_ERROR "qora-packets on /dev/zero did not stream its packets:\n${endless}")
+endif()

@@ -1,0 +1,27 @@
+#pragma once
+// An adapter that stops taking packets (unplugged, or the virtual adapter's disk full) is
+// marked lost; the run then looks for it again with the same discovery, at most once a
+// second, and sends it the current state as soon as it answers. Meanwhile the run goes on,
+// and F11 still ends it.
+
+#include "app/capture_run.h"
+
+#include <cstdint>
+
+namespace qora {
+
+inline constexpr std::uint64_t kAdapterSearchIntervalMs = 1000;
+
+// Encodes the run's current state for its console and writes it to the open adapter;
+// false when it did not go out whole.
+bool sendCurrentState(CaptureServices& services, CaptureContext& context);
+
+// After a failed write: closes the adapter and marks it lost.
+void markAdapterLost(CaptureServices& services, CaptureContext& context);
+
+// At every tick: nothing while the adapter is present. Once it is lost and a second has
+// passed since the loss or the last search, searches again; an adapter that answers gets
+// the current state at once and is no longer lost.
+void retryLostAdapter(CaptureServices& services, CaptureContext& context);
+
+} // namespace qora

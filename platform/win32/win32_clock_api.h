@@ -1,0 +1,11 @@
+#pragma once
+#include "platform/clock_api.h"
+
+namespace qora {
+
+class Win32ClockApi final : public ClockApi {
+public:
+    std::uint64_t getTickCount64() override;
+};
+
+} // namespace qora
