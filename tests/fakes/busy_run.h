@@ -40,6 +40,7 @@ public:
     HResult setProperty(DirectInputDeviceHandle, DeviceProperty, const DiPropDword&) override {
         return kDiOk;
     }
+    HResult setEventNotification(DirectInputDeviceHandle, NativeHandle) override { return kDiOk; }
     HResult acquire(DirectInputDeviceHandle) override { return kDiOk; }
     HResult unacquire(DirectInputDeviceHandle) override { return kDiOk; }
     HResult getDeviceState(DirectInputDeviceHandle, std::uint32_t size, void* state) override {

@@ -131,6 +131,13 @@ HResult FakeDirectInput::setProperty(DirectInputDeviceHandle device, DevicePrope
     return setPropertyResults.take();
 }
 
+// The handle goes into the log as its number: tests hand out small distinct ones.
+HResult FakeDirectInput::setEventNotification(DirectInputDeviceHandle device, NativeHandle event) {
+    record("SetEventNotification " + nameOf(device) + " " + std::to_string(event));
+    checkLive(device, "SetEventNotification");
+    return setEventNotificationResults.take();
+}
+
 HResult FakeDirectInput::acquire(DirectInputDeviceHandle device) {
     record("Acquire " + nameOf(device));
     checkLive(device, "Acquire");

@@ -69,6 +69,7 @@ public:
                                 std::uint32_t flags) override;
     HResult setProperty(DirectInputDeviceHandle device, DeviceProperty property,
                         const DiPropDword& value) override;
+    HResult setEventNotification(DirectInputDeviceHandle device, NativeHandle event) override;
     HResult acquire(DirectInputDeviceHandle device) override;
     HResult unacquire(DirectInputDeviceHandle device) override;
     HResult getDeviceState(DirectInputDeviceHandle device, std::uint32_t size,
@@ -89,6 +90,7 @@ public:
     ResultScript setDataFormatResults;
     ResultScript setCooperativeLevelResults;
     ResultScript setPropertyResults;
+    ResultScript setEventNotificationResults;
     ResultScript acquireResults;
     ResultScript getDeviceStateResults;
     std::deque<ScriptedRead> reads; // GetDeviceData; DI_OK with no records when empty
