@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Measures how long a key press takes to reach the adapter. Under Wine and Xvfb, with the
+# virtual adapter and the starter profile, an XTest probe presses SPACE (bound to A) at
+# random moments and times each press until packets.bin grows. Three programs are measured
+# in the same run: the platform's floor (a bare DirectInput program that appends a byte at
+# every keyboard event), qora with LOWLATENCY=1, and qora on its 33 ms tick alone.
+# Takes a few minutes; PRESSES (default 60) and SEED change the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+presses=${PRESSES:-60}
+seed=${SEED:-$RANDOM}
+
+bash scripts/install-deps.sh
+echo "== building"
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target qora latency-floor >/dev/null
+cmake --preset host >/dev/null
+cmake --build --preset host --target latency-probe >/dev/null
+probe=build/host/tools/latency/latency-probe
+
+source scripts/lib/wine-bench.sh
+folder=$(mktemp -d /tmp/qora-latency-XXXXXX)
+trap 'qora_stop_everything; rm -rf "$folder"' EXIT
+qora_wine_prefix
+[ -n "${DISPLAY:-}" ] && [ -z "${QORA_USE_DISPLAY:-}" ] && unset DISPLAY
+[ -z "${DISPLAY:-}" ] && qora_headless_display
+# Started here, so no Wine child holds this script's pipes.
+wineserver -p
+
+labels=()
+figures=() # "n N min MIN median MEDIAN p90 P90 max MAX", as the probe prints them
+
+# end_program: stops the program this script started, by its process id.
+end_program() {
+    if [ -n "$QORA_PID" ] && kill -0 "$QORA_PID" 2>/dev/null; then
+        kill "$QORA_PID"
+        wait "$QORA_PID" 2>/dev/null || true
+    fi
+    QORA_PID=""
+}
+
+# measure LABEL FILE: focuses the program's window and runs the probe on FILE.
+measure() {
+    local label=$1 file=$2
+    echo "== $label: $presses presses"
+    local line
+    line=$("$probe" "$label" "$file" "$presses" "$seed")
+    echo "$line"
+    labels+=("$label")
+    figures+=("${line#"$label "}")
+}
+
+# measure_floor: the bare program, started from its own folder.
+measure_floor() {
+    local run="$folder/floor"
+    mkdir -p "$run"
+    cp build/windows/latency-floor.exe "$run/"
+    (cd "$run" && exec wine latency-floor.exe) >"$run/wine.log" 2>&1 &
+    QORA_PID=$!
+    qora_wait_for 60 "the floor program's window" qora_window_shown "latency floor"
+    xdotool windowfocus "$(qora_window_id "latency floor")"
+    qora_wait_for 10 "latency-floor.bin" test -f "$run/latency-floor.bin"
+    measure floor "$run/latency-floor.bin"
+    end_program
+}
+
+# measure_qora LABEL LOWLATENCY: qora with the virtual adapter, a capture run started by F12.
+measure_qora() {
+    local label=$1 lowLatency=$2 run="$folder/qora-$2"
+    mkdir -p "$run"
+    cp build/windows/qora.exe build/windows/config.bin "$run/"
+    sed -e 's/^VIRTUAL=.*/VIRTUAL=1/' -e 's/^TITLE=.*/TITLE=qora latency/' \
+        -e "s/^LOWLATENCY=.*/LOWLATENCY=$lowLatency/" \
+        resources/defaults/setting.ini >"$run/setting.ini"
+    grep -q "^LOWLATENCY=$lowLatency\$" "$run/setting.ini"
+    qora_start "$run"
+    qora_wait_for 60 "qora's window" qora_window_shown "qora latency"
+    xdotool windowfocus "$(qora_window_id "qora latency")"
+    sleep 0.5
+    xdotool key F12
+    qora_wait_for 10 "the first packet" qora_file_at_least "$run/packets.bin" 50
+    measure "$label" "$run/packets.bin"
+    end_program
+}
+
+measure_floor
+measure_qora "LOWLATENCY=1" 1
+measure_qora "tick only" 0
+
+echo
+echo "Time from an XTest key press to the file growing, in ms ($presses presses, seed $seed):"
+echo
+echo "| program | n | min | median | p90 | max |"
+echo "|---|---|---|---|---|---|"
+for i in "${!labels[@]}"; do
+    read -r _ n _ min _ median _ p90 _ max <<<"${figures[$i]}"
+    echo "| ${labels[$i]} | $n | $min | $median | $p90 | $max |"
+done
+
+read -r _ _ _ _ _ floorMedian _ <<<"${figures[0]}"
+read -r _ _ _ _ _ fastMedian _ fastP90 _ <<<"${figures[1]}"
+echo
+echo "LOWLATENCY=1: median $fastMedian ms, the floor's $floorMedian ms (goal: at most 0.5 ms" \
+    "above it); p90 $fastP90 ms (goal: at most 5 ms)."
