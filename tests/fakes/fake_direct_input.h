@@ -93,7 +93,10 @@ public:
     ResultScript setEventNotificationResults;
     ResultScript acquireResults;
     ResultScript getDeviceStateResults;
-    std::deque<ScriptedRead> reads; // GetDeviceData; DI_OK with no records when empty
+    std::deque<ScriptedRead> reads; // GetDeviceData; once empty, reads from mouseBuffer
+    // The device's record buffer: without a scripted read, GetDeviceData moves as many of
+    // these as fit, oldest first, and reports DI_OK (no records when it is empty).
+    std::deque<MouseRecord> mouseBuffer;
     // Creation succeeds but yields no interface.
     bool nullObjectOnSuccess = false;
     bool nullDeviceOnSuccess = false;
