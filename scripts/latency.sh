@@ -20,6 +20,7 @@ cmake --build --preset host --target latency-probe >/dev/null
 probe=build/host/tools/latency/latency-probe
 
 source scripts/lib/wine-bench.sh
+source scripts/lib/capture-bench.sh
 folder=$(mktemp -d /tmp/qora-latency-XXXXXX)
 trap 'qora_stop_everything; rm -rf "$folder"' EXIT
 qora_wine_prefix
@@ -31,16 +32,7 @@ wineserver -p
 labels=()
 figures=() # "n N min MIN median MEDIAN p90 P90 max MAX", as the probe prints them
 
-# end_program: stops the program this script started, by its process id.
-end_program() {
-    if [ -n "$QORA_PID" ] && kill -0 "$QORA_PID" 2>/dev/null; then
-        kill "$QORA_PID"
-        wait "$QORA_PID" 2>/dev/null || true
-    fi
-    QORA_PID=""
-}
-
-# measure LABEL FILE: focuses the program's window and runs the probe on FILE.
+# measure LABEL FILE: runs the probe on FILE; the program that writes it has the focus.
 measure() {
     local label=$1 file=$2
     echo "== $label: $presses presses"
@@ -62,26 +54,16 @@ measure_floor() {
     xdotool windowfocus "$(qora_window_id "latency floor")"
     qora_wait_for 10 "latency-floor.bin" test -f "$run/latency-floor.bin"
     measure floor "$run/latency-floor.bin"
-    end_program
+    qora_end_program
 }
 
 # measure_qora LABEL LOWLATENCY: qora with the virtual adapter, a capture run started by F12.
 measure_qora() {
-    local label=$1 lowLatency=$2 run="$folder/qora-$2"
-    mkdir -p "$run"
-    cp build/windows/qora.exe build/windows/config.bin "$run/"
-    sed -e 's/^VIRTUAL=.*/VIRTUAL=1/' -e 's/^TITLE=.*/TITLE=qora latency/' \
-        -e "s/^LOWLATENCY=.*/LOWLATENCY=$lowLatency/" \
-        resources/defaults/setting.ini >"$run/setting.ini"
-    grep -q "^LOWLATENCY=$lowLatency\$" "$run/setting.ini"
-    qora_start "$run"
-    qora_wait_for 60 "qora's window" qora_window_shown "qora latency"
-    xdotool windowfocus "$(qora_window_id "qora latency")"
-    sleep 0.5
-    xdotool key F12
-    qora_wait_for 10 "the first packet" qora_file_at_least "$run/packets.bin" 50
+    local label=$1 run="$folder/qora-$2"
+    qora_prepare_run "$run" "$2" "qora latency"
+    qora_start_capture "$run" "qora latency"
     measure "$label" "$run/packets.bin"
-    end_program
+    qora_end_program
 }
 
 measure_floor
