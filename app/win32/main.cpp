@@ -177,7 +177,11 @@ int runQora(HINSTANCE instance, int showCommand) {
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     const int exitCode = runMainLoop(instance, window, *program, platform);
-    // The window is gone, and with it the run's devices that set the events.
+    // A failed loop leaves the window up; destroying it ends the run, whose devices must be
+    // released before the events they set are closed.
+    if (IsWindow(window) != FALSE) {
+        DestroyWindow(window);
+    }
     tearDownFastPath(events, program->run.fastPath);
     return exitCode;
 }
