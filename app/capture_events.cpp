@@ -13,8 +13,9 @@
 namespace qora {
 namespace {
 
-constexpr bool kAutoReset = false;
-constexpr bool kNotSet = false;
+// Auto-reset: the wait that sees an event set clears it again.
+constexpr bool kManualReset = false;
+constexpr bool kInitiallySet = false;
 
 bool lowLatencyWanted(ProfileFileApi& ini, const ProgramPaths& paths) {
     return ini.getPrivateProfileInt(kSettingSection, kLowLatencyKey, 0, paths.settingIni.c_str()) ==
@@ -48,7 +49,7 @@ void setUpFastPath(EventApi& events, ProfileFileApi& ini, const ProgramPaths& pa
         return;
     }
     for (NativeHandle& event : fastPath.events) {
-        event = events.createEvent(kAutoReset, kNotSet, nullptr);
+        event = events.createEvent(kManualReset, kInitiallySet, nullptr);
     }
     const bool allMade = std::none_of(fastPath.events.begin(), fastPath.events.end(),
                                       [](NativeHandle event) { return event == kNoEvent; });
