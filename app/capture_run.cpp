@@ -1,6 +1,8 @@
 #include "app/capture_run.h"
 
 #include "app/adapter_recovery.h"
+#include "app/capture_events.h"
+#include "app/capture_steps.h"
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
 #include "mapping/actions.h"
@@ -29,11 +31,12 @@ void undoStart(CaptureServices& services, CaptureContext& context) {
 
 void readMouseInput(CaptureServices& services, CaptureContext& context) {
     CaptureRun& run = context.run;
-    const std::uint32_t count =
-        readMouseRecords(services.directInput, context.devices, run.mouseRecords);
+    const std::uint32_t count = takeMouseRecords(services, context);
     processMouse(context.mouse, run.state, context.mode, run.profile, run.mouseRecords.data(),
                  count, services.user);
 }
+
+} // namespace
 
 // Dispatches every key that is down; false when F11 ended the run.
 bool dispatchPressedKeys(CaptureServices& services, CaptureContext& context) {
@@ -72,8 +75,6 @@ void sendChangedState(CaptureServices& services, CaptureContext& context) {
     services.user.invalidateRect(context.mainWindow, false);
 }
 
-} // namespace
-
 ProfileRecord loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths) {
     const std::uint32_t count = readProfileCount(ini, paths);
     const std::int32_t current = readCurrentProfile(ini, paths);
@@ -109,6 +110,7 @@ void startCaptureRun(CaptureServices& services, CaptureContext& context) {
         return;
     }
     openOrCloseMouse(services.directInput, services.user, context.devices, context.mainWindow);
+    armFastPath(services, context);
     startCaptureTimer(services.user, context);
     loadIconPositions(context.icons, services.ini, context.paths, context.mode);
 
@@ -172,6 +174,7 @@ void returnKeyboardFromMapDialog(CaptureServices& services, CaptureContext& cont
                             context.mainWindow, kCaptureKeyboardBackgroundMode);
     }
     if (keyboardExists(context.devices)) {
+        armKeyboardEvent(services, context);
         startCaptureTimer(services.user, context);
     } else {
         // Without a keyboard nothing could stop the run: end it now.

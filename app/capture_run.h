@@ -3,6 +3,7 @@
 // 33 ms, rebuilds the ControllerState from scratch and writes a packet to the adapter only
 // when the state differs from the last one sent.
 
+#include "app/fast_path.h"
 #include "input/device_slot.h"
 #include "input/direct_input_api.h"
 #include "input/mouse_record.h"
@@ -45,6 +46,7 @@ struct CaptureRun {
     std::array<MouseRecord, kMouseRecordCapacity> mouseRecords{};
     // While the Map dialog holds the keyboard slot the tick leaves the keyboard alone.
     bool keyboardOnLoan = false;
+    FastPath fastPath;
 };
 
 // The seams a run works through.

@@ -66,6 +66,16 @@ HResult acquireUntilSettled(DirectInputApi& directInput, DirectInputDeviceHandle
     return result;
 }
 
+HResult notifyOnChange(DirectInputApi& directInput, const DeviceSlot& slot, NativeHandle event) {
+    if (!slotHeld(slot)) {
+        return kDierrNotInitialized;
+    }
+    directInput.unacquire(slot.device);
+    const HResult result = directInput.setEventNotification(slot.device, event);
+    directInput.acquire(slot.device);
+    return result;
+}
+
 HResult buildSlot(DirectInputApi& directInput, UserApi& user, DeviceSlot& slot, WindowHandle owner,
                   const DeviceSetup& setup) {
     user.killTimer(owner, kOwnerReadTimerId);

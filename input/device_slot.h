@@ -37,6 +37,11 @@ inline constexpr int kMaxAcquireAttempts = 10;
 // Acquire, repeated while it reports DIERR_INPUTLOST; returns the last result.
 HResult acquireUntilSettled(DirectInputApi& directInput, DirectInputDeviceHandle device);
 
+// Has DirectInput set event at every change of the slot's device. DirectInput takes the
+// event only on an unacquired device, so the device is unacquired for the call and acquired
+// again (that result is ignored, as at creation). An empty slot gives DIERR_NOTINITIALIZED.
+HResult notifyOnChange(DirectInputApi& directInput, const DeviceSlot& slot, NativeHandle event);
+
 // What a slot's device is opened as.
 struct DeviceSetup {
     SystemDevice systemDevice;

@@ -1,8 +1,8 @@
 #pragma once
 // The DirectInput 8 calls the program makes, one method each: DirectInput8Create (with
 // GetModuleHandleA for the module handle), IDirectInput8A CreateDevice and Release, and
-// IDirectInputDevice8A SetDataFormat, SetCooperativeLevel, SetProperty, Acquire, Unacquire,
-// GetDeviceState, GetDeviceData and Release.
+// IDirectInputDevice8A SetDataFormat, SetCooperativeLevel, SetProperty, SetEventNotification,
+// Acquire, Unacquire, GetDeviceState, GetDeviceData and Release.
 
 #include "input/mouse_record.h"
 #include "platform/platform_types.h"
@@ -31,6 +31,7 @@ inline constexpr HResult kDiNoEffect = 1;       // S_FALSE: e.g. Acquire on an a
 inline constexpr HResult kDierrOtherAppHasPrio = static_cast<HResult>(0x80070005u);
 inline constexpr HResult kDierrNotAcquired = static_cast<HResult>(0x8007000Cu);
 inline constexpr HResult kDierrInputLost = static_cast<HResult>(0x8007001Eu);
+inline constexpr HResult kDierrNotInitialized = static_cast<HResult>(0x80070015u);
 inline constexpr HResult kDierrInvalidParam = static_cast<HResult>(0x80070057u);
 inline constexpr HResult kEPointer = static_cast<HResult>(0x80004003u);
 
@@ -96,6 +97,9 @@ struct DirectInputApi {
                                         std::uint32_t flags) = 0;
     virtual HResult setProperty(DirectInputDeviceHandle device, DeviceProperty property,
                                 const DiPropDword& value) = 0;
+    // event is a Win32 event handle that DirectInput sets at every change of the device's
+    // state; 0 detaches it. The device must not be acquired.
+    virtual HResult setEventNotification(DirectInputDeviceHandle device, NativeHandle event) = 0;
     virtual HResult acquire(DirectInputDeviceHandle device) = 0;
     virtual HResult unacquire(DirectInputDeviceHandle device) = 0;
     virtual HResult getDeviceState(DirectInputDeviceHandle device, std::uint32_t size,

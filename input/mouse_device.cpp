@@ -13,11 +13,11 @@ HResult setEventBuffer(DirectInputApi& directInput, DirectInputDeviceHandle devi
 }
 
 // A failed GetDeviceData delivered nothing, whatever it left in the count.
-std::uint32_t deliveredCount(HResult readResult, std::uint32_t count) {
+std::uint32_t deliveredCount(HResult readResult, std::uint32_t count, std::uint32_t room) {
     if (!directInputSucceeded(readResult)) {
         return 0;
     }
-    return std::min<std::uint32_t>(count, kMouseRecordCapacity);
+    return std::min(count, room);
 }
 
 } // namespace
@@ -64,22 +64,29 @@ void openOrCloseMouse(DirectInputApi& directInput, UserApi& user, CaptureDevices
 
 std::uint32_t readMouseRecords(DirectInputApi& directInput, const CaptureDevices& devices,
                                std::span<MouseRecord, kMouseRecordCapacity> records) {
-    if (!mouseExists(devices)) {
+    return readMouseRecordsInto(directInput, devices, records);
+}
+
+std::uint32_t readMouseRecordsInto(DirectInputApi& directInput, const CaptureDevices& devices,
+                                   std::span<MouseRecord> room) {
+    const auto roomCount =
+        static_cast<std::uint32_t>(std::min<std::size_t>(room.size(), kMouseRecordCapacity));
+    if (!mouseExists(devices) || roomCount == 0) {
         return 0;
     }
     const DirectInputDeviceHandle device = devices.mouse.device;
-    std::uint32_t count = kMouseRecordCapacity;
-    const HResult readResult = directInput.getDeviceData(device, kMouseRecordSize, records.data(),
+    std::uint32_t count = roomCount;
+    const HResult readResult = directInput.getDeviceData(device, kMouseRecordSize, room.data(),
                                                          &count, kGetDeviceDataRemove);
     if (readResult == kDiOk) {
-        return deliveredCount(readResult, count);
+        return deliveredCount(readResult, count, roomCount);
     }
     // DI_BUFFEROVERFLOW included: the device is re-acquired, and the records of a
     // successful read still count once it is.
     if (!directInputSucceeded(acquireUntilSettled(directInput, device))) {
         return 0;
     }
-    return deliveredCount(readResult, count);
+    return deliveredCount(readResult, count, roomCount);
 }
 
 void reacquireMouse(DirectInputApi& directInput, const CaptureDevices& devices) {

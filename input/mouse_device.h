@@ -45,6 +45,12 @@ void openOrCloseMouse(DirectInputApi& directInput, UserApi& user, CaptureDevices
 std::uint32_t readMouseRecords(DirectInputApi& directInput, const CaptureDevices& devices,
                                std::span<MouseRecord, kMouseRecordCapacity> records);
 
+// readMouseRecords into whatever room is left: the fast path tops up the records it keeps
+// for the next tick with it. Asks GetDeviceData for room.size() records, at most 256; no
+// room reads nothing, so the records stay in the device's buffer.
+std::uint32_t readMouseRecordsInto(DirectInputApi& directInput, const CaptureDevices& devices,
+                                   std::span<MouseRecord> room);
+
 // Acquire when the device exists; the result is ignored.
 void reacquireMouse(DirectInputApi& directInput, const CaptureDevices& devices);
 

@@ -62,6 +62,7 @@ void processMouse(MouseState& mouse, ControllerState& state, ConsoleMode mode,
                             stepGain(drained.y, readZoomScale(profile, profile::yZoomScale))};
     const MotionPair damped = dampDiagonal(drained, gained);
     const MotionPair smoothed = smoothMotion(mouse.history, mouse.smoothingDepth, damped);
+    mouse.output = smoothed;
     writeMouseDeflection(state, profile, smoothed);
     applyMouseFlagActions(mouse, state, mode, profile);
 }

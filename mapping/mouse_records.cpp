@@ -26,6 +26,16 @@ void setButtonFlag(MouseState& mouse, const MouseRecord& record) {
 
 // The eighth button (mouse_offset::button7) has no binding and no flag, so its records
 // and those of unknown offsets change nothing here.
+void applyFlagRecord(MouseState& mouse, const MouseRecord& record) {
+    if (record.dwOfs == mouse_offset::wheel) {
+        const std::size_t flag =
+            signedData(record) >= 1 ? mouse_flag::wheelUp : mouse_flag::wheelDown;
+        mouse.flags[flag] = 1;
+    } else if (record.dwOfs >= mouse_offset::button0 && record.dwOfs <= mouse_offset::button6) {
+        setButtonFlag(mouse, record);
+    }
+}
+
 void applyRecord(MouseState& mouse, MotionGroup& group, const MouseRecord& record) {
     if (record.dwOfs == mouse_offset::x) {
         group.sumX += signedData(record);
@@ -33,12 +43,8 @@ void applyRecord(MouseState& mouse, MotionGroup& group, const MouseRecord& recor
     } else if (record.dwOfs == mouse_offset::y) {
         group.sumY += signedData(record);
         ++group.countY;
-    } else if (record.dwOfs == mouse_offset::wheel) {
-        const std::size_t flag =
-            signedData(record) >= 1 ? mouse_flag::wheelUp : mouse_flag::wheelDown;
-        mouse.flags[flag] = 1;
-    } else if (record.dwOfs >= mouse_offset::button0 && record.dwOfs <= mouse_offset::button6) {
-        setButtonFlag(mouse, record);
+    } else {
+        applyFlagRecord(mouse, record);
     }
 }
 
@@ -75,6 +81,16 @@ void runRecordPass(MouseState& mouse, const MouseRecord* records, std::uint32_t 
         if (endsGroup(records, count, r)) {
             finishGroup(mouse, group, records[r].dwTimeStamp, debugOutput);
         }
+    }
+}
+
+void applyButtonRecords(MouseState& mouse, const MouseRecord* records, std::uint32_t count) {
+    if (records == nullptr) {
+        return;
+    }
+    count = std::min(count, static_cast<std::uint32_t>(kMouseRecordCapacity));
+    for (std::uint32_t r = 0; r < count; ++r) {
+        applyFlagRecord(mouse, records[r]);
     }
 }
 

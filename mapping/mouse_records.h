@@ -16,4 +16,9 @@ namespace qora {
 void runRecordPass(MouseState& mouse, const MouseRecord* records, std::uint32_t count,
                    UserApi& debugOutput);
 
+// The button and wheel records among records[0 .. count - 1] set their flags now, as the
+// record pass will when it sees them at the tick; motion is left to the record pass. The
+// wheel flags are not cleared first: they last until the next record pass.
+void applyButtonRecords(MouseState& mouse, const MouseRecord* records, std::uint32_t count);
+
 } // namespace qora

@@ -49,20 +49,23 @@ struct SmoothingHistory {
     std::array<std::int32_t, kSmoothingHistorySize> y{};
 };
 
-struct MouseState {
-    std::array<std::uint8_t, kMouseFlagCount> flags{};
-    MotionSampleList samples;
-    SmoothingHistory history;
-    // Low byte of SETTING/PACKETBUFFERLENGTH; clamped to 1-4 in place at every tick.
-    std::uint8_t smoothingDepth = 0;
-};
-
 // A pair of per-axis values on their way from the samples to the stick.
 struct MotionPair {
     std::int32_t x;
     std::int32_t y;
 
     friend bool operator==(const MotionPair&, const MotionPair&) = default;
+};
+
+struct MouseState {
+    std::array<std::uint8_t, kMouseFlagCount> flags{};
+    MotionSampleList samples;
+    SmoothingHistory history;
+    // Low byte of SETTING/PACKETBUFFERLENGTH; clamped to 1-4 in place at every tick.
+    std::uint8_t smoothingDepth = 0;
+    // What the last call wrote to the stick or the tilt (before inversion); it stands
+    // until the next tick, so a state rebuilt between ticks shows it too.
+    MotionPair output{};
 };
 
 } // namespace qora

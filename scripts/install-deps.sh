@@ -7,7 +7,7 @@ packages=(
     cmake make g++ python3 clang-format
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-    wine wine64 xvfb xdotool imagemagick xauth
+    wine wine64 xvfb xdotool imagemagick xauth libxtst-dev
 )
 
 missing=()

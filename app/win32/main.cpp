@@ -2,9 +2,13 @@
 // the window class, creates the main window and runs the message loop. The window
 // procedure only routes messages to the main window's rules.
 
+#include "app/capture_events.h"
 #include "app/keyboard_lending.h"
 #include "app/main_window.h"
+#include "app/message_loop.h"
 #include "app/program.h"
+#include "app/win32/win32_event_api.h"
+#include "app/win32/win32_message_loop_api.h"
 #include "app/win32/win32_window_api.h"
 #include "input/win32/win32_direct_input_api.h"
 #include "link/win32/win32_hid_api.h"
@@ -17,6 +21,7 @@
 #include "resources/resource_ids.h"
 
 #include <memory>
+#include <span>
 #include <string>
 
 #include <windows.h>
@@ -101,16 +106,34 @@ bool registerMainWindowClass(HINSTANCE instance, const char* className) {
     return RegisterClassExA(&windowClass) != 0;
 }
 
-int runMessageLoop(HINSTANCE instance, HWND window) {
-    const HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_MAIN));
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (TranslateAcceleratorA(window, accelerators, &message) == 0) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+// A device of the capture run changed between two ticks.
+class CaptureEventHandler final : public SignalHandler {
+public:
+    CaptureEventHandler(Program& program, Platform& platform)
+        : program_(program), platform_(platform) {}
+
+    void onSignalled(std::size_t) override {
+        CaptureServices services = captureServicesOf(platform_);
+        CaptureContext context = captureContextOf(program_);
+        captureEvent(services, context);
     }
-    return static_cast<int>(message.wParam);
+
+private:
+    Program& program_;
+    Platform& platform_;
+};
+
+int runMainLoop(HINSTANCE instance, HWND window, Program& program, Platform& platform) {
+    Win32MessageLoopApi loopApi;
+    const MessageLoop loop{loopApi, window,
+                           LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_MAIN))};
+    const FastPath& fastPath = program.run.fastPath;
+    std::span<const NativeHandle> events;
+    if (fastPath.enabled) {
+        events = fastPath.events;
+    }
+    CaptureEventHandler handler(program, platform);
+    return runMessageLoop(loop, events, handler);
 }
 
 int runQora(HINSTANCE instance, int showCommand) {
@@ -128,6 +151,8 @@ int runQora(HINSTANCE instance, int showCommand) {
     auto program = std::make_unique<Program>();
     program->paths = makeProgramPaths(directoryOf(moduleFileName()));
     readWindowTitle(ini, program->paths, program->window);
+    Win32EventApi events;
+    setUpFastPath(events, ini, program->paths, program->run.fastPath);
 
     Win32DialogApi dialogs;
     Win32MapDialogOpener mapDialogs(instance, files, ini, user, dialogs, directInput,
@@ -148,11 +173,19 @@ int runQora(HINSTANCE instance, int showCommand) {
                                         WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, 0, kMainWindowWidth,
                                         kMainWindowHeight, nullptr, nullptr, instance, &app);
     if (window == nullptr) {
+        tearDownFastPath(events, program->run.fastPath);
         return 0;
     }
     ShowWindow(window, showCommand);
     UpdateWindow(window);
-    return runMessageLoop(instance, window);
+    const int exitCode = runMainLoop(instance, window, *program, platform);
+    // A failed loop leaves the window up; destroying it ends the run, whose devices must be
+    // released before the events they set are closed.
+    if (IsWindow(window) != FALSE) {
+        DestroyWindow(window);
+    }
+    tearDownFastPath(events, program->run.fastPath);
+    return exitCode;
 }
 
 } // namespace

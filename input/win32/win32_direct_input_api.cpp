@@ -12,6 +12,7 @@ static_assert(kDiOk == DI_OK && kDiBufferOverflow == DI_BUFFEROVERFLOW &&
               kDiNoEffect == DI_NOEFFECT);
 static_assert(kDierrOtherAppHasPrio == DIERR_OTHERAPPHASPRIO &&
               kDierrNotAcquired == DIERR_NOTACQUIRED && kDierrInputLost == DIERR_INPUTLOST &&
+              kDierrNotInitialized == DIERR_NOTINITIALIZED &&
               kDierrInvalidParam == DIERR_INVALIDPARAM && kEPointer == E_POINTER);
 static_assert(kDisclExclusive == DISCL_EXCLUSIVE && kDisclNonExclusive == DISCL_NONEXCLUSIVE &&
               kDisclForeground == DISCL_FOREGROUND && kDisclBackground == DISCL_BACKGROUND);
@@ -105,6 +106,11 @@ HResult Win32DirectInputApi::setProperty(DirectInputDeviceHandle device, DeviceP
                                          const DiPropDword& value) {
     const DIPROPDWORD native = toNative(value);
     return toDevice(device)->SetProperty(propertyGuid(property), &native.diph);
+}
+
+HResult Win32DirectInputApi::setEventNotification(DirectInputDeviceHandle device,
+                                                  NativeHandle event) {
+    return toDevice(device)->SetEventNotification(toWin32Handle(event));
 }
 
 HResult Win32DirectInputApi::acquire(DirectInputDeviceHandle device) {

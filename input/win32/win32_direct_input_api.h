@@ -26,6 +26,7 @@ public:
                                 std::uint32_t flags) override;
     HResult setProperty(DirectInputDeviceHandle device, DeviceProperty property,
                         const DiPropDword& value) override;
+    HResult setEventNotification(DirectInputDeviceHandle device, NativeHandle event) override;
     HResult acquire(DirectInputDeviceHandle device) override;
     HResult unacquire(DirectInputDeviceHandle device) override;
     HResult getDeviceState(DirectInputDeviceHandle device, std::uint32_t size,

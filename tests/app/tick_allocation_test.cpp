@@ -46,6 +46,26 @@ TEST_P(TickAllocation, ABusyRunAllocatesNothingAndTouchesNoFileWhileTicking) {
     EXPECT_GT(busy.user.debugLines, 0);       // motion groups were processed
 }
 
+// Events between the ticks: mouse records kept for the tick (256 at the first event, then
+// none while the kept ones fill the room), the state rebuilt and sent at each event.
+TEST_P(TickAllocation, TheFastPathAllocatesNothingAndTouchesNoFileEither) {
+    BusyRun busy(GetParam());
+    busy.run.fastPath.enabled = true;
+    busy.files.otherCalls = 0;
+    const long before = allocations.load();
+    for (int i = 0; i < 2000; ++i) {
+        if (i % 4 == 3) {
+            busy.tick();
+        } else {
+            busy.event();
+        }
+    }
+    EXPECT_EQ(allocations.load() - before, 0);
+    EXPECT_EQ(busy.files.otherCalls, 0);
+    EXPECT_EQ(busy.files.packetWrites, 2000);
+    EXPECT_EQ(busy.run.fastPath.pendingMouseCount, 0u); // the last call was a tick
+}
+
 INSTANTIATE_TEST_SUITE_P(BothConsoles, TickAllocation,
                          ::testing::Values(kConsoleXbox360, kConsolePs3));
 

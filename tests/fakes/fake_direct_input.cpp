@@ -131,6 +131,13 @@ HResult FakeDirectInput::setProperty(DirectInputDeviceHandle device, DevicePrope
     return setPropertyResults.take();
 }
 
+// The handle goes into the log as its number: tests hand out small distinct ones.
+HResult FakeDirectInput::setEventNotification(DirectInputDeviceHandle device, NativeHandle event) {
+    record("SetEventNotification " + nameOf(device) + " " + std::to_string(event));
+    checkLive(device, "SetEventNotification");
+    return setEventNotificationResults.take();
+}
+
 HResult FakeDirectInput::acquire(DirectInputDeviceHandle device) {
     record("Acquire " + nameOf(device));
     checkLive(device, "Acquire");
@@ -161,11 +168,15 @@ HResult FakeDirectInput::getDeviceData(DirectInputDeviceHandle device, std::uint
     record("GetDeviceData " + nameOf(device));
     checkLive(device, "GetDeviceData");
     dataReads.push_back({nameOf(device), recordSize, *count, flags});
-    ScriptedRead read;
-    if (!reads.empty()) {
-        read = reads.front();
-        reads.pop_front();
+    if (reads.empty()) {
+        const std::size_t taken = std::min<std::size_t>(mouseBuffer.size(), *count);
+        std::copy_n(mouseBuffer.begin(), taken, records);
+        mouseBuffer.erase(mouseBuffer.begin(), mouseBuffer.begin() + taken);
+        *count = static_cast<std::uint32_t>(taken);
+        return kDiOk;
     }
+    ScriptedRead read = reads.front();
+    reads.pop_front();
     const std::size_t written = std::min<std::size_t>(read.records.size(), *count);
     std::copy_n(read.records.begin(), written, records);
     if (read.reportedCount.has_value()) {

@@ -69,6 +69,7 @@ public:
                                 std::uint32_t flags) override;
     HResult setProperty(DirectInputDeviceHandle device, DeviceProperty property,
                         const DiPropDword& value) override;
+    HResult setEventNotification(DirectInputDeviceHandle device, NativeHandle event) override;
     HResult acquire(DirectInputDeviceHandle device) override;
     HResult unacquire(DirectInputDeviceHandle device) override;
     HResult getDeviceState(DirectInputDeviceHandle device, std::uint32_t size,
@@ -89,9 +90,13 @@ public:
     ResultScript setDataFormatResults;
     ResultScript setCooperativeLevelResults;
     ResultScript setPropertyResults;
+    ResultScript setEventNotificationResults;
     ResultScript acquireResults;
     ResultScript getDeviceStateResults;
-    std::deque<ScriptedRead> reads; // GetDeviceData; DI_OK with no records when empty
+    std::deque<ScriptedRead> reads; // GetDeviceData; once empty, reads from mouseBuffer
+    // The device's record buffer: without a scripted read, GetDeviceData moves as many of
+    // these as fit, oldest first, and reports DI_OK (no records when it is empty).
+    std::deque<MouseRecord> mouseBuffer;
     // Creation succeeds but yields no interface.
     bool nullObjectOnSuccess = false;
     bool nullDeviceOnSuccess = false;

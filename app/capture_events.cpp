@@ -1,0 +1,123 @@
+#include "app/capture_events.h"
+
+#include "app/capture_steps.h"
+#include "app/main_window.h"
+#include "input/device_slot.h"
+#include "input/mouse_device.h"
+#include "mapping/mouse_motion.h"
+#include "mapping/mouse_records.h"
+
+#include <algorithm>
+#include <span>
+
+namespace qora {
+namespace {
+
+// Auto-reset: the wait that sees an event set clears it again.
+constexpr bool kManualReset = false;
+constexpr bool kInitiallySet = false;
+
+bool lowLatencyWanted(ProfileFileApi& ini, const ProgramPaths& paths) {
+    return ini.getPrivateProfileInt(kSettingSection, kLowLatencyKey, 0, paths.settingIni.c_str()) ==
+           1;
+}
+
+// Moves what the device holds into the pending records, as far as there is room: once
+// 256 wait, the rest stays in the device's buffer, as it would until the tick.
+void keepMouseRecords(CaptureServices& services, CaptureContext& context) {
+    FastPath& fastPath = context.run.fastPath;
+    const std::span<MouseRecord> room =
+        std::span(fastPath.pendingMouseRecords).subspan(fastPath.pendingMouseCount);
+    const std::uint32_t read = readMouseRecordsInto(services.directInput, context.devices, room);
+    applyButtonRecords(context.mouse, room.data(), read);
+    fastPath.pendingMouseCount += read;
+}
+
+// What processMouse wrote at the last tick, with the mouse flags as they stand now.
+void applyMouseInput(CaptureContext& context) {
+    CaptureRun& run = context.run;
+    writeMouseDeflection(run.state, run.profile, context.mouse.output);
+    applyMouseFlagActions(context.mouse, run.state, context.mode, run.profile);
+}
+
+} // namespace
+
+void setUpFastPath(EventApi& events, ProfileFileApi& ini, const ProgramPaths& paths,
+                   FastPath& fastPath) {
+    fastPath.enabled = false;
+    if (!lowLatencyWanted(ini, paths)) {
+        return;
+    }
+    for (NativeHandle& event : fastPath.events) {
+        event = events.createEvent(kManualReset, kInitiallySet, nullptr);
+    }
+    const bool allMade = std::none_of(fastPath.events.begin(), fastPath.events.end(),
+                                      [](NativeHandle event) { return event == kNoEvent; });
+    if (!allMade) {
+        tearDownFastPath(events, fastPath);
+        return;
+    }
+    fastPath.enabled = true;
+}
+
+void tearDownFastPath(EventApi& events, FastPath& fastPath) {
+    for (NativeHandle& event : fastPath.events) {
+        if (event != kNoEvent) {
+            events.closeHandle(event);
+            event = kNoEvent;
+        }
+    }
+    fastPath.enabled = false;
+}
+
+void armFastPath(CaptureServices& services, CaptureContext& context) {
+    FastPath& fastPath = context.run.fastPath;
+    if (!fastPath.enabled) {
+        return;
+    }
+    fastPath.pendingMouseCount = 0;
+    armKeyboardEvent(services, context);
+    if (mouseExists(context.devices)) {
+        notifyOnChange(services.directInput, context.devices.mouse, fastPath.events[kMouseEvent]);
+    }
+}
+
+// A failed notification leaves that device to the tick.
+void armKeyboardEvent(CaptureServices& services, CaptureContext& context) {
+    const FastPath& fastPath = context.run.fastPath;
+    if (fastPath.enabled && slotHeld(context.devices.keyboard)) {
+        notifyOnChange(services.directInput, context.devices.keyboard,
+                       fastPath.events[kKeyboardEvent]);
+    }
+}
+
+std::uint32_t takeMouseRecords(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    const std::uint32_t kept = run.fastPath.pendingMouseCount;
+    if (kept == 0) {
+        return readMouseRecords(services.directInput, context.devices, run.mouseRecords);
+    }
+    std::copy_n(run.fastPath.pendingMouseRecords.begin(), kept, run.mouseRecords.begin());
+    run.fastPath.pendingMouseCount = 0;
+    const std::span<MouseRecord> room = std::span(run.mouseRecords).subspan(kept);
+    return kept + readMouseRecordsInto(services.directInput, context.devices, room);
+}
+
+void captureEvent(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    if (!run.active || !run.fastPath.enabled) {
+        return;
+    }
+    resetToRest(run.state);
+    if (mouseExists(context.devices)) {
+        keepMouseRecords(services, context);
+        applyMouseInput(context);
+    }
+    run.keyboardSnapshot.fill(0);
+    if (keyboardReadable(services, context) && !dispatchPressedKeys(services, context)) {
+        return;
+    }
+    sendChangedState(services, context);
+}
+
+} // namespace qora

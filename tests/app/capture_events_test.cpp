@@ -1,0 +1,329 @@
+#include "app/capture_events.h"
+
+#include "capture_run_fixture.h"
+#include "fakes/fake_event_api.h"
+#include "input/keyboard_device.h"
+#include "input/mouse_device.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace qora::testing {
+namespace {
+
+constexpr std::uint8_t kKeyW = 0x11;
+constexpr std::uint8_t kKeyF11 = 0x57;
+constexpr NativeHandle kKeyboardEventHandle = 11;
+constexpr NativeHandle kMouseEventHandle = 12;
+constexpr std::uint8_t kMouseActionB = 3; // positions in the mouse-action list
+constexpr std::uint8_t kMouseActionY = 1;
+
+MouseRecord record(std::uint32_t offset, std::int32_t data, std::uint32_t timeStamp) {
+    return MouseRecord{offset, static_cast<std::uint32_t>(data), timeStamp, 0, 0};
+}
+
+// True when the entries appear in the log in this order, one right after the other.
+bool loggedInARow(const std::vector<std::string>& log, const std::vector<std::string>& entries) {
+    return std::search(log.begin(), log.end(), entries.begin(), entries.end()) != log.end();
+}
+
+struct SetUpCase {
+    const char* lowLatency; // nullptr: no key
+    std::vector<NativeHandle> made;
+    bool enabled;
+    std::vector<std::string> calls;
+};
+
+class FastPathSetUpTest : public CaptureRunTest {};
+
+TEST_F(FastPathSetUpTest, OnlyLowLatencyOneWithBothEventsTurnsTheFastPathOn) {
+    const std::vector<SetUpCase> cases = {
+        {nullptr, {}, false, {}},
+        {"0", {}, false, {}},
+        {"2", {}, false, {}},
+        {"1", {101, 102}, true, {"CreateEvent auto unset", "CreateEvent auto unset"}},
+        {"1",
+         {101, kNoEvent},
+         false,
+         {"CreateEvent auto unset", "CreateEvent auto unset", "CloseHandle 101"}},
+    };
+    for (const SetUpCase& test : cases) {
+        SCOPED_TRACE(test.lowLatency == nullptr ? "no key" : test.lowLatency);
+        if (test.lowLatency != nullptr) {
+            setIni("SETTING", "LOWLATENCY", test.lowLatency);
+        }
+        FakeEventApi events;
+        events.results.assign(test.made.begin(), test.made.end());
+        FastPath fastPath;
+        setUpFastPath(events, ini, paths, fastPath);
+        EXPECT_EQ(fastPath.enabled, test.enabled);
+        EXPECT_EQ(events.calls, test.calls);
+        const auto expectedEvents = test.enabled ? std::array<NativeHandle, 2>{101, 102}
+                                                 : std::array<NativeHandle, 2>{kNoEvent, kNoEvent};
+        EXPECT_EQ(fastPath.events, expectedEvents);
+
+        events.calls.clear();
+        tearDownFastPath(events, fastPath);
+        const std::vector<std::string> closes = {"CloseHandle 101", "CloseHandle 102"};
+        EXPECT_EQ(events.calls, test.enabled ? closes : std::vector<std::string>{});
+        EXPECT_FALSE(fastPath.enabled);
+    }
+}
+
+class CaptureEventsTest : public CaptureRunTest {
+protected:
+    CaptureEventsTest() {
+        run.fastPath.enabled = true;
+        run.fastPath.events = {kKeyboardEventHandle, kMouseEventHandle};
+    }
+
+    void event() { captureEvent(services, context); }
+    std::string keyboardName() const { return directInput.nameOf(devices.keyboard.device); }
+    std::string mouseName() const { return directInput.nameOf(devices.mouse.device); }
+};
+
+TEST_F(CaptureEventsTest, AKeyGoesOutAtItsEventOnceAtThePressAndOnceAtTheRelease) {
+    bindKey(action::buttonA, kKeyW);
+    start();
+    for (const auto& [device, handle] : {std::pair{keyboardName(), kKeyboardEventHandle},
+                                         std::pair{mouseName(), kMouseEventHandle}}) {
+        SCOPED_TRACE(device);
+        EXPECT_TRUE(loggedInARow(user.calls,
+                                 {"Unacquire " + device,
+                                  "SetEventNotification " + device + " " + std::to_string(handle),
+                                  "Acquire " + device}));
+    }
+    tick();
+    ASSERT_EQ(packets().size(), 1u);
+
+    press(kKeyW);
+    event();
+    ControllerState pressed = restState();
+    pressed.bytes[state::buttons2] = buttons2::a;
+    ASSERT_EQ(packets().size(), 2u);
+    EXPECT_EQ(packets()[1], packetFor(kConsoleXbox360, pressed));
+
+    event(); // a repeat of the held key
+    tick();
+    EXPECT_EQ(packets().size(), 2u);
+
+    release(kKeyW);
+    event();
+    ASSERT_EQ(packets().size(), 3u);
+    EXPECT_EQ(packets()[2], packetFor(kConsoleXbox360, restState()));
+}
+
+TEST_F(CaptureEventsTest, AnEventSendsRestMouseOutputMouseButtonsAndKeysAsOneState) {
+    profile.bytes[profile::direction] = profile::kDirectionRightStick;
+    profile.bytes[profile::mouseBindings + 0] = kMouseActionB;
+    writeZoomScale(profile, profile::xZoomScale, 1.0f);
+    writeZoomScale(profile, profile::yZoomScale, 1.0f);
+    bindKey(action::buttonA, kKeyW);
+    mouse.smoothingDepth = 1;
+    start();
+    // Two ticks of one motion group (X +3, Y -3) each: the second drains to 25 and -25.
+    directInput.mouseBuffer = {record(mouse_offset::x, 3, 10), record(mouse_offset::y, -3, 10)};
+    tick();
+    directInput.mouseBuffer = {record(mouse_offset::x, 3, 20), record(mouse_offset::y, -3, 20)};
+    tick();
+    ControllerState expected = restState();
+    expected.bytes[state::rightStickX + 1] = 0x19;
+    expected.bytes[state::rightStickY + 1] = 0x19;
+    ASSERT_EQ(packets().back(), packetFor(kConsoleXbox360, expected));
+
+    directInput.mouseBuffer = {record(mouse_offset::button0, 0x80, 30)};
+    press(kKeyW);
+    event();
+    expected.bytes[state::buttons2] = buttons2::a | buttons2::b;
+    EXPECT_EQ(packets().size(), 3u);
+    EXPECT_EQ(packets().back(), packetFor(kConsoleXbox360, expected));
+}
+
+TEST_F(CaptureEventsTest, F11OnAnEventEndsTheRunAndSendsNothing) {
+    bindKey(action::buttonA, kKeyW);
+    start();
+    tick();
+    press(kKeyW);
+    press(kKeyF11);
+    event();
+    EXPECT_FALSE(run.active);
+    EXPECT_EQ(packets().size(), 1u);
+    EXPECT_EQ(directInput.liveHandles(), 0u);
+
+    event(); // a late event after the stop changes nothing
+    EXPECT_EQ(packets().size(), 1u);
+}
+
+TEST_F(CaptureEventsTest, AKeyboardOnLoanIsLeftAloneAndSetsItsEventAgainWhenItComesBack) {
+    profile.bytes[profile::mouseBindings + 0] = kMouseActionB;
+    bindKey(action::buttonA, kKeyW);
+    start();
+    tick();
+    lendKeyboardToMapDialog(services, context);
+    press(kKeyW);
+    const std::size_t keyboardReads = directInput.stateReads.size();
+    directInput.mouseBuffer = {record(mouse_offset::button0, 0x80, 40)};
+    event();
+    EXPECT_EQ(directInput.stateReads.size(), keyboardReads);
+    ControllerState buttonB = restState();
+    buttonB.bytes[state::buttons2] = buttons2::b;
+    EXPECT_EQ(packets().back(), packetFor(kConsoleXbox360, buttonB));
+
+    returnKeyboardFromMapDialog(services, context);
+    ASSERT_TRUE(keyboardExists(devices));
+    EXPECT_TRUE(loggedInARow(user.calls, {"SetEventNotification " + keyboardName() + " " +
+                                          std::to_string(kKeyboardEventHandle)}));
+    event();
+    buttonB.bytes[state::buttons2] |= buttons2::a;
+    EXPECT_EQ(packets().back(), packetFor(kConsoleXbox360, buttonB));
+}
+
+TEST_F(CaptureEventsTest, WithoutTheFastPathARunKeepsToItsTick) {
+    run.fastPath.enabled = false;
+    bindKey(action::buttonA, kKeyW);
+    start();
+    EXPECT_FALSE(loggedInARow(user.calls, {"SetEventNotification " + keyboardName() + " " +
+                                           std::to_string(kKeyboardEventHandle)}));
+    tick();
+    press(kKeyW);
+    directInput.mouseBuffer = {record(mouse_offset::button0, 0x80, 50)};
+    const std::size_t calls = user.calls.size();
+    event();
+    EXPECT_EQ(user.calls.size(), calls); // no device was read, nothing was sent
+    EXPECT_EQ(packets().size(), 1u);
+    EXPECT_EQ(directInput.mouseBuffer.size(), 1u);
+}
+
+// One capture run on fakes of its own, without an adapter; the stream test drives two.
+struct StreamRun {
+    StreamRun(bool fastPath, std::uint8_t direction) {
+        run.active = true;
+        run.fastPath.enabled = fastPath;
+        run.profile.bytes[profile::direction] = direction;
+        run.profile.bytes[profile::mouseBindings + 0] = kMouseActionB;
+        run.profile.bytes[profile::mouseBindings + mouse_flag::wheelUp] = kMouseActionY;
+        writeZoomScale(run.profile, profile::xZoomScale, 1.4f);
+        writeZoomScale(run.profile, profile::yZoomScale, 0.7f);
+        mouse.smoothingDepth = 2;
+        createKeyboardDevice(directInput, user, devices, nullptr, kCaptureKeyboardBackgroundMode);
+        createMouseDevice(directInput, user, devices, nullptr);
+    }
+
+    // Without the fast path an event changes nothing.
+    void event() { captureEvent(services, context); }
+    void tick() { captureTick(services, context); }
+
+    FakeUserApi user;
+    FakeDirectInput directInput{user.calls};
+    FakeHidApi hid;
+    HostFileApi files;
+    HostProfileFile ini;
+    CaptureRun run;
+    CaptureDevices devices;
+    MouseState mouse;
+    IconPositions icons;
+    ProgramPaths paths = makeProgramPaths("stream/");
+    CaptureServices services{hid, files, ini, directInput, user};
+    CaptureContext context{run, devices, mouse, icons, paths, kConsolePs3, nullptr};
+};
+
+// Motion in pairs of X and Y records, two per time stamp.
+std::vector<MouseRecord> motionBurst(std::size_t count, std::uint32_t firstTimeStamp) {
+    std::vector<MouseRecord> records;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto step = static_cast<std::uint32_t>(i / 2);
+        const std::int32_t data = static_cast<std::int32_t>(i % 11) - 4;
+        records.push_back(
+            record(i % 2 == 0 ? mouse_offset::x : mouse_offset::y, data, firstTimeStamp + step));
+    }
+    return records;
+}
+
+class MouseStreamTest : public ::testing::TestWithParam<std::uint8_t> {};
+
+// A moment of the stream: records reach the device (its event served at once, or only
+// after the next tick, as when the tick's timer message comes first), or a tick.
+struct StreamStep {
+    enum Kind { event, lateEvent, tick } kind;
+    std::vector<MouseRecord> records;
+};
+
+// One record stream, read at the ticks only and read at every event in between: the
+// mouse processor must see the same records in the same order at each tick.
+TEST_P(MouseStreamTest, TheTickGivesTheSameOutputWhetherRecordsArriveByEventOrNot) {
+    StreamRun tickOnly(false, GetParam());
+    StreamRun fast(true, GetParam());
+    const std::vector<StreamStep> stream = {
+        // A motion group split over two events, and a button in the middle of a group.
+        {StreamStep::event,
+         {record(mouse_offset::x, 5, 10), record(mouse_offset::y, -2, 10),
+          record(mouse_offset::x, 3, 11)}},
+        {StreamStep::event,
+         {record(mouse_offset::y, 1, 11), record(mouse_offset::button0, 0x80, 11),
+          record(mouse_offset::x, 2, 12)}},
+        // The tick comes before this event is served: kept records, then the device's.
+        {StreamStep::lateEvent, {record(mouse_offset::x, -9, 12), record(mouse_offset::y, 4, 13)}},
+        {StreamStep::tick, {}},
+        {StreamStep::event, {}},
+        {StreamStep::event,
+         {record(mouse_offset::wheel, 120, 20), record(mouse_offset::x, 40, 21),
+          record(mouse_offset::y, 1, 21)}},
+        {StreamStep::tick, {}},
+        // 300 records before the next tick: it takes 256, the rest wait in the device.
+        {StreamStep::event, motionBurst(150, 100)},
+        {StreamStep::event, motionBurst(150, 175)},
+        {StreamStep::tick, {}},
+        {StreamStep::event,
+         {record(mouse_offset::button0, 0x00, 300), record(mouse_offset::x, -7, 301),
+          record(mouse_offset::y, -7, 301)}},
+        {StreamStep::tick, {}},
+        {StreamStep::tick, {}},
+        {StreamStep::tick, {}},
+    };
+    int ticks = 0;
+    int events = 0;
+    bool stickMoved = false;
+    for (const StreamStep& step : stream) {
+        if (step.kind != StreamStep::tick) {
+            for (StreamRun* run : {&tickOnly, &fast}) {
+                run->directInput.mouseBuffer.insert(run->directInput.mouseBuffer.end(),
+                                                    step.records.begin(), step.records.end());
+                if (step.kind == StreamStep::event) {
+                    run->event();
+                }
+            }
+            if (++events == 2) { // the button went out at once, without a tick
+                EXPECT_NE(fast.run.lastSent.bytes[state::buttons2] & buttons2::b, 0);
+                EXPECT_EQ(tickOnly.run.lastSent, idleControllerState());
+            }
+            continue;
+        }
+        SCOPED_TRACE("tick " + std::to_string(++ticks));
+        if (ticks == 1) {
+            EXPECT_EQ(fast.run.fastPath.pendingMouseCount, 6u);
+            EXPECT_EQ(fast.directInput.mouseBuffer.size(), 2u);
+        }
+        if (ticks == 3) {
+            EXPECT_EQ(fast.run.fastPath.pendingMouseCount, kMouseRecordCapacity);
+            EXPECT_EQ(fast.directInput.mouseBuffer.size(), 300u - kMouseRecordCapacity);
+        }
+        tickOnly.tick();
+        fast.tick();
+        EXPECT_EQ(fast.run.state, tickOnly.run.state);
+        EXPECT_EQ(fast.mouse.output, tickOnly.mouse.output);
+        EXPECT_EQ(fast.mouse.flags, tickOnly.mouse.flags);
+        EXPECT_EQ(fast.mouse.samples.count, tickOnly.mouse.samples.count);
+        EXPECT_EQ(fast.mouse.history.x, tickOnly.mouse.history.x);
+        EXPECT_EQ(fast.mouse.history.y, tickOnly.mouse.history.y);
+        EXPECT_EQ(fast.run.fastPath.pendingMouseCount, 0u);
+        stickMoved = stickMoved || tickOnly.mouse.output != MotionPair{0, 0};
+    }
+    EXPECT_TRUE(fast.directInput.mouseBuffer.empty());
+    EXPECT_TRUE(stickMoved);
+}
+
+INSTANTIATE_TEST_SUITE_P(LeftStickAndTilt, MouseStreamTest,
+                         ::testing::Values(profile::kDirectionLeftStick, profile::kDirectionTilt));
+
+} // namespace
+} // namespace qora::testing

@@ -1,0 +1,109 @@
+#include "app/message_loop.h"
+#include "fakes/fake_message_loop_api.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace qora::testing {
+namespace {
+
+constexpr std::uint32_t kWmKeyDown = 0x0100;
+constexpr std::uint32_t kWmKeyUp = 0x0101;
+constexpr std::uint32_t kWmTimer = 0x0113;
+constexpr std::uintptr_t kStaleWParam = 1234;
+
+class RecordingHandler final : public SignalHandler {
+public:
+    explicit RecordingHandler(std::vector<std::string>& log) : log_(log) {}
+    void onSignalled(std::size_t index) override {
+        log_.push_back("Signalled " + std::to_string(index));
+    }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+struct LoopCase {
+    const char* name;
+    std::vector<NativeHandle> events;
+    std::vector<ScriptedGet> gets;
+    std::vector<std::uint32_t> waits;
+    std::vector<std::optional<Message>> peeks;
+    int exitCode;
+    std::vector<std::string> log;
+};
+
+Message message(std::uint32_t id, std::uintptr_t wParam = 0) {
+    return FakeMessageLoopApi::message(id, wParam);
+}
+Message quit(std::uintptr_t exitCode) {
+    return FakeMessageLoopApi::quit(exitCode);
+}
+
+const std::vector<LoopCase> kCases = {
+    {"GetMessageA failing at once ends with the failure status, not a stale wParam",
+     {},
+     {{-1, message(kWmTimer, kStaleWParam)}},
+     {},
+     {},
+     kMessageLoopFailed,
+     {"Get"}},
+    {"GetMessageA failing after a message",
+     {},
+     {{1, message(kWmKeyDown, kStaleWParam)}, {-1, message(kWmKeyDown, kStaleWParam)}},
+     {},
+     {},
+     kMessageLoopFailed,
+     {"Get", "Accelerator 0x100", "Translate 0x100", "Dispatch 0x100", "Get"}},
+    {"the quit message's wParam is the exit status; accelerators are not dispatched",
+     {},
+     {{1, message(kWmKeyUp)}, {1, message(kWmTimer)}, {0, quit(7)}},
+     {},
+     {},
+     7,
+     {"Get", "Accelerator 0x101", "Get", "Accelerator 0x113", "Translate 0x113", "Dispatch 0x113",
+      "Get"}},
+    {"a set event is served, then the waiting messages are pumped",
+     {11, 12},
+     {},
+     {kWaitObject0 + 1, kWaitObject0 + 2, kWaitObject0},
+     {std::nullopt, message(kWmTimer), message(kWmKeyUp), std::nullopt, quit(3)},
+     3,
+     {"Wait 11 12", "Signalled 1", "Peek", "Wait 11 12", "Peek", "Accelerator 0x113",
+      "Translate 0x113", "Dispatch 0x113", "Peek", "Accelerator 0x101", "Peek", "Wait 11 12",
+      "Signalled 0", "Peek"}},
+    {"a failed wait carries on with GetMessageA",
+     {11, 12},
+     {{1, message(kWmTimer)}, {0, quit(4)}},
+     {kWaitFailed},
+     {},
+     4,
+     {"Wait 11 12", "Get", "Accelerator 0x113", "Translate 0x113", "Dispatch 0x113", "Get"}},
+    {"an unknown wake-up counts as a failed wait",
+     {11},
+     {{0, quit(5)}},
+     {kWaitObject0 + 2},
+     {},
+     5,
+     {"Wait 11", "Get"}},
+};
+
+TEST(MessageLoop, RunsEachScriptToItsExitStatus) {
+    for (const LoopCase& test : kCases) {
+        SCOPED_TRACE(test.name);
+        FakeMessageLoopApi api;
+        api.gets.assign(test.gets.begin(), test.gets.end());
+        api.waits.assign(test.waits.begin(), test.waits.end());
+        api.peeks.assign(test.peeks.begin(), test.peeks.end());
+        api.acceleratorMessages = {kWmKeyUp};
+        RecordingHandler handler(api.log);
+        const MessageLoop loop{api, nullptr, nullptr};
+
+        EXPECT_EQ(runMessageLoop(loop, test.events, handler), test.exitCode);
+        EXPECT_EQ(api.log, test.log);
+    }
+}
+
+} // namespace
+} // namespace qora::testing
