@@ -1,6 +1,7 @@
 #include "app/capture_events.h"
 
 #include "capture_run_fixture.h"
+#include "fakes/fake_clock_api.h"
 #include "fakes/fake_event_api.h"
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
@@ -222,8 +223,9 @@ struct StreamRun {
     CaptureDevices devices;
     MouseState mouse;
     IconPositions icons;
+    FakeClockApi clock;
     ProgramPaths paths = makeProgramPaths("stream/");
-    CaptureServices services{hid, files, ini, directInput, user};
+    CaptureServices services{hid, files, ini, directInput, user, clock};
     CaptureContext context{run, devices, mouse, icons, paths, kConsolePs3, nullptr};
 };
 
