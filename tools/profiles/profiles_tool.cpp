@@ -245,7 +245,8 @@ int importProfile(const Session& session) {
 
     const std::uint32_t count = readProfileCount(session.platform.ini, session.paths);
     if (count >= kMaxProfileCount) {
-        return session.fail("the store already holds " + std::to_string(count) + " profiles");
+        return session.fail("the store already holds " + std::to_string(count) +
+                            " profiles, as many as COUNT can say; the store is unchanged");
     }
     const std::uint32_t length = count * static_cast<std::uint32_t>(kProfileRecordSize);
     std::vector<std::uint8_t> bytes(length + kProfileRecordSize, 0);
