@@ -36,7 +36,10 @@ std::string_view trimmed(std::string_view text) {
 }
 
 std::string quotedWord(std::string_view word) {
-    return std::string(1, kQuote) + std::string(word) + kQuote;
+    std::string quoted;
+    quoted.reserve(word.size() + 2);
+    quoted.append(1, kQuote).append(word).append(1, kQuote);
+    return quoted;
 }
 
 // --- Writing -------------------------------------------------------------------------
