@@ -6,6 +6,7 @@
 #include "link/packet.h"
 #include "mapping/actions.h"
 #include "mapping/mouse_motion.h"
+#include "platform/file_failure.h"
 #include "profiles/store.h"
 
 #include <cstring>
@@ -83,15 +84,16 @@ void sendChangedState(CaptureServices& services, CaptureContext& context) {
 
 } // namespace
 
-ProfileRecord loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths) {
+CurrentProfile loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths) {
     const std::uint32_t count = readProfileCount(ini, paths);
     const std::int32_t current = readCurrentProfile(ini, paths);
     std::vector<std::uint8_t> store(static_cast<std::size_t>(count) * kProfileRecordSize, 0);
-    readStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
+    const StoreRead read =
+        readStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
     if (current < 0 || static_cast<std::uint32_t>(current) >= count) {
-        return ProfileRecord{};
+        return {ProfileRecord{}, read};
     }
-    return loadRecord(store.data(), static_cast<std::size_t>(current));
+    return {loadRecord(store.data(), static_cast<std::size_t>(current)), read};
 }
 
 void startCaptureRun(CaptureServices& services, CaptureContext& context) {
@@ -108,7 +110,14 @@ void startCaptureRun(CaptureServices& services, CaptureContext& context) {
     run.adapter = adapter;
     services.user.invalidateRect(context.mainWindow, true);
 
-    run.profile = loadCurrentProfile(services.files, services.ini, context.paths);
+    // A run on a profile that could not be read would have nothing bound: say so instead.
+    const CurrentProfile current = loadCurrentProfile(services.files, services.ini, context.paths);
+    if (!current.read.readable()) {
+        showFileFailure(services.user, context.mainWindow, describeFailure(current.read.failure));
+        undoStart(services, context);
+        return;
+    }
+    run.profile = current.record;
 
     openOrCloseKeyboard(services.directInput, services.user, context.devices, context.mainWindow,
                         kCaptureKeyboardBackgroundMode);

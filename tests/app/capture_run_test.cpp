@@ -1,10 +1,12 @@
 #include "capture_run_fixture.h"
 
 #include "fakes/failing_file_api.h"
+#include "fakes/restricted_files.h"
 #include "input/keyboard_device.h"
 #include "mapping/action_codes.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace qora::testing {
 namespace {
@@ -130,6 +132,20 @@ TEST_F(CaptureRunTest, NoAdapterWarnsAndStaysIdle) {
     EXPECT_FALSE(logged(user.calls, "SetTimer 0 33"));
 }
 
+TEST_F(CaptureRunTest, AStoreThatCannotBeReadRefusesTheStartAndSaysWhy) {
+    RestrictedFileApi restricted;
+    restricted.openStoreError = EACCES;
+    CaptureServices restrictedServices{hid, restricted, ini, directInput, user};
+    startCaptureRun(restrictedServices, context);
+    EXPECT_FALSE(run.active);
+    ASSERT_EQ(user.messageBoxes.size(), 1u);
+    EXPECT_EQ(user.messageBoxes[0].text, "config.bin cannot be read: access denied");
+    EXPECT_EQ(user.messageBoxes[0].owner, kMainWindow);
+    EXPECT_EQ(run.adapter, kInvalidHandle);
+    EXPECT_EQ(directInput.liveHandles(), 0u);
+    EXPECT_FALSE(logged(user.calls, "SetTimer 0 33"));
+}
+
 TEST_F(CaptureRunTest, AFailedWriteStillUpdatesTheLastSentCopy) {
     FailingFileApi failing(FailingFileApi::Failure::write);
     CaptureServices failingServices{hid, failing, ini, directInput, user};
@@ -234,7 +250,7 @@ protected:
     ProfileRecord loadWith(const char* count, const char* current) {
         setIni("CONFIGURATION", "COUNT", count);
         setIni("CONFIGURATION", "CURRENT", current);
-        return loadCurrentProfile(hostFiles, ini, paths);
+        return loadCurrentProfile(hostFiles, ini, paths).record;
     }
 
     ProfileRecord first;
