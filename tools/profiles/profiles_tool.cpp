@@ -248,16 +248,12 @@ int importProfile(const Session& session) {
         return session.fail("the store already holds " + std::to_string(count) +
                             " profiles, as many as COUNT can say; the store is unchanged");
     }
-    const std::uint32_t length = count * static_cast<std::uint32_t>(kProfileRecordSize);
-    std::vector<std::uint8_t> bytes(length + kProfileRecordSize, 0);
-    readStore(session.platform.files, session.paths, bytes.data(), length);
-    storeRecord(bytes.data(), count, reading.record);
-    if (!writeStore(session.platform.files, session.paths, bytes.data(),
-                    length + static_cast<std::uint32_t>(kProfileRecordSize))
-             .replaced) {
-        return session.fail("cannot write " + session.paths.configBin + "; the store is unchanged");
+    const StoreChange change = appendProfile(session.platform.files, session.platform.ini,
+                                             session.paths, count, reading.record);
+    if (!change.done) {
+        return session.fail(describeChange(change) +
+                            (change.restoreFailure ? "" : "\nthe store is unchanged"));
     }
-    writeProfileCount(session.platform.ini, session.paths, count + 1);
     session.out << "imported " << quoteName(profileName(reading.record)) << " as profile " << count
                 << '\n';
     return kProfilesToolSuccess;

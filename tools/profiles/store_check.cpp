@@ -21,7 +21,10 @@ void checkCount(const StoreContents& store, std::vector<std::string>& problems) 
     }
     const std::uint64_t expected = std::uint64_t{store.count} * kProfileRecordSize;
     const std::string length = "config.bin holds " + std::to_string(store.fileLength) + " bytes";
-    if (store.fileLength < expected) {
+    if (store.fileMissing && expected != 0) {
+        problems.push_back("config.bin is missing: the " + records(store.count) +
+                           " COUNT names read as zeros");
+    } else if (store.fileLength < expected) {
         problems.push_back(length + ", short of the " + records(store.count) + " COUNT names (" +
                            std::to_string(expected) + " bytes): the rest read as zeros");
     } else if (store.fileLength > expected) {

@@ -19,7 +19,8 @@ struct StoreContents {
     std::uint32_t count = 0;       // COUNT as the program reads it
     std::int32_t current = 0;
     std::vector<std::uint8_t> records; // count records; what the file lacks reads as zeros
-    std::uint64_t fileLength = 0;      // bytes in config.bin, at most kMaxStoreFileLength
+    bool fileMissing = false;
+    std::uint64_t fileLength = 0; // bytes in config.bin, at most kMaxStoreFileLength
 };
 
 // A config.bin longer than this is reported as "at least" this long.
@@ -27,7 +28,8 @@ inline constexpr std::uint64_t kMaxStoreFileLength = 16u << 20;
 
 ProfileRecord recordAt(const StoreContents& store, std::uint32_t index);
 
-// false, with the reason in error, when config.bin exists but cannot be read.
+// false, with the file and the reason in error, when config.bin exists but cannot be read.
+// A missing config.bin holds no records and is not created.
 bool readStoreContents(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths,
                        StoreContents& store, std::string& error);
 

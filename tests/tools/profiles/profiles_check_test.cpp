@@ -3,9 +3,14 @@
 
 #include "profiles_tool_fixture.h"
 
+#include "fakes/restricted_files.h"
+
+#include <cerrno>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,12 +30,13 @@ TEST_F(ProfilesToolTest, ASoundStorePassesTheCheck) {
 
 TEST_F(ProfilesToolTest, CheckComparesCountWithTheFileAndCurrentWithCount) {
     struct Case {
-        std::string config; // records of config.bin, as bytes
-        std::string ini;    // [CONFIGURATION] lines
+        std::optional<std::string> config; // records of config.bin, as bytes; none: no file
+        std::string ini;                   // [CONFIGURATION] lines
         std::string message;
     };
     const std::string one = testing::bytesOf(newProfile("One"));
     const Case cases[] = {
+        {std::nullopt, "COUNT=2", "config.bin is missing: the 2 records COUNT names read as zeros"},
         {one + one + one, "COUNT=2", "config.bin holds 432 bytes: 1 record hidden behind COUNT 2"},
         {one + "0123456789", "COUNT=1",
          "config.bin holds 154 bytes: 0 records hidden behind COUNT 1 and 10 bytes that are no "
@@ -43,7 +49,10 @@ TEST_F(ProfilesToolTest, CheckComparesCountWithTheFileAndCurrentWithCount) {
         {one + one, "COUNT=2\nCURRENT=2", "CURRENT is 2, which names no profile (0 to 1)"},
     };
     for (const Case& bad : cases) {
-        dir.write("config.bin", bad.config);
+        std::filesystem::remove(dir.file("config.bin"));
+        if (bad.config) {
+            dir.write("config.bin", *bad.config);
+        }
         dir.write("setting.ini", "[CONFIGURATION]\n" + bad.ini + "\n");
         const testing::ToolRun check = run({"check"});
         EXPECT_EQ(check.status, 1) << bad.message;
@@ -119,6 +128,35 @@ TEST_F(ProfilesToolTest, CheckNamesEveryBadValueAndExportRefusesAllButReservedOn
             EXPECT_EQ(dir.read("profile.txt"), "before");
         }
     }
+}
+
+TEST_F(ProfilesToolTest, AStoreThatCannotBeReadStopsEveryCommandAndIsNotWritten) {
+    writeStore({newProfile("One")});
+    dir.write("mine.txt", "A = SPACE\n");
+    const std::string setting = dir.read("setting.ini");
+    testing::RestrictedFileApi unreadable;
+    unreadable.openStoreError = EACCES;
+    const std::vector<std::string> commands[] = {
+        {"list"}, {"check"}, {"export", "0"}, {"import", dir.file("mine.txt")}};
+    for (const std::vector<std::string>& command : commands) {
+        std::vector<std::string> arguments{"--folder", dir.path()};
+        arguments.insert(arguments.end(), command.begin(), command.end());
+        const testing::ToolRun refused = testing::runTool(unreadable, arguments);
+        EXPECT_EQ(refused.status, 1) << command[0];
+        EXPECT_TRUE(refused.out.empty()) << command[0] << ": " << refused.out;
+        EXPECT_NE(refused.err.find("qora-profiles: config.bin cannot be read: access denied"),
+                  std::string::npos)
+            << refused.err;
+    }
+    EXPECT_EQ(dir.read("config.bin"), testing::bytesOf(newProfile("One")));
+    EXPECT_EQ(dir.read("setting.ini"), setting);
+
+    // A missing store has no profiles, and reading it does not create it.
+    std::filesystem::remove(dir.file("config.bin"));
+    dir.write("setting.ini", "");
+    EXPECT_EQ(run({"list"}).out, "no profiles\n");
+    EXPECT_EQ(run({"check"}).status, 0);
+    EXPECT_FALSE(dir.exists("config.bin"));
 }
 
 TEST_F(ProfilesToolTest, ListSumsUpEachProfileAndMarksTheSelectedOne) {

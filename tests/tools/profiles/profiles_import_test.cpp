@@ -4,6 +4,7 @@
 #include "profiles_tool_fixture.h"
 
 #include "fakes/failing_file_api.h"
+#include "fakes/restricted_files.h"
 
 #include <string>
 #include <vector>
@@ -137,19 +138,36 @@ TEST_F(ProfilesImportTest, EveryBadLineIsReported) {
     EXPECT_NE(again.err.find("mine.txt:3: B: unknown key"), std::string::npos) << again.err;
 }
 
-TEST_F(ProfilesImportTest, AStoreWriteThatFailsLeavesBothFilesAsTheyWere) {
+TEST_F(ProfilesImportTest, AFailedWriteOfEitherFileLeavesBothAsTheyWere) {
     dir.write("mine.txt", "A = SPACE\n");
     const std::string config = dir.read("config.bin");
     const std::string setting = dir.read("setting.ini");
-    for (const auto failure : {FailingFileApi::Failure::write, FailingFileApi::Failure::move}) {
-        FailingFileApi failing(failure);
+    struct Case {
+        FailingFileApi::Failure files;
+        bool iniReadOnly;
+        const char* message;
+    };
+    const Case cases[] = {
+        {FailingFileApi::Failure::write, false, "config.bin cannot be written"},
+        {FailingFileApi::Failure::move, false, "config.bin cannot be written"},
+        {FailingFileApi::Failure::openStore, false, "config.bin cannot be read"},
+        // config.bin was replaced, then put back when COUNT could not follow
+        {FailingFileApi::Failure::none, true, "setting.ini cannot be written"},
+    };
+    for (const Case& failure : cases) {
+        FailingFileApi files(failure.files);
+        testing::RestrictedProfileFile ini;
+        ini.readOnly = failure.iniReadOnly;
         const testing::ToolRun refused =
-            testing::runTool(failing, {"--folder", dir.path(), "import", dir.file("mine.txt")});
-        EXPECT_EQ(refused.status, 1);
+            testing::runTool(files, ini, {"--folder", dir.path(), "import", dir.file("mine.txt")});
+        EXPECT_EQ(refused.status, 1) << failure.message;
+        EXPECT_NE(refused.err.find(std::string("qora-profiles: ") + failure.message),
+                  std::string::npos)
+            << refused.err;
         EXPECT_NE(refused.err.find("the store is unchanged"), std::string::npos) << refused.err;
-        EXPECT_EQ(dir.read("config.bin"), config);
-        EXPECT_EQ(dir.read("setting.ini"), setting);
-        EXPECT_FALSE(dir.exists("config.bin.new"));
+        EXPECT_EQ(dir.read("config.bin"), config) << failure.message;
+        EXPECT_EQ(dir.read("setting.ini"), setting) << failure.message;
+        EXPECT_FALSE(dir.exists("config.bin.new")) << failure.message;
     }
 }
 

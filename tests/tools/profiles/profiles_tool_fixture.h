@@ -22,13 +22,18 @@ struct ToolRun {
     std::string err;
 };
 
-inline ToolRun runTool(FileApi& files, const std::vector<std::string>& arguments) {
-    HostProfileFile ini;
+inline ToolRun runTool(FileApi& files, ProfileFileApi& ini,
+                       const std::vector<std::string>& arguments) {
     ProfilesToolPlatform platform{files, ini};
     std::ostringstream out;
     std::ostringstream err;
     const int status = runProfilesTool(arguments, platform, out, err);
     return {status, out.str(), err.str()};
+}
+
+inline ToolRun runTool(FileApi& files, const std::vector<std::string>& arguments) {
+    HostProfileFile ini;
+    return runTool(files, ini, arguments);
 }
 
 inline std::string bytesOf(const ProfileRecord& record) {
