@@ -12,6 +12,7 @@
 #include "tools/profiles/store_contents.h"
 
 #include <charconv>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -260,22 +261,27 @@ int importProfile(const Session& session) {
 }
 
 // The folder as an absolute path ending in a separator: the profile functions look for a
-// bare file name in the Windows directory, not in the current one.
+// bare file name in the Windows directory, not in the current one. A path the narrow
+// character set cannot spell counts as no folder.
 std::optional<std::string> folderPath(const std::string& folder) {
-    std::error_code error;
-    const std::filesystem::path path =
-        std::filesystem::absolute(folder.empty() ? std::string(".") : folder, error);
-    if (error || !std::filesystem::is_directory(path, error)) {
+    try {
+        const std::filesystem::path path =
+            std::filesystem::absolute(folder.empty() ? std::string(".") : folder);
+        if (!std::filesystem::is_directory(path)) {
+            return std::nullopt;
+        }
+        return (path / "").lexically_normal().string();
+    } catch (const std::exception&) {
         return std::nullopt;
     }
-    return (path / "").lexically_normal().string();
 }
 
 int runCommand(ProfilesToolPlatform& platform, const ProfilesToolArguments& arguments,
                std::ostream& out, std::ostream& err) {
     const std::optional<std::string> folder = folderPath(arguments.folder);
     if (!folder) {
-        err << kProgramName << ": no folder " << arguments.folder << '\n';
+        err << kProgramName << ": no folder "
+            << (arguments.folder.empty() ? std::string(".") : arguments.folder) << '\n';
         return kProfilesToolFailure;
     }
     const Session session{platform, arguments, makeProgramPaths(*folder), out, err};
