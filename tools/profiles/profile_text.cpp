@@ -44,8 +44,22 @@ std::string quotedWord(std::string_view word) {
 
 // --- Writing -------------------------------------------------------------------------
 
+// Values without a word (see exportBlockers) come out as numbers, which no reading accepts.
+std::string numberText(std::uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value));
+    return text;
+}
+
 std::string keyText(std::uint8_t code) {
-    return code == 0 ? kNoneWord : keyName(code);
+    if (code == 0) {
+        return kNoneWord;
+    }
+    return keyName(code)[0] != '\0' ? keyName(code) : numberText(code);
+}
+
+std::string itemText(std::span<const char* const> items, std::uint8_t position) {
+    return position < items.size() ? items[position] : numberText(position);
 }
 
 std::string keysText(std::uint8_t primary, std::uint8_t secondary) {
@@ -97,10 +111,11 @@ void writeMouse(std::string& text, const ProfileRecord& record, ConsoleMode cons
     for (const MouseInput& input : kMouseInputs) {
         const std::uint8_t position = mouseBinding(record, input.index);
         if (input.inDialog || position != 0) {
-            writeLine(text, input.setting, items[position]);
+            writeLine(text, input.setting, itemText(items, position));
         }
     }
-    writeLine(text, kDirectionSetting, directionItems(console)[record.bytes[profile::direction]]);
+    writeLine(text, kDirectionSetting,
+              itemText(directionItems(console), record.bytes[profile::direction]));
     writeLine(text, kInvertSetting, invertText(record.bytes[profile::invertFlags]));
     writeLine(text, kZoomXSetting, formatZoomText(readZoomScale(record, profile::xZoomScale)));
     writeLine(text, kZoomYSetting, formatZoomText(readZoomScale(record, profile::yZoomScale)));
@@ -213,15 +228,14 @@ public:
             }
         }
         error(line.number, "unknown setting or action " + quotedWord(line.setting) +
-                               otherConsoleHint(line.setting, actionNames));
+                               otherConsoleHint(line.setting));
     }
 
 private:
-    // Why a word that is not a name here may still be one: the other console's name.
-    std::string otherConsoleHint(std::string_view word,
-                                 std::span<const char* const> (*namesOf)(ConsoleMode)) const {
+    // Why a word that is not an action here may still be one: the other console's name.
+    std::string otherConsoleHint(std::string_view word) const {
         const ConsoleMode other = reading_.console == kConsolePs3 ? kConsoleXbox360 : kConsolePs3;
-        for (const char* name : namesOf(other)) {
+        for (const char* name : actionNames(other)) {
             if (word == name) {
                 return std::string(" (a ") + consoleTitle(other) +
                        " name; this text is read with " + consoleTitle(reading_.console) +

@@ -27,8 +27,9 @@
 
 namespace qora {
 
-// The text of record with the names of console. The record must have no export blocker
-// (see record_problems.h); fields the text has no word for would come out wrong.
+// The text of record with the names of console. Export writes only records without an
+// export blocker (see record_problems.h): a value the text has no word for comes out as a
+// number, which reading refuses.
 std::string formatProfileText(const ProfileRecord& record, ConsoleMode console);
 
 struct ProfileTextError {
