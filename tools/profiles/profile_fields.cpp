@@ -2,6 +2,8 @@
 
 #include "profiles/map_dialog_zoom.h"
 
+#include <cstdio>
+
 namespace qora {
 
 std::optional<ConsoleMode> consoleNamed(std::string_view name) {
@@ -20,6 +22,12 @@ const char* consoleWord(ConsoleMode console) {
 
 const char* consoleTitle(ConsoleMode console) {
     return console == kConsolePs3 ? "PS3" : "Xbox 360";
+}
+
+std::string hexText(std::uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value));
+    return text;
 }
 
 bool zoomScaleInRange(float scale) {

@@ -52,6 +52,9 @@ const char* consoleWord(ConsoleMode console);
 // "Xbox 360" or "PS3", for messages and comments.
 const char* consoleTitle(ConsoleMode console);
 
+// "0x54": a byte value the text has no word for.
+std::string hexText(std::uint8_t value);
+
 // 0.5 ... 5.0, the span of the Map dialog's zoom bars; NaN is outside.
 bool zoomScaleInRange(float scale);
 

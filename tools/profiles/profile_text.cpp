@@ -45,21 +45,15 @@ std::string quotedWord(std::string_view word) {
 // --- Writing -------------------------------------------------------------------------
 
 // Values without a word (see exportBlockers) come out as numbers, which no reading accepts.
-std::string numberText(std::uint8_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value));
-    return text;
-}
-
 std::string keyText(std::uint8_t code) {
     if (code == 0) {
         return kNoneWord;
     }
-    return keyName(code)[0] != '\0' ? keyName(code) : numberText(code);
+    return keyName(code)[0] != '\0' ? keyName(code) : hexText(code);
 }
 
 std::string itemText(std::span<const char* const> items, std::uint8_t position) {
-    return position < items.size() ? items[position] : numberText(position);
+    return position < items.size() ? items[position] : hexText(position);
 }
 
 std::string keysText(std::uint8_t primary, std::uint8_t secondary) {

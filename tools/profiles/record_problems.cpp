@@ -12,12 +12,6 @@
 namespace qora {
 namespace {
 
-std::string hexByte(std::uint8_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value));
-    return text;
-}
-
 void addProblem(std::vector<RecordProblem>& problems, std::string message, bool reserved = false) {
     problems.push_back({reserved, std::move(message)});
 }
@@ -30,7 +24,7 @@ void checkName(const ProfileRecord& record, std::vector<RecordProblem>& problems
 
 void checkKey(std::uint8_t code, const std::string& where, std::vector<RecordProblem>& problems) {
     if (code != 0 && keyName(code)[0] == '\0') {
-        addProblem(problems, where + ": key code " + hexByte(code) + " has no name");
+        addProblem(problems, where + ": key code " + hexText(code) + " has no name");
     }
 }
 
@@ -79,14 +73,14 @@ void checkReserved(const ProfileRecord& record, std::vector<RecordProblem>& prob
         if (record.bytes[offset] != 0) {
             addProblem(problems,
                        "reserved byte " + std::to_string(offset) + " holds " +
-                           hexByte(record.bytes[offset]) + ", not 0",
+                           hexText(record.bytes[offset]) + ", not 0",
                        true);
         }
     }
     const std::uint8_t unknownBits = record.bytes[profile::invertFlags] & ~kKnownInvertBits;
     if (unknownBits != 0) {
         addProblem(problems,
-                   std::string(kInvertSetting) + ": bits " + hexByte(unknownBits) +
+                   std::string(kInvertSetting) + ": bits " + hexText(unknownBits) +
                        " are neither X (0x01) nor Y (0x02)",
                    true);
     }
