@@ -7,6 +7,7 @@
 #include "input/mouse_device.h"
 #include "mapping/actions.h"
 #include "mapping/mouse_motion.h"
+#include "platform/file_failure.h"
 #include "profiles/store.h"
 
 #include <cstring>
@@ -75,15 +76,16 @@ void sendChangedState(CaptureServices& services, CaptureContext& context) {
     services.user.invalidateRect(context.mainWindow, false);
 }
 
-ProfileRecord loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths) {
+CurrentProfile loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths) {
     const std::uint32_t count = readProfileCount(ini, paths);
     const std::int32_t current = readCurrentProfile(ini, paths);
     std::vector<std::uint8_t> store(static_cast<std::size_t>(count) * kProfileRecordSize, 0);
-    readStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
+    const StoreRead read =
+        readStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
     if (current < 0 || static_cast<std::uint32_t>(current) >= count) {
-        return ProfileRecord{};
+        return {ProfileRecord{}, read};
     }
-    return loadRecord(store.data(), static_cast<std::size_t>(current));
+    return {loadRecord(store.data(), static_cast<std::size_t>(current)), read};
 }
 
 void startCaptureRun(CaptureServices& services, CaptureContext& context) {
@@ -101,7 +103,14 @@ void startCaptureRun(CaptureServices& services, CaptureContext& context) {
     run.adapter = adapter;
     services.user.invalidateRect(context.mainWindow, true);
 
-    run.profile = loadCurrentProfile(services.files, services.ini, context.paths);
+    // A run on a profile that could not be read would have nothing bound: say so instead.
+    const CurrentProfile current = loadCurrentProfile(services.files, services.ini, context.paths);
+    if (!current.read.readable()) {
+        showFileFailure(services.user, context.mainWindow, describeFailure(current.read.failure));
+        undoStart(services, context);
+        return;
+    }
+    run.profile = current.record;
 
     openOrCloseKeyboard(services.directInput, services.user, context.devices, context.mainWindow,
                         kCaptureKeyboardBackgroundMode);

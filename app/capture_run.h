@@ -19,6 +19,7 @@
 #include "platform/program_paths.h"
 #include "platform/user_api.h"
 #include "profiles/profile_record.h"
+#include "profiles/store.h"
 
 #include <array>
 #include <cstdint>
@@ -71,7 +72,8 @@ struct CaptureContext {
 };
 
 // The Start command. Does nothing when no console is set; tells the user when no adapter
-// answers. A keyboard that cannot be created undoes the start, so Start works again.
+// answers or config.bin cannot be read. A keyboard that cannot be created undoes the start, so
+// Start works again.
 void startCaptureRun(CaptureServices& services, CaptureContext& context);
 
 // Timer 0 of the main window. Allocates nothing and touches no file.
@@ -81,8 +83,12 @@ void captureTick(CaptureServices& services, CaptureContext& context);
 void stopCaptureRun(CaptureServices& services, CaptureContext& context);
 
 // The profile a run uses: record CURRENT of the store when 0 <= CURRENT < COUNT, otherwise
-// an all-zero profile with nothing bound.
-ProfileRecord loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths);
+// an all-zero profile with nothing bound; read tells whether config.bin could be read.
+struct CurrentProfile {
+    ProfileRecord record;
+    StoreRead read;
+};
+CurrentProfile loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths);
 
 // The Map dialog needs the keyboard slot for itself. Before it opens, an active run
 // releases its keyboard; after it closes the run gets a background keyboard on the main

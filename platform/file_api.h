@@ -1,6 +1,7 @@
 #pragma once
 // The file calls the program makes: CreateFileA, ReadFile, WriteFile, SetFilePointer,
-// SetEndOfFile, GetFileSizeEx, FlushFileBuffers, CloseHandle, MoveFileExA and DeleteFileA.
+// SetEndOfFile, GetFileSizeEx, FlushFileBuffers, CloseHandle, MoveFileExA, DeleteFileA, and
+// GetLastError to learn why one of them (or a profile-file write) failed.
 
 #include "platform/platform_types.h"
 
@@ -30,6 +31,22 @@ inline constexpr std::uint32_t kFileFlagOverlapped = 0x40000000u;
 inline constexpr std::uint32_t kFileBegin = 0;
 inline constexpr std::uint32_t kFileCurrent = 1;
 
+// GetLastError codes the program tells apart or names in its messages.
+inline constexpr std::uint32_t kErrorSuccess = 0;
+inline constexpr std::uint32_t kErrorFileNotFound = 2;
+inline constexpr std::uint32_t kErrorPathNotFound = 3;
+inline constexpr std::uint32_t kErrorAccessDenied = 5;
+inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+inline constexpr std::uint32_t kErrorWriteProtect = 19;
+inline constexpr std::uint32_t kErrorGenFailure = 31;
+inline constexpr std::uint32_t kErrorSharingViolation = 32;
+inline constexpr std::uint32_t kErrorLockViolation = 33;
+inline constexpr std::uint32_t kErrorHandleDiskFull = 39;
+inline constexpr std::uint32_t kErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kErrorDiskFull = 112;
+inline constexpr std::uint32_t kErrorFileTooLarge = 223;
+inline constexpr std::uint32_t kErrorIoDevice = 1117;
+
 struct FileApi {
     virtual ~FileApi() = default;
 
@@ -51,6 +68,8 @@ struct FileApi {
     // replaces target with source.
     virtual bool moveFileReplacing(const char* source, const char* target) = 0;
     virtual bool deleteFile(const char* path) = 0;
+    // The calling thread's last error code, meaningful right after a call that failed.
+    virtual std::uint32_t getLastError() = 0;
 };
 
 } // namespace qora

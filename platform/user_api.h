@@ -12,6 +12,7 @@ namespace qora {
 inline constexpr std::uint32_t kMbOk = 0x00000000u;
 inline constexpr std::uint32_t kMbYesNo = 0x00000004u;
 inline constexpr std::uint32_t kMbIconError = 0x00000010u;
+inline constexpr std::uint32_t kMbIconWarning = 0x00000030u;
 inline constexpr std::int32_t kIdOk = 1;
 inline constexpr std::int32_t kIdYes = 6;
 inline constexpr std::int32_t kIdNo = 7;

@@ -14,12 +14,14 @@
 namespace qora {
 
 // Window messages sent to the list box, combo boxes and edit controls.
+inline constexpr std::uint32_t kWmSetRedraw = 0x000B;
 inline constexpr std::uint32_t kEmLimitText = 0x00C5;
 inline constexpr std::uint32_t kLbAddString = 0x0180;
 inline constexpr std::uint32_t kLbDeleteString = 0x0182;
 inline constexpr std::uint32_t kLbSetCurSel = 0x0186;
 inline constexpr std::uint32_t kLbGetCurSel = 0x0188;
 inline constexpr std::uint32_t kLbGetCount = 0x018B;
+inline constexpr std::uint32_t kLbInitStorage = 0x01A8;
 inline constexpr std::uint32_t kCbAddString = 0x0143;
 inline constexpr std::uint32_t kCbGetCurSel = 0x0147;
 inline constexpr std::uint32_t kCbSetCurSel = 0x014E;

@@ -2,6 +2,7 @@
 
 #include "input/key_names.h"
 #include "input/keyboard_device.h"
+#include "platform/file_failure.h"
 #include "profiles/map_dialog_fields.h"
 #include "profiles/map_dialog_lists.h"
 #include "profiles/map_dialog_zoom.h"
@@ -53,20 +54,17 @@ std::uint32_t storeLength(std::size_t records) {
     return static_cast<std::uint32_t>(records * kProfileRecordSize);
 }
 
-std::size_t recordsHeld(const MapDialogState& state) {
-    return state.store.size() / kProfileRecordSize;
-}
-
 // Reads COUNT records into a zero-filled buffer; missing records stay zeros.
-void loadStore(MapDialogState& state, MapDialogEnvironment& env) {
+StoreRead loadStore(MapDialogState& state, MapDialogEnvironment& env) {
     const std::uint32_t count = readProfileCount(env.ini, env.paths);
     state.store.assign(storeLength(count), 0);
-    readStore(env.files, env.paths, state.store.data(), storeLength(count));
+    const StoreRead read = readStore(env.files, env.paths, state.store.data(), storeLength(count));
     state.recordInStore =
         state.profileIndex >= 0 && static_cast<std::uint32_t>(state.profileIndex) < count;
     state.record = state.recordInStore ? loadRecord(state.store.data(),
                                                     static_cast<std::size_t>(state.profileIndex))
                                        : ProfileRecord{};
+    return read;
 }
 
 // Setting the text makes the field send EN_CHANGE, which clears the binding when the
@@ -197,26 +195,25 @@ void takeInvertFlags(MapDialogState& state, MapDialogEnvironment& env) {
             env.dialogs.isDlgButtonChecked(state.window, IDC_MAP_INVERT_Y) == kBstChecked);
 }
 
-// COUNT is read again for the write. Should it have grown since the dialog opened, the
-// records beyond the buffer are taken from the file as it is now instead of being read
-// from outside the buffer.
-void fitStoreToCount(MapDialogState& state, MapDialogEnvironment& env, std::uint32_t count) {
-    if (count <= recordsHeld(state)) {
-        return;
-    }
-    std::vector<std::uint8_t> current(storeLength(count), 0);
-    readStore(env.files, env.paths, current.data(), storeLength(count));
-    std::copy(state.store.begin(), state.store.end(), current.begin());
-    state.store.swap(current);
-}
-
-void writeBackStore(MapDialogState& state, MapDialogEnvironment& env) {
+// COUNT is read again for the write, and the store with it: every record but the edited
+// one is written as read at open, and should COUNT have grown since, the records beyond
+// the buffer as the file holds them now. A store that cannot be read now is not written.
+std::optional<FileFailure> writeBackStore(MapDialogState& state, MapDialogEnvironment& env) {
     const std::uint32_t count = readProfileCount(env.ini, env.paths);
-    fitStoreToCount(state, env, count);
-    if (static_cast<std::uint32_t>(state.profileIndex) < count) {
-        storeRecord(state.store.data(), static_cast<std::size_t>(state.profileIndex), state.record);
+    std::vector<std::uint8_t> store(storeLength(count), 0);
+    const StoreRead read = readStore(env.files, env.paths, store.data(), storeLength(count));
+    if (!read.readable()) {
+        return read.failure;
     }
-    writeStore(env.files, env.paths, state.store.data(), storeLength(count));
+    std::copy_n(state.store.begin(), std::min(state.store.size(), store.size()), store.begin());
+    if (static_cast<std::uint32_t>(state.profileIndex) < count) {
+        storeRecord(store.data(), static_cast<std::size_t>(state.profileIndex), state.record);
+    }
+    const StoreWrite written = writeStore(env.files, env.paths, store.data(), storeLength(count));
+    if (!written.replaced) {
+        return written.failure;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -226,7 +223,13 @@ bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandl
     state.window = dialog;
     state.templateId = templateId;
     state.profileIndex = profileIndex;
-    loadStore(state, env);
+    const StoreRead read = loadStore(state, env);
+    if (!read.readable()) {
+        // What could not be read would show as zeros and be written back as zeros.
+        showFileFailure(env.user, dialog, describeFailure(read.failure));
+        env.dialogs.endDialog(dialog, kMapDialogCancelled);
+        return true;
+    }
     // Without a keyboard device the dialog still opens; it just captures no key.
     openOrCloseKeyboard(env.directInput, env.user, env.devices, dialog, kMapKeyboardBackgroundMode);
     env.user.setTimer(dialog, kMapCaptureTimerId, kMapCapturePeriodMs);
@@ -298,7 +301,12 @@ void onMapConfirm(MapDialogState& state, MapDialogEnvironment& env) {
         env.dialogs.endDialog(state.window, kMapDialogCancelled);
         return;
     }
-    writeBackStore(state, env);
+    // A store that could not be written keeps the dialog open with the edits, so the user
+    // can retry or cancel.
+    if (const std::optional<FileFailure> failure = writeBackStore(state, env)) {
+        showFileFailure(env.user, state.window, describeFailure(*failure));
+        return;
+    }
     env.dialogs.endDialog(state.window, kMapDialogConfirmed);
 }
 

@@ -1,5 +1,6 @@
 #include "profiles/setting_dialog.h"
 
+#include "platform/file_failure.h"
 #include "profiles/profile_record.h"
 #include "profiles/store.h"
 #include "resources/resource_ids.h"
@@ -40,31 +41,52 @@ std::intptr_t entryCount(SettingDialogEnvironment& env, WindowHandle dialog) {
     return count < 0 ? 0 : count;
 }
 
+void showFailure(SettingDialogEnvironment& env, WindowHandle dialog, const std::string& text) {
+    showFileFailure(env.user, dialog, text);
+}
+
+// Filling tens of thousands of entries one by one, with the list redrawing and growing
+// its storage at each, took seconds: the storage is reserved once and the list redrawn once.
+void appendEntries(SettingDialogEnvironment& env, WindowHandle dialog,
+                   const std::vector<std::string>& names) {
+    std::size_t textBytes = 0;
+    for (const std::string& name : names) {
+        textBytes += name.size() + 1;
+    }
+    sendToList(env, dialog, kWmSetRedraw, 0);
+    sendToList(env, dialog, kLbInitStorage, names.size(), static_cast<std::intptr_t>(textBytes));
+    for (const std::string& name : names) {
+        appendEntry(env, dialog, name.c_str());
+    }
+    sendToList(env, dialog, kWmSetRedraw, 1);
+    env.user.invalidateRect(env.dialogs.getDlgItem(dialog, IDC_SETTING_LIST), true);
+}
+
+// The list shows what could be read (empty names past it) and says once when the store
+// could not be read; every change is refused then, so the empty names never reach the file.
 void fillProfileList(SettingDialogEnvironment& env, WindowHandle dialog) {
     const std::int32_t current = readCurrentProfile(env.ini, env.paths);
     const std::uint32_t count = readProfileCount(env.ini, env.paths);
     std::vector<std::uint8_t> store(storeLength(count), 0);
-    readStore(env.files, env.paths, store.data(), storeLength(count));
+    const StoreRead read = readStore(env.files, env.paths, store.data(), storeLength(count));
+    std::vector<std::string> names;
+    names.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        appendEntry(env, dialog, profileName(loadRecord(store.data(), i)).c_str());
-        if (static_cast<std::int64_t>(i) == current) {
-            selectEntry(env, dialog, static_cast<std::intptr_t>(i));
-        }
+        names.push_back(profileName(loadRecord(store.data(), i)));
+    }
+    appendEntries(env, dialog, names);
+    if (current >= 0 && static_cast<std::uint32_t>(current) < count) {
+        selectEntry(env, dialog, current);
+    }
+    if (!read.readable()) {
+        showFailure(env, dialog, describeFailure(read.failure));
     }
 }
 
-// Record index of a store of index + 1 records, read from config.bin, gets the name and
-// both zoom scales; every other byte keeps what the file holds at that position.
-StoreWrite appendProfile(SettingDialogEnvironment& env, std::uint32_t index, const char* name) {
-    const std::uint32_t records = index + 1;
-    std::vector<std::uint8_t> store(storeLength(records), 0);
-    readStore(env.files, env.paths, store.data(), storeLength(records));
-    ProfileRecord record = loadRecord(store.data(), index);
+void makeNewProfile(ProfileRecord& record, const char* name) {
     setProfileName(record, name);
     writeZoomScale(record, profile::xZoomScale, kNewProfileZoomScale);
     writeZoomScale(record, profile::yZoomScale, kNewProfileZoomScale);
-    storeRecord(store.data(), index, record);
-    return writeStore(env.files, env.paths, store.data(), storeLength(records));
 }
 
 bool userConfirmsDelete(SettingDialogEnvironment& env, WindowHandle dialog) {
@@ -93,10 +115,6 @@ bool initSettingDialog(SettingDialogEnvironment& env, WindowHandle dialog) {
 }
 
 void onSettingNew(SettingDialogEnvironment& env, WindowHandle dialog) {
-    // COUNT could not say more than this; a longer list would disagree with it.
-    if (entryCount(env, dialog) >= static_cast<std::intptr_t>(kMaxProfileCount)) {
-        return;
-    }
     char name[kProfileNameLength + 1] = {};
     env.dialogs.getDlgItemText(dialog, IDC_SETTING_NAME, name, sizeof name);
 
@@ -107,14 +125,17 @@ void onSettingNew(SettingDialogEnvironment& env, WindowHandle dialog) {
     }
     selectEntry(env, dialog, index);
 
-    const auto record = static_cast<std::uint32_t>(index);
-    if (!appendProfile(env, record, name).replaced) {
-        // The store kept its old records: take the entry back so the list still matches it.
+    // Record index of config.bin keeps every byte the file holds there but the name and
+    // both zoom scales.
+    const StoreChange change =
+        appendProfile(env.files, env.ini, env.paths, static_cast<std::uint32_t>(index),
+                      [&name](ProfileRecord& record) { makeNewProfile(record, name); });
+    if (!change.done) {
+        // The store and COUNT kept their old records: take the entry back to match them.
         sendToList(env, dialog, kLbDeleteString, static_cast<std::uintptr_t>(index));
         selectEntry(env, dialog, previous);
-        return;
+        showFailure(env, dialog, describeChange(change));
     }
-    writeProfileCount(env.ini, env.paths, record + 1);
 }
 
 void onSettingDel(SettingDialogEnvironment& env, WindowHandle dialog) {
@@ -126,22 +147,27 @@ void onSettingDel(SettingDialogEnvironment& env, WindowHandle dialog) {
         return;
     }
     const std::intptr_t count = entryCount(env, dialog);
-    const StoreWrite deleted = deleteRecord(env.files, env.paths, static_cast<std::uint32_t>(count),
-                                            static_cast<std::uint32_t>(selected));
-    if (!deleted.replaced) {
-        // The store still holds the record, so the list, COUNT and CURRENT keep it too.
+    const StoreChange change =
+        removeProfile(env.files, env.ini, env.paths, static_cast<std::uint32_t>(count),
+                      static_cast<std::uint32_t>(selected));
+    if (!change.done) {
+        // The store and COUNT still hold the record, so the list and CURRENT keep it too.
+        showFailure(env, dialog, describeChange(change));
         return;
     }
     sendToList(env, dialog, kLbDeleteString, static_cast<std::uintptr_t>(selected));
     const std::intptr_t remaining = count - 1;
-    if (remaining > 0) {
-        // The entry after the deleted one moved up into its place; after the last one,
-        // the one before it is taken.
-        const std::intptr_t next = selected == remaining ? selected - 1 : selected;
-        selectEntry(env, dialog, next);
-        writeCurrentProfile(env.ini, env.paths, static_cast<std::int32_t>(next));
+    if (remaining == 0) {
+        return;
     }
-    writeProfileCount(env.ini, env.paths, static_cast<std::uint32_t>(remaining));
+    // The entry after the deleted one moved up into its place; after the last one, the
+    // one before it is taken.
+    const std::intptr_t next = selected == remaining ? selected - 1 : selected;
+    selectEntry(env, dialog, next);
+    if (const auto failure =
+            writeCurrentProfile(env.ini, env.files, env.paths, static_cast<std::int32_t>(next))) {
+        showFailure(env, dialog, describeFailure(*failure));
+    }
 }
 
 void onSettingMap(SettingDialogEnvironment& env, WindowHandle dialog) {
@@ -157,11 +183,22 @@ void onSettingMap(SettingDialogEnvironment& env, WindowHandle dialog) {
     if (templateId == 0) {
         return;
     }
+    // The Map dialog would show zeros for what it cannot read, and write them back.
+    const StoreRead probe = readStore(env.files, env.paths, nullptr, 0);
+    if (!probe.readable()) {
+        showFailure(env, dialog, describeFailure(probe.failure));
+        return;
+    }
     env.mapDialogs.openMapDialog(dialog, templateId, static_cast<std::int32_t>(selected));
 }
 
+// A selection that cannot be recorded keeps the dialog open: the user can retry or cancel.
 void onSettingConfirm(SettingDialogEnvironment& env, WindowHandle dialog) {
-    writeCurrentProfile(env.ini, env.paths, static_cast<std::int32_t>(selectedEntry(env, dialog)));
+    const auto selected = static_cast<std::int32_t>(selectedEntry(env, dialog));
+    if (const auto failure = writeCurrentProfile(env.ini, env.files, env.paths, selected)) {
+        showFailure(env, dialog, describeFailure(*failure));
+        return;
+    }
     env.dialogs.endDialog(dialog, kSettingDialogConfirmed);
 }
 

@@ -4,8 +4,9 @@
 // which one the next capture run uses.
 //
 // The list box is the dialog's only state: entry i is the name of record i, and the number
-// of entries equals COUNT. New and Del keep it so: when their store write fails, the list,
-// COUNT and CURRENT stay as they were.
+// of entries equals COUNT. New and Del keep it so: they change config.bin and COUNT whole
+// or not at all, and when they fail the list stays as it was and a message names the file.
+// A store that cannot be read is never written: New, Del and Map refuse.
 
 #include "platform/file_api.h"
 #include "platform/platform_types.h"
@@ -54,7 +55,8 @@ void onSettingDel(SettingDialogEnvironment& env, WindowHandle dialog);
 // and nothing when the selection is not a record of the store.
 void onSettingMap(SettingDialogEnvironment& env, WindowHandle dialog);
 
-// Command 1: CURRENT = the selection (-1 for none), then the dialog ends with 1.
+// Command 1: CURRENT = the selection (-1 for none), then the dialog ends with 1. When
+// setting.ini cannot be written the dialog says so and stays open.
 void onSettingConfirm(SettingDialogEnvironment& env, WindowHandle dialog);
 
 // Command 2 (Esc, close box): the dialog ends with 2; nothing is written.

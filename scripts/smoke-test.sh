@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# End-to-end smoke test of qora.exe under Wine and Xvfb, driven by xdotool: the program
-# starts from a temporary folder with the virtual adapter on, F12 starts a capture run, a
-# bound key produces its packet in packets.bin, F11 stops the run, and File > Exit closes
+# End-to-end smoke test of the Windows release under Wine and Xvfb: the zip is unpacked
+# into a temporary folder, where qora-profiles.exe checks and lists the shipped store and
+# qora.exe starts with the virtual adapter on, driven by xdotool: F12 starts a capture run,
+# a bound key produces its packet in packets.bin, F11 stops the run, and File > Exit closes
 # the window with exit code 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,18 +11,29 @@ source scripts/lib/wine-bench.sh
 folder=$(mktemp -d /tmp/qora-smoke-XXXXXX)
 trap 'qora_stop_everything; rm -rf "$folder"' EXIT
 
-cp build/windows/qora.exe build/windows/config.bin "$folder/"
-sed -e 's/^VIRTUAL=.*/VIRTUAL=1/' -e 's/^TITLE=.*/TITLE=qora smoke/' \
-    resources/defaults/setting.ini >"$folder/setting.ini"
-packets="$folder/packets.bin"
+version=$(sed -n 's/^project(qora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+package="$PWD/build/windows/qora-$version-win64.zip"
+(cd "$folder" && cmake -E tar xf "$package")
+unpacked="$folder/qora-$version-win64"
+packets="$unpacked/packets.bin"
 decode() { build/host/tools/qora-packets --console xbox360 "$packets"; }
 packet_count() { echo $(( $(qora_file_size "$packets") / 50 )); }
 
 qora_wine_prefix
+
+echo "The package as shipped: qora-profiles.exe checks and lists its store"
+profiles() { (cd "$unpacked" && wine qora-profiles.exe "$@") >"$folder/profiles.txt" 2>&1; }
+profiles check || { cat "$folder/profiles.txt"; echo "error: the shipped store fails its check" >&2; exit 1; }
+grep -q "^1 profile, no problems" "$folder/profiles.txt" || { cat "$folder/profiles.txt"; exit 1; }
+profiles list || { cat "$folder/profiles.txt"; exit 1; }
+grep -q '^\* 0 "Shooter"' "$folder/profiles.txt" || { cat "$folder/profiles.txt"; exit 1; }
+cat "$folder/profiles.txt"
+
+sed -i -e 's/^VIRTUAL=.*/VIRTUAL=1/' -e 's/^TITLE=.*/TITLE=qora smoke/' "$unpacked/setting.ini"
 [ -n "${DISPLAY:-}" ] && [ -z "${QORA_USE_DISPLAY:-}" ] && unset DISPLAY
 [ -z "${DISPLAY:-}" ] && qora_headless_display
 
-qora_start "$folder"
+qora_start "$unpacked"
 qora_wait_for 60 "the main window" qora_window_shown "qora smoke"
 window=$(qora_window_id "qora smoke")
 xdotool windowfocus "$window"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the host, host-asan and windows presets, and runs every
 # test: the unit tests natively and under the sanitizers, the resource script check, and
-# the end-to-end smoke test of qora.exe under Wine.
+# the end-to-end smoke test of the release zip under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,9 +18,10 @@ for preset in host host-asan; do
     ctest --preset "$preset"
 done
 
-echo "== windows"
+echo "== windows, and its release zip"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+cmake --build --preset windows --target package
 
 echo "== resources: the script, the pictures, the default files"
 python3 resources/check_rc.py

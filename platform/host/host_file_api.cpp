@@ -1,5 +1,6 @@
 #include "platform/host/host_file_api.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,6 +34,29 @@ int openFlagsFor(std::uint32_t access, std::uint32_t disposition) {
 int descriptorOf(NativeHandle file) {
     return static_cast<int>(file);
 }
+
+struct ErrnoCode {
+    int errnoValue;
+    std::uint32_t code;
+};
+
+constexpr ErrnoCode kErrnoCodes[] = {
+    {0, kErrorSuccess},
+    {ENOENT, kErrorFileNotFound},
+    {ENOTDIR, kErrorPathNotFound},
+    {EACCES, kErrorAccessDenied},
+    {EPERM, kErrorAccessDenied},
+    {EISDIR, kErrorAccessDenied},
+    {ENOMEM, kErrorNotEnoughMemory},
+    {EROFS, kErrorWriteProtect},
+    {EBUSY, kErrorSharingViolation},
+    {ETXTBSY, kErrorSharingViolation},
+    {ENOSPC, kErrorDiskFull},
+    {EDQUOT, kErrorDiskFull},
+    {EFBIG, kErrorFileTooLarge},
+    {EINVAL, kErrorInvalidParameter},
+    {EIO, kErrorIoDevice},
+};
 
 } // namespace
 
@@ -68,6 +92,9 @@ bool HostFileApi::writeFile(NativeHandle file, const void* buffer, std::uint32_t
     std::uint32_t total = 0;
     while (total < length) {
         const ssize_t put = ::write(descriptorOf(file), bytes + total, length - total);
+        if (put == 0) {
+            errno = ENOSPC; // nothing more fits
+        }
         if (put <= 0) {
             *bytesWritten = total;
             return false;
@@ -112,6 +139,16 @@ bool HostFileApi::moveFileReplacing(const char* source, const char* target) {
 
 bool HostFileApi::deleteFile(const char* path) {
     return ::unlink(path) == 0;
+}
+
+std::uint32_t HostFileApi::getLastError() {
+    const int current = errno;
+    for (const ErrnoCode& entry : kErrnoCodes) {
+        if (entry.errnoValue == current) {
+            return entry.code;
+        }
+    }
+    return kErrorGenFailure;
 }
 
 } // namespace qora

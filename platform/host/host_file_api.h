@@ -1,6 +1,7 @@
 #pragma once
 // The file seam on the host, over POSIX descriptors: tests and tools run the store and the
-// virtual adapter against real files in a temporary directory.
+// virtual adapter against real files in a temporary directory. errno is the host's last
+// error: getLastError translates it into the platform code that names the same cause.
 
 #include "platform/file_api.h"
 
@@ -22,6 +23,7 @@ public:
     bool closeHandle(NativeHandle file) override;
     bool moveFileReplacing(const char* source, const char* target) override;
     bool deleteFile(const char* path) override;
+    std::uint32_t getLastError() override;
 };
 
 } // namespace qora

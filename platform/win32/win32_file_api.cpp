@@ -12,6 +12,17 @@ static_assert(kCreateAlways == CREATE_ALWAYS && kOpenExisting == OPEN_EXISTING &
 static_assert(kFileAttributeNormal == FILE_ATTRIBUTE_NORMAL &&
               kFileFlagOverlapped == FILE_FLAG_OVERLAPPED);
 static_assert(kFileBegin == FILE_BEGIN && kFileCurrent == FILE_CURRENT);
+static_assert(kErrorSuccess == ERROR_SUCCESS && kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
+              kErrorPathNotFound == ERROR_PATH_NOT_FOUND &&
+              kErrorAccessDenied == ERROR_ACCESS_DENIED &&
+              kErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY &&
+              kErrorWriteProtect == ERROR_WRITE_PROTECT && kErrorGenFailure == ERROR_GEN_FAILURE);
+static_assert(kErrorSharingViolation == ERROR_SHARING_VIOLATION &&
+              kErrorLockViolation == ERROR_LOCK_VIOLATION &&
+              kErrorHandleDiskFull == ERROR_HANDLE_DISK_FULL &&
+              kErrorInvalidParameter == ERROR_INVALID_PARAMETER &&
+              kErrorDiskFull == ERROR_DISK_FULL && kErrorFileTooLarge == ERROR_FILE_TOO_LARGE &&
+              kErrorIoDevice == ERROR_IO_DEVICE);
 
 NativeHandle Win32FileApi::createFile(const char* path, std::uint32_t access, std::uint32_t share,
                                       std::uint32_t disposition, std::uint32_t flags) {
@@ -66,6 +77,10 @@ bool Win32FileApi::moveFileReplacing(const char* source, const char* target) {
 
 bool Win32FileApi::deleteFile(const char* path) {
     return DeleteFileA(path) != FALSE;
+}
+
+std::uint32_t Win32FileApi::getLastError() {
+    return GetLastError();
 }
 
 } // namespace qora

@@ -4,7 +4,8 @@
 
 namespace qora {
 
-static_assert(kMbOk == MB_OK && kMbYesNo == MB_YESNO && kMbIconError == MB_ICONERROR);
+static_assert(kMbOk == MB_OK && kMbYesNo == MB_YESNO && kMbIconError == MB_ICONERROR &&
+              kMbIconWarning == MB_ICONWARNING);
 static_assert(kIdOk == IDOK && kIdYes == IDYES && kIdNo == IDNO);
 
 std::int32_t Win32UserApi::messageBox(WindowHandle owner, const char* text, const char* caption,

@@ -4,10 +4,10 @@
 
 namespace qora {
 
-static_assert(kEmLimitText == EM_LIMITTEXT);
+static_assert(kWmSetRedraw == WM_SETREDRAW && kEmLimitText == EM_LIMITTEXT);
 static_assert(kLbAddString == LB_ADDSTRING && kLbDeleteString == LB_DELETESTRING &&
               kLbSetCurSel == LB_SETCURSEL && kLbGetCurSel == LB_GETCURSEL &&
-              kLbGetCount == LB_GETCOUNT && kLbErr == LB_ERR);
+              kLbGetCount == LB_GETCOUNT && kLbInitStorage == LB_INITSTORAGE && kLbErr == LB_ERR);
 static_assert(kCbAddString == CB_ADDSTRING && kCbGetCurSel == CB_GETCURSEL &&
               kCbSetCurSel == CB_SETCURSEL && kCbErr == CB_ERR);
 static_assert(kEnChange == EN_CHANGE && kLbnDblClk == LBN_DBLCLK);

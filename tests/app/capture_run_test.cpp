@@ -2,10 +2,12 @@
 
 #include "app/adapter_recovery.h"
 #include "fakes/failing_file_api.h"
+#include "fakes/restricted_files.h"
 #include "input/keyboard_device.h"
 #include "mapping/action_codes.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace qora::testing {
 namespace {
@@ -139,6 +141,20 @@ TEST_F(CaptureRunTest, NoAdapterWarnsNamingTheCauseAndStaysIdle) {
         EXPECT_EQ(directInput.liveHandles(), 0u);
         EXPECT_FALSE(logged(user.calls, "SetTimer 0 33"));
     }
+}
+
+TEST_F(CaptureRunTest, AStoreThatCannotBeReadRefusesTheStartAndSaysWhy) {
+    RestrictedFileApi restricted;
+    restricted.openStoreError = EACCES;
+    CaptureServices restrictedServices{hid, restricted, ini, directInput, user, clock};
+    startCaptureRun(restrictedServices, context);
+    EXPECT_FALSE(run.active);
+    ASSERT_EQ(user.messageBoxes.size(), 1u);
+    EXPECT_EQ(user.messageBoxes[0].text, "config.bin cannot be read: access denied");
+    EXPECT_EQ(user.messageBoxes[0].owner, kMainWindow);
+    EXPECT_FALSE(isOpen(run.adapter));
+    EXPECT_EQ(directInput.liveHandles(), 0u);
+    EXPECT_FALSE(logged(user.calls, "SetTimer 0 33"));
 }
 
 // A full disk takes half a packet: the file keeps whole packets only, the adapter is lost,
@@ -351,7 +367,7 @@ protected:
     ProfileRecord loadWith(const char* count, const char* current) {
         setIni("CONFIGURATION", "COUNT", count);
         setIni("CONFIGURATION", "CURRENT", current);
-        return loadCurrentProfile(files, ini, paths);
+        return loadCurrentProfile(files, ini, paths).record;
     }
 
     ProfileRecord first;

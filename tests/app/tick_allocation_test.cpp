@@ -26,6 +26,15 @@ void operator delete(void* memory) noexcept {
 void operator delete(void* memory, std::size_t) noexcept {
     std::free(memory);
 }
+// The nothrow form too (std::stable_sort's buffer comes from it): left to the runtime, its
+// memory would reach the free() above from another allocator.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    ++allocations;
+    return std::malloc(size == 0 ? 1 : size);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}
 
 namespace qora::testing {
 namespace {

@@ -140,6 +140,10 @@ public:
         ++otherCalls;
         return true;
     }
+    std::uint32_t getLastError() override {
+        ++otherCalls;
+        return kErrorSuccess;
+    }
 
     static constexpr NativeHandle kAdapterHandle = 42;
     int packetWrites = 0;

@@ -1,9 +1,11 @@
 #pragma once
 // Real host files with one call made to fail on demand: a full disk, a failed flush, a
-// rename refused by the system.
+// rename refused by the system, a store that cannot be opened. Each failure leaves errno
+// as the system would, so getLastError names its cause.
 
 #include "platform/host/host_file_api.h"
 
+#include <cerrno>
 #include <string>
 
 namespace qora::testing {
@@ -19,6 +21,7 @@ public:
         const bool temporary = std::string(path).ends_with(".new");
         if ((temporary && failure_ == Failure::createTemporary) ||
             (!temporary && failure_ == Failure::openStore)) {
+            fail(EACCES);
             return kInvalidHandle;
         }
         return HostFileApi::createFile(path, access, share, disposition, flags);
@@ -28,22 +31,36 @@ public:
         if (failure_ == Failure::write) {
             // A full disk: part of the data went out, then the write failed.
             HostFileApi::writeFile(file, buffer, length / 2, bytesWritten);
-            return false;
+            return fail(ENOSPC);
         }
         return HostFileApi::writeFile(file, buffer, length, bytesWritten);
     }
     bool flushFileBuffers(NativeHandle file) override {
-        return failure_ != Failure::flush && HostFileApi::flushFileBuffers(file);
+        if (failure_ == Failure::flush) {
+            return fail(EIO);
+        }
+        return HostFileApi::flushFileBuffers(file);
     }
     bool closeHandle(NativeHandle file) override {
         const bool closed = HostFileApi::closeHandle(file);
-        return failure_ != Failure::close && closed;
+        if (failure_ == Failure::close) {
+            return fail(EIO);
+        }
+        return closed;
     }
     bool moveFileReplacing(const char* source, const char* target) override {
-        return failure_ != Failure::move && HostFileApi::moveFileReplacing(source, target);
+        if (failure_ == Failure::move) {
+            return fail(EACCES);
+        }
+        return HostFileApi::moveFileReplacing(source, target);
     }
 
 private:
+    static bool fail(int error) {
+        errno = error;
+        return false;
+    }
+
     Failure failure_;
 };
 

@@ -171,7 +171,14 @@ std::intptr_t FakeDialogApi::listMessage(FakeControl& list, std::uint32_t messag
     case kCbAddString:
         // Neither list sorts, so a new item goes at the end.
         list.items.emplace_back(reinterpret_cast<const char*>(lParam));
+        if (list.redraws) {
+            ++list.itemsAddedWhileRedrawing;
+        }
         return count;
+    case kLbInitStorage:
+        list.reservedItems += wParam;
+        list.reservedBytes += static_cast<std::size_t>(lParam);
+        return static_cast<std::intptr_t>(list.items.size() + list.reservedItems);
     case kLbDeleteString:
         if (index < 0 || index >= count) {
             return kLbErr;
@@ -211,12 +218,17 @@ std::intptr_t FakeDialogApi::sendDlgItemMessage(WindowHandle dialog, std::int32_
         misuse.push_back("SendDlgItemMessageA to the missing " + describe(dialog, id));
         return 0;
     }
-    const bool listBoxMessage = message >= kLbAddString && message <= kLbGetCount;
+    const bool listBoxMessage =
+        (message >= kLbAddString && message <= kLbGetCount) || message == kLbInitStorage;
     const bool comboBoxMessage = message >= kCbAddString && message <= kCbSetCurSel;
     if ((listBoxMessage && control->kind != ControlKind::listBox) ||
         (comboBoxMessage && control->kind != ControlKind::comboBox)) {
         misuse.push_back("message " + std::to_string(message) + " to the wrong kind of " +
                          describe(dialog, id));
+        return 0;
+    }
+    if (message == kWmSetRedraw) {
+        control->redraws = wParam != 0;
         return 0;
     }
     if (message == kEmLimitText && control->kind == ControlKind::edit) {

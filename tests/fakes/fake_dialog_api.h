@@ -1,7 +1,8 @@
 #pragma once
 // A DialogApi over controls kept in memory, behaving as the real controls do where the
 // dialogs rely on it: an unsorted list box and drop-down lists that clear their selection
-// for -1 or an index they do not have, edit controls that send EN_CHANGE to the dialog
+// for -1 or an index they do not have and count what is added while they redraw, edit
+// controls that send EN_CHANGE to the dialog
 // whenever their text is set (by the program or by typing), check boxes, and scroll bars
 // that keep their position within range. Focus, EndDialog and calls on controls a
 // template does not have are recorded.
@@ -30,6 +31,10 @@ struct FakeControl {
     std::uint32_t check = kBstUnchecked;
     ScrollInfo scroll;
     std::vector<ScrollInfo> scrollSets; // every SetScrollInfo, as passed
+    bool redraws = true;                // WM_SETREDRAW
+    std::size_t itemsAddedWhileRedrawing = 0;
+    std::size_t reservedItems = 0; // LB_INITSTORAGE
+    std::size_t reservedBytes = 0;
 };
 
 struct EndDialogCall {

@@ -1,12 +1,11 @@
 #pragma once
 // Common ground of the dialog tests: real config.bin and setting.ini in a temporary
-// directory, the in-memory controls, and helpers to lay out a store.
+// directory (restricted on demand), the in-memory controls, and helpers to lay out a store.
 
 #include "fakes/fake_dialog_api.h"
 #include "fakes/fake_user_api.h"
+#include "fakes/restricted_files.h"
 #include "fakes/temp_directory.h"
-#include "platform/host/host_file_api.h"
-#include "platform/host/host_profile_file.h"
 #include "platform/program_paths.h"
 #include "profiles/profile_record.h"
 #include "profiles/store.h"
@@ -84,8 +83,8 @@ protected:
 
     TempDirectory dir;
     ProgramPaths paths = makeProgramPaths(dir.path());
-    HostFileApi files;
-    HostProfileFile ini;
+    RestrictedFileApi files;
+    RestrictedProfileFile ini;
     FakeUserApi user;
     FakeDialogApi dialogs;
 };

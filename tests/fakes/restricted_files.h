@@ -1,0 +1,102 @@
+#pragma once
+// Real host files under the restrictions a user meets on the platform: a config.bin that
+// is read-only (it reads but cannot be replaced), unreadable, another account's or held
+// open by another program; a folder where nothing new can be created; a full disk; a
+// read-only setting.ini. Tests run as any user, root included, so the restrictions are
+// applied here rather than by file permissions. Each failure leaves errno as the system
+// would, so getLastError names its cause. Without restrictions they are the host files.
+
+#include "platform/host/host_file_api.h"
+#include "platform/host/host_profile_file.h"
+
+#include <cerrno>
+#include <string>
+
+namespace qora::testing {
+
+class RestrictedFileApi : public HostFileApi {
+public:
+    // The read-only attribute: config.bin opens for reading only and cannot be replaced.
+    bool storeReadOnly = false;
+    // errno values; 0 lets the call through.
+    int openStoreError = 0;    // opening config.bin
+    int replaceStoreError = 0; // replacing config.bin by the temporary file
+    int createTemporaryError = 0;
+    int writeError = 0; // every write: half the data goes out, then this
+    // Replaces that succeed before replaceStoreError applies.
+    int replacesBeforeError = 0;
+
+    NativeHandle createFile(const char* path, std::uint32_t access, std::uint32_t share,
+                            std::uint32_t disposition, std::uint32_t flags) override {
+        const bool writes = (access & (kGenericWrite | kFileAppendData)) != 0;
+        const int error = isTemporary(path)         ? createTemporaryError
+                          : !isStore(path)          ? 0
+                          : openStoreError != 0     ? openStoreError
+                          : storeReadOnly && writes ? EACCES
+                                                    : 0;
+        if (error != 0) {
+            errno = error;
+            return kInvalidHandle;
+        }
+        return HostFileApi::createFile(path, access, share, disposition, flags);
+    }
+    bool writeFile(NativeHandle file, const void* buffer, std::uint32_t length,
+                   std::uint32_t* bytesWritten) override {
+        if (writeError != 0) {
+            HostFileApi::writeFile(file, buffer, length / 2, bytesWritten);
+            errno = writeError;
+            return false;
+        }
+        return HostFileApi::writeFile(file, buffer, length, bytesWritten);
+    }
+    bool moveFileReplacing(const char* source, const char* target) override {
+        if (isStore(target) && storeReadOnly) {
+            errno = EACCES;
+            return false;
+        }
+        if (isStore(target) && replaceStoreError != 0) {
+            if (replacesBeforeError == 0) {
+                errno = replaceStoreError;
+                return false;
+            }
+            --replacesBeforeError;
+        }
+        return HostFileApi::moveFileReplacing(source, target);
+    }
+
+    void clear() { *this = RestrictedFileApi{}; }
+
+private:
+    static bool isStore(const std::string& path) { return path.ends_with("config.bin"); }
+    static bool isTemporary(const std::string& path) { return path.ends_with(".new"); }
+};
+
+// setting.ini through the host stand-in; while readOnly, every write fails as the
+// platform's does on a read-only file.
+class RestrictedProfileFile : public ProfileFileApi {
+public:
+    bool readOnly = false;
+
+    std::uint32_t getPrivateProfileInt(const char* section, const char* key,
+                                       std::int32_t defaultValue, const char* path) override {
+        return file_.getPrivateProfileInt(section, key, defaultValue, path);
+    }
+    std::uint32_t getPrivateProfileString(const char* section, const char* key,
+                                          const char* defaultValue, char* buffer,
+                                          std::uint32_t size, const char* path) override {
+        return file_.getPrivateProfileString(section, key, defaultValue, buffer, size, path);
+    }
+    bool writePrivateProfileString(const char* section, const char* key, const char* value,
+                                   const char* path) override {
+        if (readOnly) {
+            errno = EACCES;
+            return false;
+        }
+        return file_.writePrivateProfileString(section, key, value, path);
+    }
+
+private:
+    HostProfileFile file_;
+};
+
+} // namespace qora::testing

@@ -1,0 +1,151 @@
+// Export followed by import gives back the same 144 bytes, except what the text leaves out
+// on purpose: the bytes after the name's NUL, the reserved bytes 132, 133 and 143, and the
+// invert bits other than X and Y. Import writes those as 0.
+
+#include "profiles_tool_fixture.h"
+
+#include "input/key_names.h"
+#include "profiles/map_dialog_lists.h"
+#include "profiles/map_dialog_zoom.h"
+#include "tools/profiles/profile_fields.h"
+#include "tools/profiles/profile_text.h"
+#include "tools/profiles/record_problems.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <random>
+
+namespace qora {
+namespace {
+
+using testing::ProfilesToolTest;
+using testing::TempDirectory;
+
+// What an import of the record's text must give: the record with the left-out bytes 0.
+ProfileRecord withoutLeftOutBytes(ProfileRecord record) {
+    const std::size_t nul = profileName(record).size();
+    for (std::size_t i = nul; i < profile::nameSize; ++i) {
+        record.bytes[profile::name + i] = 0;
+    }
+    for (const std::size_t offset : kReservedOffsets) {
+        record.bytes[offset] = 0;
+    }
+    record.bytes[profile::invertFlags] &= kKnownInvertBits;
+    return record;
+}
+
+// Any record the text can hold for console: every byte random first (so stale name bytes,
+// reserved bytes and invert bits are set), then each field drawn from its valid values.
+ProfileRecord randomRecord(std::mt19937& random, ConsoleMode console) {
+    std::uniform_int_distribution<int> byte(0, 255);
+    ProfileRecord record;
+    for (std::uint8_t& value : record.bytes) {
+        value = static_cast<std::uint8_t>(byte(random));
+    }
+    const std::size_t nameLength = std::uniform_int_distribution<std::size_t>(0, 63)(random);
+    for (std::size_t i = 0; i < nameLength; ++i) {
+        record.bytes[profile::name + i] = static_cast<std::uint8_t>(1 + byte(random) % 255);
+    }
+    record.bytes[profile::name + nameLength] = 0;
+
+    std::vector<std::uint8_t> named{0, 0, 0};
+    for (int code = 1; code < 256; ++code) {
+        if (keyName(static_cast<std::uint8_t>(code))[0] != '\0') {
+            named.push_back(static_cast<std::uint8_t>(code));
+        }
+    }
+    for (std::size_t k = 0; k < 2 * kActionCount; ++k) {
+        record.bytes[profile::primaryKeys + k] = named[byte(random) % named.size()];
+    }
+    for (const MouseInput& input : kMouseInputs) {
+        record.bytes[profile::mouseBindings + input.index] =
+            static_cast<std::uint8_t>(byte(random) % mouseActionItems(console).size());
+    }
+    record.bytes[profile::direction] =
+        static_cast<std::uint8_t>(byte(random) % directionItems(console).size());
+    for (const std::size_t offset : {profile::xZoomScale, profile::yZoomScale}) {
+        const bool barStep = byte(random) % 2 == 0;
+        writeZoomScale(record, offset,
+                       barStep ? zoomScaleAt(5 + byte(random) % 46)
+                               : std::uniform_real_distribution<float>(0.5f, 5.0f)(random));
+    }
+    return record;
+}
+
+TEST_F(ProfilesToolTest, EveryProfileOfARandomStoreRoundTripsThroughExportAndImport) {
+    std::mt19937 random(20240610);
+    for (const ConsoleMode console : {kConsoleXbox360, kConsolePs3}) {
+        const std::string consoleName = consoleWord(console);
+        std::vector<ProfileRecord> records;
+        for (int i = 0; i < 40; ++i) {
+            records.push_back(randomRecord(random, console));
+        }
+        writeStore(records);
+
+        TempDirectory target;
+        std::string expected;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const std::string text = target.file(std::to_string(i) + ".txt");
+            const testing::ToolRun exported =
+                run({"--console", consoleName, "export", std::to_string(i), "-o", text});
+            ASSERT_EQ(exported.status, 0) << exported.err;
+            // The text's CONSOLE line says which names it uses; the target folder has no
+            // setting.ini that could say otherwise.
+            const testing::ToolRun imported =
+                testing::runTool(files, {"--folder", target.path(), "import", text});
+            ASSERT_EQ(imported.status, 0)
+                << imported.err << target.read(std::to_string(i) + ".txt");
+            expected += testing::bytesOf(withoutLeftOutBytes(records[i]));
+        }
+        EXPECT_EQ(target.read("config.bin"), expected) << consoleName;
+        EXPECT_NE(target.read("setting.ini").find("COUNT=40"), std::string::npos);
+    }
+}
+
+// Values a random record seldom or never meets.
+TEST(ProfileText, AwkwardValuesRoundTrip) {
+    const float stepNine = zoomScaleAt(9); // 0.900000036, what the dialog's bar stores for 0.9
+    const float nearestNine = std::strtof("0.9", nullptr); // 0.89999998, one step below
+    ProfileRecord record;
+    setProfileName(record, " \"quoted\" back\\slash \x01\x7F\xE9 ");
+    record.bytes[profile::primaryKeys + 12] = 0x33;   // ","
+    record.bytes[profile::secondaryKeys + 12] = 0x0D; // "="
+    record.bytes[profile::primaryKeys + 13] = 0x27;   // ";", not a comment
+    record.bytes[profile::secondaryKeys + 14] = 0x33; // a second key without a first
+    record.bytes[profile::primaryKeys + 15] = 0x33;
+    record.bytes[profile::secondaryKeys + 15] = 0x33;
+    record.bytes[profile::invertFlags] = profile::kInvertY;
+
+    struct Scales {
+        float x;
+        float y;
+        const char* xText;
+        const char* yText;
+    };
+    const Scales scales[] = {
+        {stepNine, nearestNine, "ZOOMX = 0.9\n", "ZOOMY = 0.89999998\n"},
+        {0.5f, 5.0f, "ZOOMX = 0.5\n", "ZOOMY = 5.0\n"},
+        {std::nextafter(0.5f, 1.0f), std::nextafter(5.0f, 0.0f), "ZOOMX = 0.50000006\n",
+         "ZOOMY = 4.9999995\n"},
+    };
+    for (const ConsoleMode console : {kConsoleXbox360, kConsolePs3}) {
+        for (const Scales& scale : scales) {
+            writeZoomScale(record, profile::xZoomScale, scale.x);
+            writeZoomScale(record, profile::yZoomScale, scale.y);
+            ASSERT_TRUE(exportBlockers(record, console).empty());
+            const std::string text = formatProfileText(record, console);
+            EXPECT_NE(text.find(scale.xText), std::string::npos) << text;
+            EXPECT_NE(text.find(scale.yText), std::string::npos) << text;
+
+            ProfileTextReading reading = readProfileText(text, std::nullopt, kConsoleXbox360);
+            ASSERT_TRUE(reading.errors.empty()) << reading.errors[0].message << "\n" << text;
+            EXPECT_EQ(reading.console, console);
+            ASSERT_TRUE(reading.name.has_value());
+            setProfileName(reading.record, *reading.name);
+            EXPECT_EQ(reading.record, record) << text;
+        }
+    }
+}
+
+} // namespace
+} // namespace qora

@@ -1,0 +1,25 @@
+# Runs the built qora-profiles on a copy of the default files: the version is the project's,
+# the starter store passes the check, and mistakes end with their exit status.
+# Called as cmake -DTOOL=... -DDEFAULTS=... -DWORK=... -DVERSION=... -P run_profiles_tool.cmake
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+file(COPY "${DEFAULTS}/setting.ini" "${DEFAULTS}/config.bin" DESTINATION "${WORK}")
+
+function(expect_run expected_status expected_text)
+    execute_process(COMMAND "${TOOL}" ${ARGN} WORKING_DIRECTORY "${WORK}"
+        RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT status EQUAL expected_status)
+        message(FATAL_ERROR "qora-profiles ${ARGN}: status ${status}, expected ${expected_status}\n${out}${err}")
+    endif()
+    if(NOT "${out}${err}" MATCHES "${expected_text}")
+        message(FATAL_ERROR "qora-profiles ${ARGN}: output lacks '${expected_text}':\n${out}${err}")
+    endif()
+endfunction()
+
+string(REPLACE "." "\\." version "${VERSION}")
+expect_run(0 "^qora-profiles ${version}\n$" --version)
+expect_run(0 "^1 profile, no problems\n$" check)
+expect_run(0 "^\\* 0 \"Shooter\": 25 keys, mouse Right Stick, zoom 1\\.0 x 1\\.0\n$" list)
+expect_run(0 "\nL2 = Q\n" --console ps3 export 0)
+expect_run(1 "cannot read" import "${WORK}/missing.txt")
+expect_run(2 "unknown command 'lst'" lst)

@@ -1,0 +1,64 @@
+#pragma once
+// A profile as text that people can read, edit and share: one "SETTING = VALUE" per line,
+// and comment lines that start with ';' or '#'. Keys, actions and mouse actions go by the
+// names the chosen console's Map dialog shows, which the CONSOLE line records:
+//
+//   CONSOLE = xbox360
+//   NAME = "Shooter"
+//   X = R, E
+//   LT = none
+//   MOUSE LEFT = RT
+//   DIRECTION = Right Stick
+//   INVERT = none
+//   ZOOMX = 1.0
+//
+// An action takes one or two keys ("none" or nothing for no key); INVERT takes none, X, Y
+// or X, Y. The reserved bytes, unknown invert bits and the bytes after the name's NUL are
+// not part of the text: reading always leaves them 0.
+
+#include "platform/platform_types.h"
+#include "profiles/profile_record.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qora {
+
+// The text of record with the names of console. Export writes only records without an
+// export blocker (see record_problems.h): a value the text has no word for comes out as a
+// number, which reading refuses.
+std::string formatProfileText(const ProfileRecord& record, ConsoleMode console);
+
+struct ProfileTextError {
+    std::size_t line; // counted from 1
+    std::string message;
+};
+
+struct ProfileTextReading {
+    ProfileRecord record;
+    ConsoleMode console = kConsoleXbox360; // whose names the text was read with
+    std::optional<std::string> name;       // the NAME line, when there is one
+    std::vector<ProfileTextError> errors;  // in line order; the record is unusable when any
+};
+
+// Reads a profile text. The names are those of requested when given (a CONSOLE line that
+// says otherwise is an error), else of the CONSOLE line, else of fallback. Lines may come in
+// any order; a missing action or mouse line leaves it unbound, a missing DIRECTION is the
+// left stick, a missing zoom scale 1.0.
+ProfileTextReading readProfileText(std::string_view text, std::optional<ConsoleMode> requested,
+                                   ConsoleMode fallback);
+
+// A zoom scale as the text writes it: the Map dialog's "%01.1f" for the values its bars
+// set, otherwise the shortest decimal that reads back to the same single.
+std::string formatZoomText(float scale);
+// A decimal number. One with a single decimal ("0.9", "0.90") is the bar's step p x 0.1,
+// as the Map dialog stores it; any other is the nearest single.
+std::optional<float> readZoomText(std::string_view text);
+
+// A name between double quotes; '\\' and bytes below 0x20 or 0x7F as \xNN escapes.
+std::string quoteName(std::string_view name);
+
+} // namespace qora

@@ -1,0 +1,402 @@
+#include "tools/profiles/profiles_tool.h"
+
+#include "app/main_window.h"
+#include "platform/program_paths.h"
+#include "profiles/map_dialog_lists.h"
+#include "profiles/map_dialog_zoom.h"
+#include "profiles/store.h"
+#include "tools/profiles/profile_fields.h"
+#include "tools/profiles/profile_text.h"
+#include "tools/profiles/record_problems.h"
+#include "tools/profiles/store_check.h"
+#include "tools/profiles/store_contents.h"
+
+#include <charconv>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <span>
+#include <sstream>
+#include <utility>
+
+#ifndef QORA_VERSION
+#error "QORA_VERSION must come from the project's version"
+#endif
+
+namespace qora {
+namespace {
+
+constexpr const char* kProgramName = "qora-profiles";
+
+struct CommandWord {
+    const char* word;
+    ProfilesCommand command;
+};
+constexpr CommandWord kCommands[] = {{"list", ProfilesCommand::list},
+                                     {"export", ProfilesCommand::exportProfile},
+                                     {"import", ProfilesCommand::importProfile},
+                                     {"check", ProfilesCommand::check}};
+
+ParsedProfilesArguments failure(std::string error) {
+    ParsedProfilesArguments parsed;
+    parsed.error = std::move(error);
+    return parsed;
+}
+
+std::optional<ProfilesCommand> commandNamed(const std::string& word) {
+    for (const CommandWord& known : kCommands) {
+        if (word == known.word) {
+            return known.command;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> indexNamed(const std::string& text) {
+    std::uint32_t index = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return index;
+}
+
+// The words that follow the command: export's INDEX, import's FILE.
+std::string placeOperand(ProfilesToolArguments& arguments, const std::string& word,
+                         bool& operandGiven) {
+    if (operandGiven || arguments.command == ProfilesCommand::list ||
+        arguments.command == ProfilesCommand::check) {
+        return "unexpected '" + word + "'";
+    }
+    operandGiven = true;
+    if (arguments.command == ProfilesCommand::importProfile) {
+        arguments.file = word;
+        return {};
+    }
+    const std::optional<std::uint32_t> index = indexNamed(word);
+    if (!index) {
+        return "INDEX must be a profile number (0, 1, ...), not '" + word + "'";
+    }
+    arguments.index = *index;
+    return {};
+}
+
+// Options that only one command takes.
+std::string optionFits(const ProfilesToolArguments& arguments) {
+    if (!arguments.output.empty() && arguments.command != ProfilesCommand::exportProfile) {
+        return "-o is an option of export";
+    }
+    if (arguments.name && arguments.command != ProfilesCommand::importProfile) {
+        return "--name is an option of import";
+    }
+    return {};
+}
+
+// --- The store ---------------------------------------------------------------------------
+
+struct Session {
+    ProfilesToolPlatform& platform;
+    const ProfilesToolArguments& arguments;
+    ProgramPaths paths;
+    std::ostream& out;
+    std::ostream& err;
+
+    int fail(const std::string& message) const {
+        err << kProgramName << ": " << message << '\n';
+        return kProfilesToolFailure;
+    }
+
+    // The console whose names to use when neither --console nor a text says: SETTING/OSTYPE
+    // of the folder, and the Xbox 360 for anything but the PS3, as the Map dialog's lists do.
+    ConsoleMode folderConsole() const {
+        const auto mode = static_cast<ConsoleMode>(platform.ini.getPrivateProfileInt(
+            kSettingSection, kConsoleKey, kConsoleNotSet, paths.settingIni.c_str()));
+        return mode == kConsolePs3 ? kConsolePs3 : kConsoleXbox360;
+    }
+
+    ConsoleMode console() const { return arguments.console.value_or(folderConsole()); }
+
+    bool readStore(StoreContents& store) const {
+        std::string error;
+        if (!readStoreContents(platform.files, platform.ini, paths, store, error)) {
+            fail(error);
+            return false;
+        }
+        return true;
+    }
+};
+
+std::string summaryOf(const ProfileRecord& record, ConsoleMode console) {
+    std::size_t keys = 0;
+    for (std::size_t action = 0; action < kActionCount; ++action) {
+        keys += (primaryKey(record, action) != 0) + (secondaryKey(record, action) != 0);
+    }
+    const std::uint8_t direction = record.bytes[profile::direction];
+    const std::span<const char* const> directions = directionItems(console);
+    const std::string target = direction < directions.size()
+                                   ? directions[direction]
+                                   : "direction " + std::to_string(direction) + "?";
+    return std::to_string(keys) + (keys == 1 ? " key" : " keys") + ", mouse " + target + ", zoom " +
+           formatZoomScale(readZoomScale(record, profile::xZoomScale)).data() + " x " +
+           formatZoomScale(readZoomScale(record, profile::yZoomScale)).data();
+}
+
+int listProfiles(const Session& session) {
+    StoreContents store;
+    if (!session.readStore(store)) {
+        return kProfilesToolFailure;
+    }
+    if (store.count == 0) {
+        session.out << "no profiles\n";
+    }
+    const ConsoleMode console = session.console();
+    for (std::uint32_t index = 0; index < store.count; ++index) {
+        const ProfileRecord record = recordAt(store, index);
+        const bool selected = static_cast<std::int64_t>(index) == store.current;
+        session.out << (selected ? "* " : "  ") << index << ' ' << quoteName(profileName(record))
+                    << ": " << summaryOf(record, console) << '\n';
+    }
+    return kProfilesToolSuccess;
+}
+
+int checkStore(const Session& session) {
+    StoreContents store;
+    if (!session.readStore(store)) {
+        return kProfilesToolFailure;
+    }
+    const std::vector<std::string> problems = storeProblems(store, session.console());
+    for (const std::string& problem : problems) {
+        session.out << problem << '\n';
+    }
+    const std::string profiles =
+        std::to_string(store.count) + (store.count == 1 ? " profile" : " profiles");
+    if (!problems.empty()) {
+        session.out << profiles << ", " << problems.size()
+                    << (problems.size() == 1 ? " problem\n" : " problems\n");
+        return kProfilesToolFailure;
+    }
+    session.out << profiles << ", no problems\n";
+    return kProfilesToolSuccess;
+}
+
+int exportProfile(const Session& session) {
+    StoreContents store;
+    if (!session.readStore(store)) {
+        return kProfilesToolFailure;
+    }
+    const std::uint32_t index = session.arguments.index;
+    if (index >= store.count) {
+        return session.fail("there is no profile " + std::to_string(index) + ": COUNT is " +
+                            std::to_string(store.count));
+    }
+    const ProfileRecord record = recordAt(store, index);
+    const ConsoleMode console = session.console();
+    const std::vector<RecordProblem> blockers = exportBlockers(record, console);
+    if (!blockers.empty()) {
+        std::string message = "profile " + std::to_string(index) + " " +
+                              quoteName(profileName(record)) + " has values the " +
+                              consoleTitle(console) + " text has no words for:";
+        for (const RecordProblem& blocker : blockers) {
+            message += "\n  " + blocker.message;
+        }
+        return session.fail(message + "\nmend them in the Map dialog (or try the other --console)");
+    }
+    const std::string text = formatProfileText(record, console);
+    if (session.arguments.output.empty()) {
+        session.out << text;
+        return kProfilesToolSuccess;
+    }
+    std::ofstream file(session.arguments.output);
+    file << text;
+    file.close();
+    if (!file) {
+        return session.fail("cannot write " + session.arguments.output);
+    }
+    return kProfilesToolSuccess;
+}
+
+bool readTextFile(const std::string& path, std::string& text) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return false;
+    }
+    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return !file.bad();
+}
+
+int importProfile(const Session& session) {
+    const ProfilesToolArguments& arguments = session.arguments;
+    std::string text;
+    if (!readTextFile(arguments.file, text)) {
+        return session.fail("cannot read " + arguments.file);
+    }
+    ProfileTextReading reading = readProfileText(
+        text, arguments.console, arguments.console.value_or(session.folderConsole()));
+    for (const ProfileTextError& error : reading.errors) {
+        session.err << arguments.file << ':' << error.line << ": " << error.message << '\n';
+    }
+    if (!reading.errors.empty()) {
+        return session.fail(arguments.file + " was not imported; the store is unchanged");
+    }
+    const std::string name = arguments.name.value_or(
+        reading.name.value_or(std::filesystem::path(arguments.file).stem().string()));
+    setProfileName(reading.record, name);
+
+    const std::uint32_t count = readProfileCount(session.platform.ini, session.paths);
+    if (count >= kMaxProfileCount) {
+        return session.fail("the store already holds " + std::to_string(count) +
+                            " profiles, as many as COUNT can say; the store is unchanged");
+    }
+    const StoreChange change = appendProfile(session.platform.files, session.platform.ini,
+                                             session.paths, count, reading.record);
+    if (!change.done) {
+        return session.fail(describeChange(change) +
+                            (change.restoreFailure ? "" : "\nthe store is unchanged"));
+    }
+    session.out << "imported " << quoteName(profileName(reading.record)) << " as profile " << count
+                << '\n';
+    return kProfilesToolSuccess;
+}
+
+// The folder as an absolute path ending in a separator: the profile functions look for a
+// bare file name in the Windows directory, not in the current one. A path the narrow
+// character set cannot spell counts as no folder.
+std::optional<std::string> folderPath(const std::string& folder) {
+    try {
+        const std::filesystem::path path =
+            std::filesystem::absolute(folder.empty() ? std::string(".") : folder);
+        if (!std::filesystem::is_directory(path)) {
+            return std::nullopt;
+        }
+        return (path / "").lexically_normal().string();
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+int runCommand(ProfilesToolPlatform& platform, const ProfilesToolArguments& arguments,
+               std::ostream& out, std::ostream& err) {
+    const std::optional<std::string> folder = folderPath(arguments.folder);
+    if (!folder) {
+        err << kProgramName << ": no folder "
+            << (arguments.folder.empty() ? std::string(".") : arguments.folder) << '\n';
+        return kProfilesToolFailure;
+    }
+    const Session session{platform, arguments, makeProgramPaths(*folder), out, err};
+    switch (arguments.command) {
+    case ProfilesCommand::list:
+        return listProfiles(session);
+    case ProfilesCommand::exportProfile:
+        return exportProfile(session);
+    case ProfilesCommand::importProfile:
+        return importProfile(session);
+    case ProfilesCommand::check:
+        return checkStore(session);
+    case ProfilesCommand::none:
+        break;
+    }
+    return kProfilesToolBadArguments;
+}
+
+} // namespace
+
+std::string profilesToolUsage() {
+    return "usage: qora-profiles [--folder DIR] [--console xbox360|ps3] COMMAND\n"
+           "       qora-profiles --help | --version\n"
+           "\n"
+           "Works on the profiles in DIR (default: the current folder), which holds\n"
+           "setting.ini and config.bin. Names are those the console's Map dialog shows; the\n"
+           "console is --console, else OSTYPE of setting.ini.\n"
+           "\n"
+           "commands:\n"
+           "  list                      one line per profile; * marks the selected one\n"
+           "  export INDEX [-o FILE]    profile INDEX (from 0) as text\n"
+           "  import FILE [--name NAME] appends the profile in FILE and raises COUNT\n"
+           "  check                     reports what is wrong in the store\n";
+}
+
+ParsedProfilesArguments parseProfilesToolArguments(const std::vector<std::string>& arguments) {
+    ParsedProfilesArguments parsed;
+    ProfilesToolArguments& result = parsed.arguments;
+    bool operandGiven = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool takesValue = argument == "--folder" || argument == "--console" ||
+                                argument == "-o" || argument == "--name";
+        if (takesValue && i + 1 == arguments.size()) {
+            return failure(argument + " needs a value");
+        }
+        if (argument == "--help" || argument == "-h") {
+            result.help = true;
+        } else if (argument == "--version") {
+            result.version = true;
+        } else if (argument == "--folder") {
+            result.folder = arguments[++i];
+        } else if (argument == "--console") {
+            const std::string& name = arguments[++i];
+            result.console = consoleNamed(name);
+            if (!result.console) {
+                return failure("unknown console '" + name + "': use xbox360 or ps3");
+            }
+        } else if (argument == "-o") {
+            result.output = arguments[++i];
+        } else if (argument == "--name") {
+            result.name = arguments[++i];
+            if (result.name->size() > kMaxProfileNameLength) {
+                return failure("--name takes at most " + std::to_string(kMaxProfileNameLength) +
+                               " characters");
+            }
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            return failure("unknown option '" + argument + "'");
+        } else if (result.command == ProfilesCommand::none) {
+            const std::optional<ProfilesCommand> command = commandNamed(argument);
+            if (!command) {
+                return failure("unknown command '" + argument + "'");
+            }
+            result.command = *command;
+        } else if (std::string error = placeOperand(result, argument, operandGiven);
+                   !error.empty()) {
+            return failure(error);
+        }
+    }
+    if (result.help || result.version) {
+        parsed.ok = true;
+        return parsed;
+    }
+    if (result.command == ProfilesCommand::none) {
+        return failure("a command is required: list, export, import or check");
+    }
+    if (!operandGiven && result.command == ProfilesCommand::exportProfile) {
+        return failure("export needs the INDEX of a profile");
+    }
+    if (!operandGiven && result.command == ProfilesCommand::importProfile) {
+        return failure("import needs a FILE");
+    }
+    if (std::string error = optionFits(result); !error.empty()) {
+        return failure(error);
+    }
+    parsed.ok = true;
+    return parsed;
+}
+
+int runProfilesTool(const std::vector<std::string>& arguments, ProfilesToolPlatform& platform,
+                    std::ostream& out, std::ostream& err) {
+    const ParsedProfilesArguments parsed = parseProfilesToolArguments(arguments);
+    if (!parsed.ok) {
+        err << kProgramName << ": " << parsed.error << '\n' << profilesToolUsage();
+        return kProfilesToolBadArguments;
+    }
+    if (parsed.arguments.help) {
+        out << profilesToolUsage();
+        return kProfilesToolSuccess;
+    }
+    if (parsed.arguments.version) {
+        out << kProgramName << ' ' << QORA_VERSION << '\n';
+        return kProfilesToolSuccess;
+    }
+    return runCommand(platform, parsed.arguments, out, err);
+}
+
+} // namespace qora

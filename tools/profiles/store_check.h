@@ -1,0 +1,16 @@
+#pragma once
+// The findings of the check command over a whole store: COUNT against the length of
+// config.bin, CURRENT against COUNT, then every record's problems.
+
+#include "platform/platform_types.h"
+#include "tools/profiles/store_contents.h"
+
+#include <string>
+#include <vector>
+
+namespace qora {
+
+// One line per problem; empty when the store is sound.
+std::vector<std::string> storeProblems(const StoreContents& store, ConsoleMode console);
+
+} // namespace qora
