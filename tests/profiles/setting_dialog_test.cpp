@@ -409,6 +409,10 @@ TEST_F(SettingDialogTest, EveryCommandSaysWhatCouldNotBeReadOrWrittenAndChangesN
          "config.bin cannot be read: in use by another program",
          "config.bin cannot be read: in use by another program",
          "config.bin cannot be read: in use by another program", ""},
+        {"folder read-only", [](auto& f, auto&) { f.createTemporaryError = EACCES; }, "",
+         "config.bin cannot be written: access denied", "", ""},
+        {"disk full", [](auto& f, auto&) { f.writeError = ENOSPC; }, "",
+         "config.bin cannot be written: disk full", "", ""},
         {"setting.ini read-only", [](auto&, auto& i) { i.readOnly = true; }, "", iniDenied, "",
          iniDenied},
     };
