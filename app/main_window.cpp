@@ -76,12 +76,16 @@ void selectPictures(Program& program, Platform& platform) {
 }
 
 // After the Setting dialog: a fresh picture replaces the one in the background context.
+// When none can be loaded the old one stays: it is selected there, so it could not be
+// freed, and it is still the picture of the same console.
 void replaceBackgroundPicture(Program& program, Platform& platform) {
     MainWindow& window = program.window;
-    const GdiObjectHandle replaced = window.backgroundPicture;
-    window.backgroundPicture = platform.windows.loadBitmap(backgroundPictureFor(window.mode));
-    platform.gdi.selectObject(window.drawing.background, window.backgroundPicture);
-    platform.windows.deleteObject(replaced);
+    const GdiObjectHandle fresh = platform.windows.loadBitmap(backgroundPictureFor(window.mode));
+    if (fresh != nullptr) {
+        platform.gdi.selectObject(window.drawing.background, fresh);
+        platform.windows.deleteObject(window.backgroundPicture);
+        window.backgroundPicture = fresh;
+    }
     platform.user.invalidateRect(window.handle, false);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The file calls the program makes: CreateFileA, ReadFile, WriteFile, SetFilePointer,
-// SetEndOfFile, GetFileSizeEx, FlushFileBuffers, CloseHandle, MoveFileExA, DeleteFileA, and
-// GetLastError to learn why one of them (or a profile-file write) failed.
+// SetEndOfFile, GetFileSizeEx, FlushFileBuffers, CloseHandle, MoveFileExA, DeleteFileA,
+// GetFileAttributesA, and GetLastError to learn why one of them (or a profile-file write)
+// failed.
 
 #include "platform/platform_types.h"
 
@@ -23,8 +24,11 @@ inline constexpr std::uint32_t kCreateAlways = 2;
 inline constexpr std::uint32_t kOpenExisting = 3;
 inline constexpr std::uint32_t kOpenAlways = 4;
 
-// CreateFileA flags.
+// CreateFileA flags and GetFileAttributesA results.
+inline constexpr std::uint32_t kFileAttributeReadOnly = 0x00000001u;
+inline constexpr std::uint32_t kFileAttributeDirectory = 0x00000010u;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x00000080u;
+inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 inline constexpr std::uint32_t kFileFlagOverlapped = 0x40000000u;
 
 // SetFilePointer move method.
@@ -68,6 +72,8 @@ struct FileApi {
     // replaces target with source.
     virtual bool moveFileReplacing(const char* source, const char* target) = 0;
     virtual bool deleteFile(const char* path) = 0;
+    // kInvalidFileAttributes when the file cannot be found or examined.
+    virtual std::uint32_t getFileAttributes(const char* path) = 0;
     // The calling thread's last error code, meaningful right after a call that failed.
     virtual std::uint32_t getLastError() = 0;
 };

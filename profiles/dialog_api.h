@@ -1,6 +1,6 @@
 #pragma once
 // The USER32 calls the Setting and Map dialogs make on their controls, one method each:
-// SetDlgItemTextA, GetDlgItemTextA, SendDlgItemMessageA, CheckDlgButton,
+// SetDlgItemTextA, GetDlgItemTextA, SendDlgItemMessageA, SendMessageA, CheckDlgButton,
 // IsDlgButtonChecked, GetDlgItem, GetScrollInfo, SetScrollInfo, GetFocus, IsChild,
 // GetDlgCtrlID and EndDialog. Timers and message boxes go through UserApi.
 //
@@ -76,6 +76,10 @@ struct DialogApi {
     virtual std::intptr_t sendDlgItemMessage(WindowHandle dialog, std::int32_t id,
                                              std::uint32_t message, std::uintptr_t wParam,
                                              std::intptr_t lParam) = 0;
+    // A message straight to a control's window (from getDlgItem), for many in a row:
+    // SendDlgItemMessageA looks the control up again for each.
+    virtual std::intptr_t sendMessage(WindowHandle window, std::uint32_t message,
+                                      std::uintptr_t wParam, std::intptr_t lParam) = 0;
     virtual bool checkDlgButton(WindowHandle dialog, std::int32_t id, std::uint32_t check) = 0;
     virtual std::uint32_t isDlgButtonChecked(WindowHandle dialog, std::int32_t id) = 0;
     virtual WindowHandle getDlgItem(WindowHandle dialog, std::int32_t id) = 0;

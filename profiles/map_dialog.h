@@ -59,7 +59,8 @@ struct MapDialogState {
     std::array<std::uint8_t, kKeyboardSnapshotSize> snapshot{};
 };
 
-// WM_INITDIALOG. Returns true: the dialog system sets the initial focus.
+// WM_INITDIALOG. Returns true: the dialog system sets the initial focus. A store that
+// cannot be read is not edited: the user is told and the dialog ends at once.
 bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandle dialog,
                    std::int32_t templateId, std::int32_t profileIndex);
 
@@ -76,6 +77,8 @@ void onMapScroll(MapDialogState& state, MapDialogEnvironment& env, WindowHandle 
                  std::uint32_t request);
 
 // Command 1: the lists and check boxes into the record, the whole store written back.
+// When config.bin cannot be read or written the user is told which and why, and the
+// dialog stays open with the edits.
 void onMapConfirm(MapDialogState& state, MapDialogEnvironment& env);
 
 // Command 2 (Cancel button, Esc, close box): nothing is written.

@@ -45,21 +45,25 @@ void showFailure(SettingDialogEnvironment& env, WindowHandle dialog, const std::
     showFileFailure(env.user, dialog, text);
 }
 
-// Filling tens of thousands of entries one by one, with the list redrawing and growing
-// its storage at each, took seconds: the storage is reserved once and the list redrawn once.
+// Filling tens of thousands of entries one by one, with the list looked up, redrawn and
+// its storage grown at each, took seconds: the storage is reserved once, the list found
+// once and redrawn once.
 void appendEntries(SettingDialogEnvironment& env, WindowHandle dialog,
                    const std::vector<std::string>& names) {
     std::size_t textBytes = 0;
     for (const std::string& name : names) {
         textBytes += name.size() + 1;
     }
-    sendToList(env, dialog, kWmSetRedraw, 0);
-    sendToList(env, dialog, kLbInitStorage, names.size(), static_cast<std::intptr_t>(textBytes));
+    const WindowHandle list = env.dialogs.getDlgItem(dialog, IDC_SETTING_LIST);
+    env.dialogs.sendMessage(list, kWmSetRedraw, 0, 0);
+    env.dialogs.sendMessage(list, kLbInitStorage, names.size(),
+                            static_cast<std::intptr_t>(textBytes));
     for (const std::string& name : names) {
-        appendEntry(env, dialog, name.c_str());
+        env.dialogs.sendMessage(list, kLbAddString, 0,
+                                reinterpret_cast<std::intptr_t>(name.c_str()));
     }
-    sendToList(env, dialog, kWmSetRedraw, 1);
-    env.user.invalidateRect(env.dialogs.getDlgItem(dialog, IDC_SETTING_LIST), true);
+    env.dialogs.sendMessage(list, kWmSetRedraw, 1, 0);
+    env.user.invalidateRect(list, true);
 }
 
 // The list shows what could be read (empty names past it) and says once when the store

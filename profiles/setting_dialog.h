@@ -52,7 +52,8 @@ void onSettingDel(SettingDialogEnvironment& env, WindowHandle dialog);
 
 // Command 32775 and a double-click in the list: the Map dialog on the selected profile,
 // template 139 for the PS3 and 140 for the Xbox 360; nothing for any other console mode,
-// and nothing when the selection is not a record of the store.
+// nothing when the selection is not a record of the store, and only a message when
+// config.bin cannot be read.
 void onSettingMap(SettingDialogEnvironment& env, WindowHandle dialog);
 
 // Command 1: CURRENT = the selection (-1 for none), then the dialog ends with 1. When

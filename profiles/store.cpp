@@ -213,6 +213,12 @@ StoreRead readStore(FileApi& files, const ProgramPaths& paths, std::uint8_t* buf
 
 StoreWrite writeStore(FileApi& files, const ProgramPaths& paths, const std::uint8_t* buffer,
                       std::uint32_t length) {
+    // The platform refuses to replace a read-only file, as it refuses to delete one; some
+    // file systems would let the rename through and drop the user's read-only mark.
+    const std::uint32_t attributes = files.getFileAttributes(paths.configBin.c_str());
+    if (attributes != kInvalidFileAttributes && (attributes & kFileAttributeReadOnly) != 0) {
+        return {false, 0, notWritten(kConfigBinName, kErrorAccessDenied)};
+    }
     const std::string temporary = temporaryStorePath(paths);
     const NativeHandle file =
         files.createFile(temporary.c_str(), kGenericRead | kGenericWrite, kShareReadWrite,

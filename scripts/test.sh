@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the host, host-asan and windows presets, and runs every
 # test: the unit tests natively and under the sanitizers, the resource script check, and
-# the end-to-end smoke test of the release zip under Wine.
+# the end-to-end smoke test of the release zip under Wine, and the check that it never
+# writes over a config.bin the user cannot read.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,6 +32,8 @@ python3 resources/art/preview_overlay.py build/art-preview >/dev/null
 if [ -f build/windows/qora.exe ]; then
     echo "== end-to-end smoke test under Wine"
     bash scripts/smoke-test.sh
+    echo "== an unreadable config.bin under Wine, as an unprivileged user"
+    bash scripts/unreadable-store-test.sh
 fi
 
 echo "All tests passed."

@@ -141,6 +141,20 @@ bool HostFileApi::deleteFile(const char* path) {
     return ::unlink(path) == 0;
 }
 
+// A file nobody may write to is read-only, as the platform's emulation on these systems
+// reports it.
+std::uint32_t HostFileApi::getFileAttributes(const char* path) {
+    struct stat status {};
+    if (::stat(path, &status) != 0) {
+        return kInvalidFileAttributes;
+    }
+    std::uint32_t attributes = S_ISDIR(status.st_mode) ? kFileAttributeDirectory : 0;
+    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        attributes |= kFileAttributeReadOnly;
+    }
+    return attributes == 0 ? kFileAttributeNormal : attributes;
+}
+
 std::uint32_t HostFileApi::getLastError() {
     const int current = errno;
     for (const ErrnoCode& entry : kErrnoCodes) {

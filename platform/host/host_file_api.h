@@ -23,6 +23,7 @@ public:
     bool closeHandle(NativeHandle file) override;
     bool moveFileReplacing(const char* source, const char* target) override;
     bool deleteFile(const char* path) override;
+    std::uint32_t getFileAttributes(const char* path) override;
     std::uint32_t getLastError() override;
 };
 

@@ -12,9 +12,12 @@
 namespace qora {
 namespace {
 
+constexpr const char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
 struct IniText {
     std::vector<std::string> lines; // without their line ends
     std::string lineEnd = "\r\n";
+    bool byteOrderMark = false;
 };
 
 bool equalsIgnoringCase(const std::string& a, const char* b) {
@@ -54,19 +57,21 @@ std::optional<IniText> loadIni(const char* path) {
     const std::string text = content.str();
 
     IniText ini;
-    ini.lineEnd = text.find("\r\n") != std::string::npos || text.empty() ? "\r\n" : "\n";
-    std::size_t start = 0;
+    ini.byteOrderMark = text.starts_with(kUtf8ByteOrderMark);
+    // A file of LF lines keeps them; any other is written back with CR LF, as the
+    // platform writes every file.
+    const bool lineFeedsOnly =
+        text.find('\n') != std::string::npos && text.find('\r') == std::string::npos;
+    ini.lineEnd = lineFeedsOnly ? "\n" : "\r\n";
+    std::size_t start = ini.byteOrderMark ? std::strlen(kUtf8ByteOrderMark) : 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
+        std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) {
             end = text.size();
         }
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        ini.lines.push_back(line);
-        start = end + 1;
+        ini.lines.push_back(text.substr(start, end - start));
+        const bool crLf = text.compare(end, 2, "\r\n") == 0;
+        start = end + (crLf ? 2 : 1);
     }
     return ini;
 }
@@ -75,6 +80,9 @@ bool saveIni(const IniText& ini, const char* path) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) {
         return false;
+    }
+    if (ini.byteOrderMark) {
+        file << kUtf8ByteOrderMark;
     }
     for (const auto& line : ini.lines) {
         file << line << ini.lineEnd;
@@ -149,6 +157,34 @@ KeyPlace findKey(const IniText& ini, const char* section, const char* key) {
     return place;
 }
 
+// The base a "0x", "0o" or "0b" prefix names by its second character; 10 for none.
+std::uint32_t baseOfPrefix(unsigned char letter) {
+    switch (letter) {
+    case 'x':
+        return 16;
+    case 'o':
+        return 8;
+    case 'b':
+        return 2;
+    default:
+        return 10;
+    }
+}
+
+// 0 to 35 for a digit or letter; anything else is beyond every base.
+std::uint32_t digitValue(unsigned char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 10u;
+    }
+    if (c >= 'A' && c <= 'Z') {
+        return c - 'A' + 10u;
+    }
+    return 36;
+}
+
 std::uint32_t copyCut(const std::string& text, char* buffer, std::uint32_t size) {
     if (buffer == nullptr || size == 0) {
         return 0;
@@ -163,7 +199,7 @@ std::uint32_t copyCut(const std::string& text, char* buffer, std::uint32_t size)
 
 std::uint32_t parseProfileInt(const char* text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p == ' ' || *p == '\t') {
+    while (*p != '\0' && *p <= ' ') {
         ++p;
     }
     bool negative = false;
@@ -171,10 +207,14 @@ std::uint32_t parseProfileInt(const char* text) {
         negative = *p == '-';
         ++p;
     }
+    std::uint32_t base = 10;
+    if (p[0] == '0' && p[1] != '\0') {
+        base = baseOfPrefix(p[1]);
+        p += base == 10 ? 0 : 2;
+    }
     std::uint32_t value = 0;
-    while (*p >= '0' && *p <= '9') {
-        value = value * 10u + static_cast<std::uint32_t>(*p - '0');
-        ++p;
+    for (std::uint32_t digit = digitValue(*p); digit < base; digit = digitValue(*++p)) {
+        value = value * base + digit;
     }
     return negative ? 0u - value : value;
 }
@@ -203,7 +243,7 @@ std::uint32_t HostProfileFile::getPrivateProfileString(const char* section, cons
 
 std::uint32_t HostProfileFile::getPrivateProfileInt(const char* section, const char* key,
                                                     std::int32_t defaultValue, const char* path) {
-    char text[256];
+    char text[kProfileIntDigits + 1];
     if (getPrivateProfileString(section, key, "", text, sizeof text, path) == 0) {
         return static_cast<std::uint32_t>(defaultValue);
     }

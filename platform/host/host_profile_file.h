@@ -2,9 +2,12 @@
 // A stand-in for the Windows profile-file functions on the host, with the behaviour the
 // program relies on: case-insensitive section and key names, defaults for anything
 // missing, integers read as GetPrivateProfileIntA reads them, strings cut to the buffer,
-// and writes that create or replace in place while keeping every other line.
+// lines ended by CR LF, LF or a lone CR, a UTF-8 byte-order mark skipped (and kept), and
+// writes that create or replace in place while keeping every other line.
 
 #include "platform/profile_file_api.h"
+
+#include <cstddef>
 
 namespace qora {
 
@@ -19,9 +22,13 @@ public:
                                    const char* path) override;
 };
 
-// The integer conversion of GetPrivateProfileIntA: leading blanks, an optional sign, then
-// decimal digits up to the first other character ("12abc" gives 12, "abc" gives 0).
-// Overflow wraps in 32 bits.
+// The integer conversion of GetPrivateProfileIntA: leading blanks and control characters,
+// an optional sign, an optional base prefix "0x" (hexadecimal), "0o" (octal) or "0b"
+// (binary), lower case only, then digits of that base up to the first other character
+// ("12abc" gives 12, "0x10" 16, "010" 10, "abc" 0). Overflow wraps in 32 bits.
 std::uint32_t parseProfileInt(const char* text);
+
+// GetPrivateProfileIntA converts at most this many characters of the value.
+inline constexpr std::size_t kProfileIntDigits = 29;
 
 } // namespace qora

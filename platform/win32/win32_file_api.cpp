@@ -9,6 +9,9 @@ static_assert(kFileAppendData == FILE_APPEND_DATA);
 static_assert(kFileShareRead == FILE_SHARE_READ && kFileShareWrite == FILE_SHARE_WRITE);
 static_assert(kCreateAlways == CREATE_ALWAYS && kOpenExisting == OPEN_EXISTING &&
               kOpenAlways == OPEN_ALWAYS);
+static_assert(kFileAttributeReadOnly == FILE_ATTRIBUTE_READONLY &&
+              kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY &&
+              kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES);
 static_assert(kFileAttributeNormal == FILE_ATTRIBUTE_NORMAL &&
               kFileFlagOverlapped == FILE_FLAG_OVERLAPPED);
 static_assert(kFileBegin == FILE_BEGIN && kFileCurrent == FILE_CURRENT);
@@ -77,6 +80,10 @@ bool Win32FileApi::moveFileReplacing(const char* source, const char* target) {
 
 bool Win32FileApi::deleteFile(const char* path) {
     return DeleteFileA(path) != FALSE;
+}
+
+std::uint32_t Win32FileApi::getFileAttributes(const char* path) {
+    return GetFileAttributesA(path);
 }
 
 std::uint32_t Win32FileApi::getLastError() {

@@ -51,6 +51,11 @@ std::intptr_t Win32DialogApi::sendDlgItemMessage(WindowHandle dialog, std::int32
     return SendDlgItemMessageA(toHwnd(dialog), id, message, wParam, lParam);
 }
 
+std::intptr_t Win32DialogApi::sendMessage(WindowHandle window, std::uint32_t message,
+                                          std::uintptr_t wParam, std::intptr_t lParam) {
+    return SendMessageA(toHwnd(window), message, wParam, lParam);
+}
+
 bool Win32DialogApi::checkDlgButton(WindowHandle dialog, std::int32_t id, std::uint32_t check) {
     return CheckDlgButton(toHwnd(dialog), id, check) != FALSE;
 }

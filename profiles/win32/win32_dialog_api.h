@@ -10,6 +10,8 @@ public:
                                  std::int32_t size) override;
     std::intptr_t sendDlgItemMessage(WindowHandle dialog, std::int32_t id, std::uint32_t message,
                                      std::uintptr_t wParam, std::intptr_t lParam) override;
+    std::intptr_t sendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override;
     bool checkDlgButton(WindowHandle dialog, std::int32_t id, std::uint32_t check) override;
     std::uint32_t isDlgButtonChecked(WindowHandle dialog, std::int32_t id) override;
     WindowHandle getDlgItem(WindowHandle dialog, std::int32_t id) override;

@@ -272,6 +272,20 @@ TEST_F(MainWindowTest, TheSettingDialogReplacesTheBackgroundPicture) {
     EXPECT_EQ(user.calls, std::vector<std::string>{"InvalidateRect"});
 }
 
+TEST_F(MainWindowTest, APictureThatCannotBeLoadedAfterTheSettingDialogKeepsTheOldOne) {
+    create();
+    const GdiObjectHandle before = program.window.backgroundPicture;
+    windows.loadBitmapFails = true;
+    EXPECT_TRUE(command(IDM_SETTING));
+    EXPECT_EQ(program.window.backgroundPicture, before);
+    EXPECT_EQ(selectedBitmap(program.window.drawing.background), "bitmap 132");
+    EXPECT_EQ(windows.badDeletes, 0);
+
+    onMainWindowDestroy(program, platform);
+    EXPECT_TRUE(windows.liveObjects.empty()) << windows.liveObjectNames().size();
+    EXPECT_EQ(windows.badDeletes, 0);
+}
+
 TEST_F(MainWindowTest, DestructionStopsTheRunAndFreesEveryGdiObject) {
     create();
     command(IDM_START);

@@ -140,6 +140,10 @@ public:
         ++otherCalls;
         return true;
     }
+    std::uint32_t getFileAttributes(const char*) override {
+        ++otherCalls;
+        return kFileAttributeNormal;
+    }
     std::uint32_t getLastError() override {
         ++otherCalls;
         return kErrorSuccess;

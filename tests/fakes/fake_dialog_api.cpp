@@ -218,25 +218,42 @@ std::intptr_t FakeDialogApi::sendDlgItemMessage(WindowHandle dialog, std::int32_
         misuse.push_back("SendDlgItemMessageA to the missing " + describe(dialog, id));
         return 0;
     }
+    return controlMessage(*control, message, wParam, lParam);
+}
+
+std::intptr_t FakeDialogApi::sendMessage(WindowHandle window, std::uint32_t message,
+                                         std::uintptr_t wParam, std::intptr_t lParam) {
+    FakeControl* control = findByHandle(window);
+    if (control == nullptr) {
+        misuse.push_back("SendMessageA to a window that is no control");
+        return 0;
+    }
+    return controlMessage(*control, message, wParam, lParam);
+}
+
+std::intptr_t FakeDialogApi::controlMessage(FakeControl& control, std::uint32_t message,
+                                            std::uintptr_t wParam, std::intptr_t lParam) {
+    const WindowHandle dialog = control.dialog;
+    const std::int32_t id = control.id;
     const bool listBoxMessage =
         (message >= kLbAddString && message <= kLbGetCount) || message == kLbInitStorage;
     const bool comboBoxMessage = message >= kCbAddString && message <= kCbSetCurSel;
-    if ((listBoxMessage && control->kind != ControlKind::listBox) ||
-        (comboBoxMessage && control->kind != ControlKind::comboBox)) {
+    if ((listBoxMessage && control.kind != ControlKind::listBox) ||
+        (comboBoxMessage && control.kind != ControlKind::comboBox)) {
         misuse.push_back("message " + std::to_string(message) + " to the wrong kind of " +
                          describe(dialog, id));
         return 0;
     }
     if (message == kWmSetRedraw) {
-        control->redraws = wParam != 0;
+        control.redraws = wParam != 0;
         return 0;
     }
-    if (message == kEmLimitText && control->kind == ControlKind::edit) {
-        control->textLimit = wParam;
+    if (message == kEmLimitText && control.kind == ControlKind::edit) {
+        control.textLimit = wParam;
         return 0;
     }
-    if (isList(*control)) {
-        return listMessage(*control, message, wParam, lParam);
+    if (isList(control)) {
+        return listMessage(control, message, wParam, lParam);
     }
     misuse.push_back("message " + std::to_string(message) + " to " + describe(dialog, id));
     return 0;

@@ -50,6 +50,8 @@ public:
                                  std::int32_t size) override;
     std::intptr_t sendDlgItemMessage(WindowHandle dialog, std::int32_t id, std::uint32_t message,
                                      std::uintptr_t wParam, std::intptr_t lParam) override;
+    std::intptr_t sendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override;
     bool checkDlgButton(WindowHandle dialog, std::int32_t id, std::uint32_t check) override;
     std::uint32_t isDlgButtonChecked(WindowHandle dialog, std::int32_t id) override;
     WindowHandle getDlgItem(WindowHandle dialog, std::int32_t id) override;
@@ -94,6 +96,8 @@ private:
     FakeControl* find(WindowHandle dialog, std::int32_t id);
     FakeControl* findByHandle(WindowHandle window);
     void notify(const FakeControl& control, std::uint32_t code);
+    std::intptr_t controlMessage(FakeControl& control, std::uint32_t message, std::uintptr_t wParam,
+                                 std::intptr_t lParam);
     std::intptr_t listMessage(FakeControl& control, std::uint32_t message, std::uintptr_t wParam,
                               std::intptr_t lParam);
 

@@ -68,6 +68,9 @@ public:
     }
 
     GdiObjectHandle loadBitmap(std::int32_t resourceId) override {
+        if (loadBitmapFails) {
+            return nullptr;
+        }
         return track(gdi_.addObject("bitmap " + std::to_string(resourceId), GdiObjectKind::bitmap));
     }
     GdiObjectHandle createSolidBrush(ColorRef color) override {
@@ -100,8 +103,9 @@ public:
         return track(gdi_.addObject("back buffer bitmap", GdiObjectKind::bitmap));
     }
     bool deleteDC(DcHandle dc) override { return liveDcs.erase(dc) == 1; }
+    // GDI refuses to delete an object that is still selected into a context.
     bool deleteObject(GdiObjectHandle object) override {
-        if (liveObjects.erase(object) == 1) {
+        if (!selectedInALiveContext(object) && liveObjects.erase(object) == 1) {
             return true;
         }
         ++badDeletes;
@@ -118,6 +122,15 @@ public:
     }
 
     std::string nameOf(const void* handle) const { return gdi_.nameOf(handle); }
+    bool selectedInALiveContext(GdiObjectHandle object) {
+        for (const DcHandle dc : liveDcs) {
+            const DcState& state = gdi_.stateOf(dc);
+            if (state.bitmap == object || state.pen == object || state.brush == object) {
+                return true;
+            }
+        }
+        return false;
+    }
     std::set<std::string> liveObjectNames() const {
         std::set<std::string> names;
         for (const auto* object : liveObjects) {
@@ -146,6 +159,7 @@ public:
     DcHandle windowDc = nullptr;
     int windowDcsHeld = 0;
     int badDeletes = 0;
+    bool loadBitmapFails = false;                 // LoadBitmapA returns no bitmap
     std::map<std::uint32_t, std::uint32_t> items; // appended items and their flags
     std::vector<AppendedItem> appended;
     std::set<const void*> liveObjects;

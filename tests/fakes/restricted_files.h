@@ -64,6 +64,13 @@ public:
         return HostFileApi::moveFileReplacing(source, target);
     }
 
+    std::uint32_t getFileAttributes(const char* path) override {
+        if (isStore(path) && storeReadOnly) {
+            return kFileAttributeReadOnly;
+        }
+        return HostFileApi::getFileAttributes(path);
+    }
+
     void clear() { *this = RestrictedFileApi{}; }
 
 private:

@@ -39,15 +39,67 @@ TEST_F(HostProfileFileTest, NamesAreCaseInsensitive) {
     EXPECT_EQ(readInt("DEBUG", "ENABLE"), 1u);
 }
 
+// What GetPrivateProfileIntA returns for each value, as the platform's own function does.
 TEST_F(HostProfileFileTest, IntegersAreReadTheWayThePlatformReadsThem) {
-    dir.write("setting.ini", "[S]\nA=12abc\nB=-1\nC=abc\nD=  42\nE=+7\nF=\nG=4294967297\n");
-    EXPECT_EQ(readInt("S", "A"), 12u);
-    EXPECT_EQ(readInt("S", "B"), 0xFFFFFFFFu);
-    EXPECT_EQ(readInt("S", "C"), 0u);
-    EXPECT_EQ(readInt("S", "D"), 42u);
-    EXPECT_EQ(readInt("S", "E"), 7u);
-    EXPECT_EQ(readInt("S", "F", 33), 33u); // an empty value counts as missing
-    EXPECT_EQ(readInt("S", "G"), 1u);      // wraps in 32 bits
+    struct Case {
+        const char* value;
+        std::uint32_t read;
+    };
+    const Case cases[] = {
+        {"12abc", 12},
+        {"-1", 0xFFFFFFFFu},
+        {"abc", 0},
+        {"  42", 42},
+        {"+7", 7},
+        {"", 33}, // an empty value counts as missing
+        {"4294967297", 1},
+        {"0x10", 16},
+        {"0x1", 1}, // OSTYPE=0x1 is the PS3
+        {"-0x10", 0xFFFFFFF0u},
+        {"0x7FFFFFFFF", 0xFFFFFFFFu},
+        {"0X1F", 0}, // the prefixes are lower case only
+        {"0x", 0},
+        {"0xg", 0},
+        {"0o17", 15},
+        {"0b101", 5},
+        {"0B11", 0},
+        {"010", 10}, // a leading zero is not octal
+        {"00x10", 0},
+        {" - 5", 0},
+        {"\"0x10\"", 16},
+        {"0x10;c", 16},
+        {"99999999999999999999999999999999", 2684354559u}, // 29 digits are converted
+    };
+    for (const Case& c : cases) {
+        dir.write("setting.ini", std::string("[S]\r\nK=") + c.value + "\r\n");
+        EXPECT_EQ(readInt("S", "K", 33), c.read) << c.value;
+    }
+}
+
+TEST_F(HostProfileFileTest, ByteOrderMarkAndEveryLineEndReadAlike) {
+    const char* const layouts[] = {
+        "\xEF\xBB\xBF[S]\r\nA=5\r\nB=x\r\n",
+        "\xEF\xBB\xBF[S]\nA=5\nB=x\n",
+        "[S]\rA=5\rB=x\r",
+        "[T]\rQ=1\r[S]\rA=5\rB=x",
+        "[S]\rA=5\r\nB=x\n",
+        "\xEF\xBB\xBF\r\n[S]\r\nA=5\r\nB=x\r\n",
+    };
+    for (const char* layout : layouts) {
+        dir.write("setting.ini", layout);
+        EXPECT_EQ(readInt("S", "A"), 5u) << layout;
+        EXPECT_EQ(readString("S", "B"), "x") << layout;
+    }
+}
+
+TEST_F(HostProfileFileTest, WritesKeepTheByteOrderMarkAndEndLoneCrLinesWithCrLf) {
+    dir.write("setting.ini", "\xEF\xBB\xBF[S]\r\nA=5\r\n");
+    ASSERT_TRUE(file.writePrivateProfileString("S", "A", "6", ini().c_str()));
+    EXPECT_EQ(dir.read("setting.ini"), "\xEF\xBB\xBF[S]\r\nA=6\r\n");
+
+    dir.write("setting.ini", "[S]\rA=5\rB=x\r");
+    ASSERT_TRUE(file.writePrivateProfileString("S", "C", "7", ini().c_str()));
+    EXPECT_EQ(dir.read("setting.ini"), "[S]\r\nA=5\r\nB=x\r\nC=7\r\n");
 }
 
 TEST_F(HostProfileFileTest, StringsAreTrimmedUnquotedAndCutToTheBuffer) {

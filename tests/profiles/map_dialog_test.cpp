@@ -9,9 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <functional>
 #include <initializer_list>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qora {
@@ -665,6 +669,92 @@ TEST_F(MapDialogTest, AProfileIndexOutsideTheStoreIsNeverReadNorWritten) {
         ASSERT_EQ(dialogs.endedDialogs.size(), 1u);
         EXPECT_EQ(dialogs.endedDialogs[0].result, kMapDialogCancelled);
         destroyMapDialog(state, env);
+    }
+}
+
+// ---- Files that cannot be read or written -----------------------------------------------
+
+TEST_F(MapDialogTest, AStoreThatCannotBeReadIsNotOpened) {
+    storeProfiles({namedRecord("a")});
+    files.openStoreError = EACCES;
+    open(IDD_MAP_360, 0);
+    ASSERT_EQ(user.messageBoxes.size(), 1u);
+    EXPECT_EQ(user.messageBoxes[0].text, "config.bin cannot be read: access denied");
+    EXPECT_EQ(user.messageBoxes[0].owner, dialog);
+    ASSERT_EQ(dialogs.endedDialogs.size(), 1u);
+    EXPECT_EQ(dialogs.endedDialogs[0].result, kMapDialogCancelled);
+    EXPECT_FALSE(keyboardExists(devices));
+    EXPECT_EQ(std::count(user.calls.begin(), user.calls.end(), "SetTimer 0 50"), 0);
+}
+
+// The files change under the open dialog. A Confirm that cannot save says why and keeps
+// the dialog open with the edits; once the file is back, Confirm saves them. Cancel always
+// closes and writes nothing.
+TEST_F(MapDialogTest, ConfirmThatCannotSaveSaysWhyAndKeepsTheEditsForARetry) {
+    using Restrict =
+        std::function<void(testing::RestrictedFileApi&, testing::RestrictedProfileFile&)>;
+    const char* const unreadable = "config.bin cannot be read: access denied";
+    const char* const unwritable = "config.bin cannot be written: access denied";
+    const std::pair<Restrict, const char*> conditions[] = {
+        {[](auto& f, auto&) { f.storeReadOnly = true; }, unwritable},
+        {[](auto& f, auto&) { f.openStoreError = EACCES; }, unreadable},
+        {[](auto& f, auto&) {
+             f.openStoreError = EACCES;
+             f.replaceStoreError = EACCES;
+         },
+         unreadable},
+        {[](auto& f, auto&) {
+             f.openStoreError = EBUSY;
+             f.replaceStoreError = EBUSY;
+         },
+         "config.bin cannot be read: in use by another program"},
+        {[](auto& f, auto&) { f.createTemporaryError = EACCES; }, unwritable},
+        {[](auto& f, auto&) { f.writeError = ENOSPC; }, "config.bin cannot be written: disk full"},
+        {[](auto&, auto& i) { i.readOnly = true; }, ""}, // the Map dialog writes no ini
+    };
+    const std::vector<ProfileRecord> records = {patternedRecord(1), patternedRecord(2)};
+    constexpr std::size_t kDpadLeftByte = profile::primaryKeys + 2;
+    for (const auto& [restrict, message] : conditions) {
+        for (const bool cancel : {false, true}) {
+            SCOPED_TRACE(std::string(message) + (cancel ? ", Cancel" : ", Confirm"));
+            files.clear();
+            ini.readOnly = false;
+            storeProfiles(records);
+            const std::string before = config();
+            state = MapDialogState{};
+            dialogs.endedDialogs.clear();
+            user.messageBoxes.clear();
+            open(IDD_MAP_360, 1);
+            focusOn(IDC_MAP_DPAD_LEFT);
+            tickWithKeys({kKeyA});
+            restrict(files, ini);
+
+            if (cancel) {
+                onMapCommand(state, env, IDC_CANCEL, 0);
+                EXPECT_TRUE(user.messageBoxes.empty());
+                EXPECT_EQ(config(), before);
+            } else if (*message != '\0') {
+                confirm();
+                ASSERT_EQ(user.messageBoxes.size(), 1u);
+                EXPECT_EQ(user.messageBoxes[0].text, message);
+                EXPECT_EQ(user.messageBoxes[0].caption, "Warning");
+                EXPECT_TRUE(dialogs.endedDialogs.empty());
+                EXPECT_EQ(config(), before);
+                EXPECT_EQ(editedByte(kDpadLeftByte), kKeyA);
+                files.clear();
+                confirm();
+            } else {
+                confirm();
+                EXPECT_TRUE(user.messageBoxes.empty());
+            }
+            ASSERT_EQ(dialogs.endedDialogs.size(), 1u);
+            EXPECT_EQ(dialogs.endedDialogs[0].result,
+                      cancel ? kMapDialogCancelled : kMapDialogConfirmed);
+            EXPECT_EQ(storedRecord(1).bytes[kDpadLeftByte],
+                      cancel ? records[1].bytes[kDpadLeftByte] : kKeyA);
+            EXPECT_EQ(storedRecord(0), records[0]);
+            destroyMapDialog(state, env);
+        }
     }
 }
 

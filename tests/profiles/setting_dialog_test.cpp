@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qora {
@@ -357,6 +360,125 @@ TEST_F(SettingDialogTest, CancelAfterNewKeepsTheProfileAndCountButNotTheSelectio
     EXPECT_EQ(storedRecord(1), namedRecord("b"));
     ASSERT_EQ(dialogs.endedDialogs.size(), 1u);
     EXPECT_EQ(dialogs.endedDialogs[0].result, kSettingDialogCancelled);
+}
+
+// ---- Files that cannot be read or written -----------------------------------------------
+
+TEST_F(SettingDialogTest, TheListIsFilledWithoutRedrawingIntoReservedStorage) {
+    storeProfiles({namedRecord("zeta"), namedRecord("al"), namedRecord("")}, 0);
+    open();
+    EXPECT_EQ(list().itemsAddedWhileRedrawing, 0u);
+    EXPECT_TRUE(list().redraws);
+    EXPECT_EQ(list().reservedItems, 3u);
+    EXPECT_EQ(list().reservedBytes, 5u + 3u + 1u);
+    ASSERT_FALSE(user.calls.empty());
+    EXPECT_EQ(user.calls.back(), "InvalidateRect erase"); // the list, drawn once when filled
+}
+
+// Every command under each condition: the message it shows (none for ""). Each condition
+// defeats New and Del, so afterwards the list, config.bin and COUNT are all as they were.
+TEST_F(SettingDialogTest, EveryCommandSaysWhatCouldNotBeReadOrWrittenAndChangesNothing) {
+    using Restrict =
+        std::function<void(testing::RestrictedFileApi&, testing::RestrictedProfileFile&)>;
+    struct Condition {
+        const char* name;
+        Restrict restrict;
+        const char* atOpen;
+        const char* onNewAndDel;
+        const char* onMap;
+        const char* onConfirm;
+    };
+    const char* const denied = "config.bin cannot be read: access denied";
+    const char* const iniDenied = "setting.ini cannot be written: access denied";
+    const Condition conditions[] = {
+        {"config.bin read-only", [](auto& f, auto&) { f.storeReadOnly = true; }, "",
+         "config.bin cannot be written: access denied", "", ""},
+        {"config.bin unreadable", [](auto& f, auto&) { f.openStoreError = EACCES; }, denied, denied,
+         denied, ""},
+        {"config.bin another account's",
+         [](auto& f, auto&) {
+             f.openStoreError = EACCES;
+             f.replaceStoreError = EACCES;
+         },
+         denied, denied, denied, ""},
+        {"config.bin held open by another program",
+         [](auto& f, auto&) {
+             f.openStoreError = EBUSY;
+             f.replaceStoreError = EBUSY;
+         },
+         "config.bin cannot be read: in use by another program",
+         "config.bin cannot be read: in use by another program",
+         "config.bin cannot be read: in use by another program", ""},
+        {"folder read-only", [](auto& f, auto&) { f.createTemporaryError = EACCES; }, "",
+         "config.bin cannot be written: access denied", "", ""},
+        {"disk full", [](auto& f, auto&) { f.writeError = ENOSPC; }, "",
+         "config.bin cannot be written: disk full", "", ""},
+        {"setting.ini read-only", [](auto&, auto& i) { i.readOnly = true; }, "", iniDenied, "",
+         iniDenied},
+    };
+    enum class Command { newProfile, del, map, confirm, cancel };
+    const std::pair<Command, const char*> commands[] = {
+        {Command::newProfile, "New"},  {Command::del, "Del"},       {Command::map, "Map"},
+        {Command::confirm, "Confirm"}, {Command::cancel, "Cancel"},
+    };
+
+    std::intptr_t handle = 0x2000;
+    for (const Condition& condition : conditions) {
+        for (const auto& [command, commandName] : commands) {
+            SCOPED_TRACE(std::string(condition.name) + ", " + commandName);
+            files.clear();
+            ini.readOnly = false;
+            storeProfiles({namedRecord("a"), namedRecord("b"), namedRecord("c")}, 1);
+            const std::string configBefore = config();
+            condition.restrict(files, ini);
+            user.messageBoxes.clear();
+            mapDialogs.calls.clear();
+            dialogs.endedDialogs.clear();
+
+            WindowHandle const window = reinterpret_cast<WindowHandle>(++handle);
+            dialogs.addSettingDialog(window);
+            initSettingDialog(env, window);
+            const std::vector<std::string> listed = dialogs.control(window, IDC_SETTING_LIST).items;
+            dialogs.type(window, IDC_SETTING_NAME, "fresh");
+            user.messageBoxAnswer = kIdYes;
+            const std::int32_t id = command == Command::newProfile ? IDC_SETTING_NEW
+                                    : command == Command::del      ? IDC_SETTING_DEL
+                                    : command == Command::map      ? IDC_SETTING_MAP
+                                    : command == Command::confirm  ? IDC_CONFIRM
+                                                                   : IDC_CANCEL;
+            EXPECT_TRUE(onSettingCommand(env, window, id, 0));
+
+            const char* const expected = command == Command::newProfile || command == Command::del
+                                             ? condition.onNewAndDel
+                                         : command == Command::map     ? condition.onMap
+                                         : command == Command::confirm ? condition.onConfirm
+                                                                       : "";
+            std::vector<std::string> wanted;
+            for (const char* text : {condition.atOpen, expected}) {
+                if (*text != '\0') {
+                    wanted.emplace_back(text);
+                }
+            }
+            std::vector<std::string> shown;
+            for (const auto& box : user.messageBoxes) {
+                if (box.text != kDeleteConfirmationText) {
+                    EXPECT_EQ(box.caption, "Warning");
+                    EXPECT_EQ(box.owner, window);
+                    shown.push_back(box.text);
+                }
+            }
+            EXPECT_EQ(shown, wanted);
+
+            EXPECT_EQ(dialogs.control(window, IDC_SETTING_LIST).items, listed);
+            EXPECT_EQ(config(), configBefore);
+            EXPECT_EQ(iniValue(kCountKey), "3");
+            const bool opensMap = command == Command::map && *expected == '\0';
+            EXPECT_EQ(mapDialogs.calls.size(), opensMap ? 1u : 0u);
+            const bool ends =
+                command == Command::cancel || (command == Command::confirm && *expected == '\0');
+            EXPECT_EQ(dialogs.endedDialogs.size(), ends ? 1u : 0u);
+        }
+    }
 }
 
 } // namespace

@@ -190,13 +190,20 @@ TEST_F(StoreTest, AStoreThatCannotBeOpenedIsUnreadableAndDeletesNothing) {
     EXPECT_EQ(dir.read("config.bin"), storeOf(2));
 }
 
-TEST_F(StoreTest, AReadOnlyStoreReads) {
+TEST_F(StoreTest, AReadOnlyStoreIsReadButNeverReplaced) {
     dir.write("config.bin", storeOf(2));
-    testing::RestrictedFileApi readOnly;
-    readOnly.storeReadOnly = true;
+    using std::filesystem::perms;
+    std::filesystem::permissions(dir.file("config.bin"),
+                                 perms::owner_read | perms::group_read | perms::others_read);
     std::vector<std::uint8_t> buffer(288, 0);
-    EXPECT_EQ(readStore(readOnly, paths, buffer.data(), 288).state, StoreState::read);
+    EXPECT_EQ(readStore(files, paths, buffer.data(), 288).state, StoreState::read);
     EXPECT_EQ(std::string(buffer.begin(), buffer.end()), storeOf(2));
+
+    const StoreWrite written = writeStore(files, paths, buffer.data(), 144);
+    EXPECT_FALSE(written.replaced);
+    EXPECT_EQ(describeFailure(written.failure), "config.bin cannot be written: access denied");
+    EXPECT_EQ(dir.read("config.bin"), storeOf(2));
+    EXPECT_FALSE(dir.exists("config.bin.new"));
 }
 
 TEST_F(StoreTest, CountIsReadSafely) {
