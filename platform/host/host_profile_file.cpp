@@ -44,6 +44,23 @@ std::string trim(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
+// A line ends at "\r\n", at "\n" or at a carriage return alone, as the platform reads
+// it; a carriage return kept inside a line would be eaten one by one by later rewrites.
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
 std::optional<IniText> loadIni(const char* path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
@@ -55,19 +72,7 @@ std::optional<IniText> loadIni(const char* path) {
 
     IniText ini;
     ini.lineEnd = text.find("\r\n") != std::string::npos || text.empty() ? "\r\n" : "\n";
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        ini.lines.push_back(line);
-        start = end + 1;
-    }
+    ini.lines = splitLines(text);
     return ini;
 }
 
