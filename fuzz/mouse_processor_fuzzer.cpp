@@ -8,8 +8,8 @@
 //
 // Two more processors run the same ticks with every mouse binding cleared, one of them
 // with every X and Y motion negated: the mirror's deflection (or tilt around the rest
-// value) must be exactly the negation, and after four ticks without records the state is
-// back at rest.
+// value) must be exactly the negation, a diagonal tilt the other side's diagonal, and
+// after four ticks without records the state is back at rest.
 //
 // Input: a console mode byte (signed), the smoothing depth byte, the 144 profile bytes,
 // then ticks: a 16-bit count passed to the processor (above 256 too), and for each of up
@@ -179,6 +179,9 @@ void checkMirror(const ControllerState& plain, const ControllerState& mirror,
         }
     }
     const bool tilt = profile.bytes[profile::direction] == profile::kDirectionTilt;
+    // A tilt saturated on both axes becomes the diagonal at the first action of the tick,
+    // even an unbound one; the diagonal values are not symmetric about the level.
+    const bool diagonal = motionValue(plain, state::accelZ) == kTiltAccelZDiagonal;
     for (const std::size_t field : kMotionFields) {
         const int level = field == state::accelZ ? kAccelZRest : kAccelLevel;
         const int value = motionValue(plain, field);
@@ -187,6 +190,10 @@ void checkMirror(const ControllerState& plain, const ControllerState& mirror,
             require(value == motionValue(rest, field), "only TILT moves the motion fields");
         } else if (field == state::accelZ) {
             require(mirrorValue == value, "mirrored tilt has the same strength");
+        } else if (diagonal) {
+            require(std::min(value, mirrorValue) == kTiltDiagonalLow &&
+                        std::max(value, mirrorValue) == kTiltDiagonalHigh,
+                    "a mirrored diagonal lies on the other side");
         } else {
             require(mirrorValue - level == level - value, "mirrored tilt leans the other way");
         }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the host, host-asan and windows presets, and runs every
-# test: the unit tests natively and under the sanitizers, the resource script check, and
-# the end-to-end smoke test of qora.exe under Wine.
+# test: the unit tests natively and under the sanitizers, each fuzz target for 20 s, the
+# resource script check, and the end-to-end smoke test of qora.exe under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +17,9 @@ for preset in host host-asan; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+
+echo "== fuzz"
+bash scripts/fuzz.sh 20
 
 echo "== windows"
 cmake --preset windows >/dev/null
