@@ -16,9 +16,9 @@
 #include "tools/packets_tool.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace qora::fuzzing {
@@ -88,16 +88,23 @@ void checkDecodedFile(const ParsedArguments& parsed, const std::vector<std::uint
     }
 }
 
+// Relative file names in the arguments name files of the work directory while it lasts;
+// libFuzzer's own paths are relative to where it started.
+class InWorkDirectory {
+public:
+    InWorkDirectory() : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(workDirectory().path());
+    }
+    ~InWorkDirectory() { std::filesystem::current_path(previous_); }
+    InWorkDirectory(const InWorkDirectory&) = delete;
+    InWorkDirectory& operator=(const InWorkDirectory&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
 } // namespace
 } // namespace qora::fuzzing
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Relative file names in the arguments name files of the work directory.
-    if (chdir(qora::fuzzing::workDirectory().path().c_str()) != 0) {
-        qora::fuzzing::fail("cannot enter the work directory");
-    }
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace qora;
@@ -121,7 +128,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::ostringstream out;
     std::ostringstream err;
-    const int status = runPacketsTool(arguments, out, err);
+    int status = 0;
+    {
+        const InWorkDirectory inWorkDirectory;
+        status = runPacketsTool(arguments, out, err);
+    }
     if (writesFile) {
         removeFile(workDirectory().file(name));
     }

@@ -38,17 +38,19 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then
     export TMPDIR=/dev/shm
 fi
 
+root=$(pwd)
 for target in "${targets[@]}"; do
-    corpus=build/fuzz/corpus/$target
-    log=build/fuzz/logs/$target.log
+    corpus=$root/build/fuzz/corpus/$target
+    log=$root/build/fuzz/logs/$target.log
     mkdir -p "$corpus"
     options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
-        -artifact_prefix="build/fuzz/artifacts/$target-")
+        -artifact_prefix="$root/build/fuzz/artifacts/$target-")
     if [ -f "fuzz/$target.dict" ]; then
-        options+=(-dict="fuzz/$target.dict")
+        options+=(-dict="$root/fuzz/$target.dict")
     fi
     echo "== $target, $seconds s"
-    if ! "build/fuzz/fuzz/$target" "${options[@]}" "$corpus" "fuzz/corpus/$target" >"$log" 2>&1; then
+    if ! "$root/build/fuzz/fuzz/$target" "${options[@]}" "$corpus" "$root/fuzz/corpus/$target" \
+        >"$log" 2>&1; then
         tail -n 40 "$log" >&2
         echo "error: $target failed (log: $log); rerun an input with" \
             "build/fuzz/fuzz/$target build/fuzz/artifacts/$target-<name>" >&2
