@@ -86,7 +86,9 @@ std::string readValue(HostProfileFile& ini, const Probe& probe, const std::strin
     require(length < kReadSize, "a read stays inside its buffer");
     require(buffer[length] == '\0', "a read ends with a NUL");
     require(std::strlen(buffer) == length, "a read returns the length it copied");
-    return std::string(buffer, length);
+    const std::string value(buffer, length);
+    require(!hasLineBreak(value), "a value ends with its line");
+    return value;
 }
 
 // A smaller buffer gets the start of the same value, cut to size - 1 characters, and a

@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <array>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,14 +43,20 @@ constexpr std::uint8_t kNoConfigBin = 0x01;
 constexpr std::uint8_t kNoSettingIni = 0x02;
 constexpr std::array<ConsoleMode, 4> kModes{kConsoleXbox360, kConsolePs3, kConsoleNotSet, 2};
 constexpr std::size_t kMaxCommands = 24;
+// Each command on a store this large moves megabytes; a few of them show the same.
+constexpr std::size_t kLargeStore = 4096;
+constexpr std::size_t kMaxCommandsOnALargeStore = 3;
 constexpr std::uint8_t kFillByte = 0xA5;
 
 std::optional<Bytes> fileBytes(const std::string& name) {
-    if (!workDirectory().exists(name)) {
+    std::ifstream file(workDirectory().file(name), std::ios::binary | std::ios::ate);
+    if (!file) {
         return std::nullopt;
     }
-    const std::string text = workDirectory().read(name);
-    return Bytes(text.begin(), text.end());
+    Bytes bytes(static_cast<std::size_t>(file.tellg()));
+    file.seekg(0);
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 void putFile(const std::string& name, const std::optional<Bytes>& bytes) {
@@ -197,6 +204,8 @@ public:
         checkAgreement();
     }
 
+    std::size_t records() const { return records_.size(); }
+
     void select(std::uint16_t choice) {
         dialogs_.selectItem(kDialog, IDC_SETTING_LIST,
                             static_cast<std::intptr_t>(choice % (records_.size() + 1)));
@@ -279,7 +288,9 @@ enum Command : std::uint8_t { kNew, kDelYes, kDelNo, kSelect, kMap, kConfirm, kC
 void runDialog(Store& store, ConsoleMode mode, FuzzInput& input) {
     SettingDialogRun dialog(store, mode);
     dialog.open();
-    for (std::size_t i = 0; i < kMaxCommands && !input.empty(); ++i) {
+    const std::size_t commands =
+        dialog.records() >= kLargeStore ? kMaxCommandsOnALargeStore : kMaxCommands;
+    for (std::size_t i = 0; i < commands && !input.empty(); ++i) {
         switch (input.byte() % kCommandCount) {
         case kNew:
             dialog.newProfile(input.text());

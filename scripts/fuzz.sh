@@ -43,7 +43,7 @@ for target in "${targets[@]}"; do
     corpus=$root/build/fuzz/corpus/$target
     log=$root/build/fuzz/logs/$target.log
     mkdir -p "$corpus"
-    options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+    options=(-max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -print_final_stats=1
         -artifact_prefix="$root/build/fuzz/artifacts/$target-")
     if [ -f "fuzz/$target.dict" ]; then
         options+=(-dict="$root/fuzz/$target.dict")
