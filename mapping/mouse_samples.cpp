@@ -7,8 +7,10 @@
 namespace qora {
 namespace {
 
-constexpr double kInt32Max = static_cast<double>(std::numeric_limits<std::int32_t>::max());
-constexpr double kInt32Min = static_cast<double>(std::numeric_limits<std::int32_t>::min());
+constexpr std::int32_t kLargestMagnitude = std::numeric_limits<std::int32_t>::max();
+// The first magnitude that no longer fits: 2^31, which is also the float nearest to the
+// largest one.
+constexpr double kOutOfRange = static_cast<double>(kLargestMagnitude) + 1.0;
 
 // Wide enough that neither INT32_MIN nor INT32_MIN / -1 can overflow.
 bool snapsAway(std::int64_t major, std::int64_t minor) {
@@ -27,11 +29,13 @@ std::int32_t roundHalfAway(float v) {
     }
     // v +/- 0.5 is exact in double, so a float just below one half cannot round up.
     const double shifted = v >= 0.0f ? static_cast<double>(v) + 0.5 : static_cast<double>(v) - 0.5;
-    if (shifted >= kInt32Max + 1.0) {
-        return std::numeric_limits<std::int32_t>::max();
+    // Both signs saturate at the same magnitude, so motion to the left gives exactly the
+    // negation of the same motion to the right, even at the limit.
+    if (shifted >= kOutOfRange) {
+        return kLargestMagnitude;
     }
-    if (shifted <= kInt32Min - 1.0) {
-        return std::numeric_limits<std::int32_t>::min();
+    if (shifted <= -kOutOfRange) {
+        return -kLargestMagnitude;
     }
     return static_cast<std::int32_t>(shifted); // truncates toward zero
 }

@@ -12,8 +12,9 @@ namespace qora {
 inline constexpr std::int64_t kSnapRatioLimit = 5;
 inline constexpr std::int64_t kSnapDifferenceLimit = 15;
 
-// v >= 0 gives trunc(v + 0.5), v < 0 gives trunc(v - 0.5). Values beyond the 32-bit range
-// saturate and NaN gives 0, so no float reaches an undefined conversion.
+// v >= 0 gives trunc(v + 0.5), v < 0 gives trunc(v - 0.5). Results of magnitude 2^31 and
+// beyond saturate at +/-(2^31 - 1), alike for both signs, and NaN gives 0, so no float
+// reaches an undefined conversion.
 std::int32_t roundHalfAway(float v);
 
 // sum / divisor as a single-precision quotient, rounded half away from zero; divisor > 0.

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ python3 clang-format
+    cmake make g++ python3 clang-format clang libclang-rt-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
     wine wine64 xvfb xdotool imagemagick xauth libxtst-dev

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the host, host-asan and windows presets, and runs every
-# test: the unit tests natively and under the sanitizers, the resource script check, and
-# the end-to-end smoke test of the release zip under Wine, and the check that it never
-# writes over a config.bin the user cannot read.
+# test: the unit tests natively and under the sanitizers, each fuzz target for 20 s, the
+# resource script check, the end-to-end smoke test of the release zip under Wine, and the
+# check that it never writes over a config.bin the user cannot read.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +18,9 @@ for preset in host host-asan; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+
+echo "== fuzz"
+bash scripts/fuzz.sh 20
 
 echo "== windows, and its release zip"
 cmake --preset windows >/dev/null

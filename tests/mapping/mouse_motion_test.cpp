@@ -333,9 +333,9 @@ TEST_F(ProcessMouse, HugeMotionRecordsDoNotOverflow) {
                                            moveY(-big, 1), moveX(big, 2), moveX(big, 2),
                                            moveY(-big, 2), moveY(-big, 2)};
     const ControllerState state = tick(records);
-    // Sums beyond 32 bits still average to the 32-bit extremes, (max, min): the top step
-    // on both axes, undamped since the magnitudes differ by one.
-    EXPECT_EQ(stickBytes(state), (Bytes{0x00, 0x40, 0x00, 0x40, 0, 0, 0, 0}));
+    // Sums beyond 32 bits still average to the 32-bit extremes, (max, -max): a diagonal
+    // like any other, so the top step on both axes is damped to 51.
+    EXPECT_EQ(stickBytes(state), (Bytes{0x00, 0x33, 0x00, 0x33, 0, 0, 0, 0}));
 }
 
 TEST_F(ProcessMouse, NoRecordsAtAllStillAdvancesTheHistory) {

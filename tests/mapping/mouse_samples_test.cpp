@@ -29,13 +29,18 @@ TEST(RoundHalfAway, TheLargestFloatBelowOneHalfStaysZero) {
     EXPECT_EQ(roundHalfAway(-0.49999997f), 0);
 }
 
-TEST(RoundHalfAway, OutOfRangeValuesSaturateInsteadOfOverflowing) {
+// 2^31 is also the float nearest to the largest int32, so an average of the largest
+// motions lands there; saturating both signs alike keeps left the mirror of right.
+TEST(RoundHalfAway, OutOfRangeValuesSaturateAtTheSameMagnitudeOnBothSides) {
     EXPECT_EQ(roundHalfAway(2147483648.0f), kInt32Max);
-    EXPECT_EQ(roundHalfAway(1e20f), kInt32Max);
-    EXPECT_EQ(roundHalfAway(-2147483648.0f), kInt32Min);
-    EXPECT_EQ(roundHalfAway(-1e20f), kInt32Min);
-    EXPECT_EQ(roundHalfAway(std::numeric_limits<float>::infinity()), kInt32Max);
-    EXPECT_EQ(roundHalfAway(-std::numeric_limits<float>::infinity()), kInt32Min);
+    EXPECT_EQ(roundHalfAway(-2147483648.0f), -kInt32Max);
+    EXPECT_EQ(roundHalfAway(-2147483520.0f), -2147483520); // the next float still fits
+    for (const float v : {2147483648.0f, 1e20f, std::numeric_limits<float>::infinity()}) {
+        EXPECT_EQ(roundHalfAway(v), kInt32Max) << v;
+        EXPECT_EQ(roundHalfAway(-v), -kInt32Max) << v;
+    }
+    EXPECT_EQ(roundedAverage(-2 * std::int64_t{kInt32Max}, 2),
+              -roundedAverage(2 * std::int64_t{kInt32Max}, 2));
     EXPECT_EQ(roundHalfAway(std::numeric_limits<float>::quiet_NaN()), 0);
 }
 
@@ -170,7 +175,7 @@ TEST(DrainMotionSamples, LargeSamplesDoNotOverflowTheSum) {
     }
     const MotionPair drained = drainMotionSamples(list);
     EXPECT_EQ(drained.x, kInt32Max);
-    EXPECT_EQ(drained.y, kInt32Min);
+    EXPECT_EQ(drained.y, -kInt32Max); // saturated like the positive side
 }
 
 } // namespace

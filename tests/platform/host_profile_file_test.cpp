@@ -143,5 +143,20 @@ TEST_F(HostProfileFileTest, ANewKeyGoesAtTheEndOfItsSectionBeforeBlankLines) {
     EXPECT_EQ(dir.read("setting.ini"), "[A]\nX=1\nZ=3\n\n[B]\nY=2\n");
 }
 
+TEST_F(HostProfileFileTest, ALoneCarriageReturnEndsALineAndRewritesKeepTheFile) {
+    dir.write("setting.ini", "[SETTING]\rOSTYPE=1\r[DEBUG]\rENABLE=1\r");
+    EXPECT_EQ(readInt("SETTING", "OSTYPE"), 1u);
+    EXPECT_EQ(readInt("DEBUG", "ENABLE"), 1u);
+
+    // Two carriage returns closing the last line once made every rewrite change the file.
+    dir.write("setting.ini", "[S]\nA=1\r\r");
+    ASSERT_TRUE(file.writePrivateProfileString("S", "C", "3", ini().c_str()));
+    const std::string once = dir.read("setting.ini");
+    ASSERT_TRUE(file.writePrivateProfileString("S", "C", "3", ini().c_str()));
+    EXPECT_EQ(dir.read("setting.ini"), once);
+    EXPECT_EQ(readInt("S", "A"), 1u);
+    EXPECT_EQ(readInt("S", "C"), 3u);
+}
+
 } // namespace
 } // namespace qora

@@ -1,0 +1,195 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora in fuzz/corpus/<target>/: a few inputs per fuzz target, in
+each target's input layout (see the comment at the top of its source), that reach its
+main paths. Run again after changing a layout; the results are committed."""
+
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+RECORD = 144
+NAME_SIZE = 64
+X_ZOOM, Y_ZOOM = 135, 139
+DIRECTION, INVERT = 131, 134
+
+
+def text(value):
+    return value.encode("latin-1") + b"\0"
+
+
+def record(name, direction=0, invert=0, zoom=1.0, bindings=b""):
+    data = bytearray(RECORD)
+    data[0:len(name)] = name.encode("latin-1")
+    data[122:122 + len(bindings)] = bindings
+    data[DIRECTION] = direction
+    data[INVERT] = invert
+    data[X_ZOOM:X_ZOOM + 4] = struct.pack("<f", zoom)
+    data[Y_ZOOM:Y_ZOOM + 4] = struct.pack("<f", zoom)
+    return bytes(data)
+
+
+def starter_profile():
+    with open(os.path.join(ROOT, "resources", "defaults", "config.bin"), "rb") as f:
+        return f.read(RECORD)
+
+
+def ini_file():
+    with open(os.path.join(ROOT, "resources", "defaults", "setting.ini"), "rb") as f:
+        default = f.read().decode("latin-1")
+    return {
+        "default-file": b"\0" + text(default) + text("CONFIGURATION") + text("COUNT") +
+        text("3") + struct.pack("<i", 7) + text("SETTING") + text("OSTYPE") + text("DEBUG") +
+        text("ENABLE") + text("configuration") + text("current"),
+        "lf-quotes-new-section": b"\0" + text("[A]\nX = \"quoted\"\n\n[B]\nY=2\n") + text("C") +
+        text("Z") + text("value") + struct.pack("<i", -1) + text("A") + text("X") + text("b") +
+        text("y"),
+        "no-file": b"\x01" + text("") + text("CONFIGURATION") + text("CURRENT") + text("-1") +
+        struct.pack("<i", -2147483648) + text("CONFIGURATION") + text("COUNT"),
+        "bom-cr-hex": b"\0" + text("\xef\xbb\xbf[SETTING]\rOSTYPE=0x1\r[DEBUG]\r\nENABLE=1\r\n") +
+        text("DEBUG") + text("ENABLE") + text("0") + struct.pack("<i", 65535) + text("SETTING") +
+        text("OSTYPE"),
+    }
+
+
+NEW, DEL_YES, DEL_NO, SELECT, MAP, CONFIRM = range(6)
+
+
+def store_input(flags, count, current, config, read_length, delete_count, delete_index,
+                commands):
+    return (bytes([flags]) + text(count) + text(current) + struct.pack("<H", len(config)) +
+            config + struct.pack("<HHH", read_length, delete_count, delete_index) + commands)
+
+
+def select(index):
+    return bytes([SELECT]) + struct.pack("<H", index)
+
+
+def store():
+    three = record("p0") + record("p1") + record("p2")
+    return {
+        "three-profiles": store_input(
+            0, "3", "1", three, 3 * RECORD, 3, 1,
+            bytes([NEW]) + text("fresh") + select(0) + bytes([DEL_YES, MAP, CONFIRM])),
+        "count-beyond-file": store_input(
+            4, "5", "-1", record("a") + record("b")[:100], 1000, 4, 2,
+            bytes([NEW]) + text("x" * 40) + select(4) + bytes([DEL_NO, DEL_YES, MAP])),
+        "no-store": store_input(
+            1, "0", "0", b"", 10, 0, 0,
+            bytes([NEW]) + text("a") + bytes([NEW]) + text("b") + select(0) +
+            bytes([DEL_YES, DEL_YES, DEL_YES, CONFIRM])),
+        "count-below-file": store_input(
+            8, "2", "7", three + record("spare"), 2 * RECORD, 4, 3,
+            bytes([NEW]) + text("taken over") + bytes([MAP, DEL_YES, CONFIRM])),
+    }
+
+
+def state(buttons1=0, buttons2=0, triggers=(0, 0), sticks=(0, 0, 0, 0),
+          motion=(0x200, 0x200, 0x190), header=(0x00, 0x14)):
+    data = bytes(header) + bytes([buttons1, buttons2]) + bytes(triggers)
+    data += struct.pack("<4h", *sticks) + bytes(6) + struct.pack(">3H", *motion) + b"\0"
+    assert len(data) == 27
+    return data
+
+
+def xbox360_packet(state_bytes):
+    return b"\0" + state_bytes + bytes(50 - 28)
+
+
+def packet_decoder():
+    rest = state()
+    pressed = state(0x21, 0x14, (0xFF, 0), (0, 0x7FFF, -32512, 1234), (0x321, 0x200, 0x190))
+    return {
+        "xbox360-rest": b"\0" + rest + xbox360_packet(pressed),
+        "ps3-pressed": b"\x01" + pressed + xbox360_packet(rest) + bytes(50),
+        "no-console": b"\x02" + pressed,
+        "bad-header": b"\0" + state(0xFF, 0xFF, (1, 2), (-32768, 32767, 5, -5), (0, 65535, 7),
+                                    header=(0x07, 0x20)),
+    }
+
+
+def tool_input(arguments, content):
+    return bytes([len(arguments)]) + b"".join(text(a) for a in arguments) + content
+
+
+def packets_tool():
+    two = xbox360_packet(state()) + xbox360_packet(state(0x01))
+    return {
+        "xbox360": tool_input(["--console", "xbox360", "packets.bin"], two),
+        "ps3-torn": tool_input(["--console", "ps3", "p.bin"], two + b"\x01" * 25),
+        "help": tool_input(["--help"], b""),
+        "unknown-console": tool_input(["--console", "n64", "packets.bin"], two),
+        "two-files": tool_input(["a.bin", "--console", "ps3", "b.bin"], b""),
+    }
+
+
+X, Y, WHEEL, BUTTON0 = 0, 4, 8, 12
+
+
+def mouse_record(offset, data, stamp):
+    return bytes([offset]) + struct.pack("<i", data) + bytes([stamp])
+
+
+def tick(records):
+    return struct.pack("<H", len(records)) + b"".join(records)
+
+
+def mouse_processor():
+    shooter = starter_profile()
+    tilt = record("tilt", direction=2, invert=3, zoom=2.0, bindings=bytes([23, 24, 25, 26, 0, 0, 0, 1, 2]))
+    wild = record("wild", direction=7, zoom=float("nan"), bindings=bytes([200, 26, 11, 14, 6, 7, 9, 10, 255]))
+    same_group = [mouse_record(X, 3, 1), mouse_record(Y, -3, 1)]
+    return {
+        "shooter-look": b"\0\x02" + shooter + tick(same_group) + tick(same_group) +
+        tick([mouse_record(X, 10, 5), mouse_record(X, 20, 5), mouse_record(Y, 4, 5),
+              mouse_record(X, 2, 6), mouse_record(Y, 1, 6)]) + tick([]) * 5,
+        "ps3-tilt-then-rest": b"\x01\x04" + tilt + tick([mouse_record(X, 100, 1),
+                                                          mouse_record(Y, -7, 2)]) * 3 +
+        tick([mouse_record(BUTTON0, 0x80, 3), mouse_record(WHEEL, 120, 3)]) + tick([]) * 4,
+        "buttons-wheel-wild": b"\xff\xff" + wild + tick(
+            [mouse_record(BUTTON0 + i, 0x80, i) for i in range(8)] +
+            [mouse_record(WHEEL, -120, 9), mouse_record(WHEEL, 1, 9),
+             mouse_record(X, -2147483648, 10), mouse_record(Y, 2147483647, 10)]) +
+        struct.pack("<H", 60000),
+    }
+
+
+def key_names():
+    shooter = starter_profile()
+    unnamed = bytearray(record("unnamed"))
+    unnamed[64:64 + 6] = bytes([0x54, 0xE0, 0xFF, 0x1E, 0x00, 0x9C])
+    down = 0x80
+
+    def step(focus, keys):
+        return bytes([focus, len(keys)]) + b"".join(bytes([code, value]) for code, value in keys)
+
+    return {
+        "xbox360-shooter": b"\0" + shooter + step(6, [(0x1E, down)]) +
+        step(0, [(0x1E, down), (0x1F, down), (0x54, 0x7F)]) + step(30, [(0x20, down)]) +
+        step(37, [(0x11, down)]),
+        "ps3-unnamed-keys": b"\x01" + bytes(unnamed) + step(26, [(0x9C, down)]) +
+        step(27, [(0x1C, down), (0xE0, down)]) + step(42, [(0x01, down)]) + step(1, []),
+    }
+
+
+def main():
+    corpora = {
+        "ini_file_fuzzer": ini_file(),
+        "store_fuzzer": store(),
+        "packet_decoder_fuzzer": packet_decoder(),
+        "packets_tool_fuzzer": packets_tool(),
+        "mouse_processor_fuzzer": mouse_processor(),
+        "key_names_fuzzer": key_names(),
+    }
+    for target, seeds in corpora.items():
+        folder = os.path.join(HERE, "corpus", target)
+        os.makedirs(folder, exist_ok=True)
+        for name, data in seeds.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
