@@ -20,6 +20,10 @@ decode() { build/host/tools/qora-packets --console xbox360 "$packets"; }
 packet_count() { echo $(( $(qora_file_size "$packets") / 50 )); }
 
 qora_wine_prefix
+# The display comes first: the first Wine process of a session starts the desktop for all
+# that follow, and one started without a display leaves qora's window unseen.
+[ -n "${DISPLAY:-}" ] && [ -z "${QORA_USE_DISPLAY:-}" ] && unset DISPLAY
+[ -z "${DISPLAY:-}" ] && qora_headless_display
 
 echo "The package as shipped: qora-profiles.exe checks and lists its store"
 profiles() { (cd "$unpacked" && wine qora-profiles.exe "$@") >"$folder/profiles.txt" 2>&1; }
@@ -30,8 +34,6 @@ grep -q '^\* 0 "Shooter"' "$folder/profiles.txt" || { cat "$folder/profiles.txt"
 cat "$folder/profiles.txt"
 
 sed -i -e 's/^VIRTUAL=.*/VIRTUAL=1/' -e 's/^TITLE=.*/TITLE=qora smoke/' "$unpacked/setting.ini"
-[ -n "${DISPLAY:-}" ] && [ -z "${QORA_USE_DISPLAY:-}" ] && unset DISPLAY
-[ -z "${DISPLAY:-}" ] && qora_headless_display
 
 qora_start "$unpacked"
 qora_wait_for 60 "the main window" qora_window_shown "qora smoke"
