@@ -23,14 +23,16 @@ bool lowLatencyWanted(ProfileFileApi& ini, const ProgramPaths& paths) {
 }
 
 // Moves what the device holds into the pending records, as far as there is room: once
-// 256 wait, the rest stays in the device's buffer, as it would until the tick.
-void keepMouseRecords(CaptureServices& services, CaptureContext& context) {
+// 256 wait, the rest stays in the device's buffer, as it would until the tick. Returns
+// how many it moved.
+std::uint32_t keepMouseRecords(CaptureServices& services, CaptureContext& context) {
     FastPath& fastPath = context.run.fastPath;
     const std::span<MouseRecord> room =
         std::span(fastPath.pendingMouseRecords).subspan(fastPath.pendingMouseCount);
     const std::uint32_t read = readMouseRecordsInto(services.directInput, context.devices, room);
     applyButtonRecords(context.mouse, room.data(), read);
     fastPath.pendingMouseCount += read;
+    return read;
 }
 
 // What processMouse wrote at the last tick, with the mouse flags as they stand now.
@@ -38,6 +40,25 @@ void applyMouseInput(CaptureContext& context) {
     CaptureRun& run = context.run;
     writeMouseDeflection(run.state, run.profile, context.mouse.output);
     applyMouseFlagActions(context.mouse, run.state, context.mode, run.profile);
+}
+
+// A running timer is left alone: setting it again would restart its countdown.
+void setTimerIfPaused(CaptureServices& services, CaptureContext& context) {
+    FastPath& fastPath = context.run.fastPath;
+    if (fastPath.tickPaused) {
+        services.user.setTimer(context.mainWindow, kCaptureTimerId, kCaptureTimerPeriodMs);
+        fastPath.tickPaused = false;
+    }
+}
+
+bool tickCouldChangeSomething(const CaptureContext& context) {
+    const CaptureRun& run = context.run;
+    const FastPath& fastPath = run.fastPath;
+    if (fastPath.tickNeeded || run.adapterLost || !fastPath.keyboardArmed ||
+        fastPath.pendingMouseCount != 0) {
+        return true;
+    }
+    return mouseExists(context.devices) && (!fastPath.mouseArmed || !mouseAtRest(context.mouse));
 }
 
 } // namespace
@@ -75,32 +96,73 @@ void armFastPath(CaptureServices& services, CaptureContext& context) {
     if (!fastPath.enabled) {
         return;
     }
-    fastPath.pendingMouseCount = 0;
+    disarmFastPath(fastPath);
     armKeyboardEvent(services, context);
     if (mouseExists(context.devices)) {
-        notifyOnChange(services.directInput, context.devices.mouse, fastPath.events[kMouseEvent]);
+        fastPath.mouseArmed = directInputSucceeded(notifyOnChange(
+            services.directInput, context.devices.mouse, fastPath.events[kMouseEvent]));
     }
 }
 
 // A failed notification leaves that device to the tick.
 void armKeyboardEvent(CaptureServices& services, CaptureContext& context) {
-    const FastPath& fastPath = context.run.fastPath;
-    if (fastPath.enabled && slotHeld(context.devices.keyboard)) {
-        notifyOnChange(services.directInput, context.devices.keyboard,
-                       fastPath.events[kKeyboardEvent]);
+    FastPath& fastPath = context.run.fastPath;
+    if (!fastPath.enabled) {
+        return;
     }
+    fastPath.keyboardArmed =
+        slotHeld(context.devices.keyboard) &&
+        directInputSucceeded(notifyOnChange(services.directInput, context.devices.keyboard,
+                                            fastPath.events[kKeyboardEvent]));
+    fastPath.tickNeeded = true;
+}
+
+void disarmFastPath(FastPath& fastPath) {
+    fastPath.pendingMouseCount = 0;
+    fastPath.keyboardArmed = false;
+    fastPath.mouseArmed = false;
+    fastPath.tickPaused = false;
+    fastPath.tickNeeded = false;
 }
 
 std::uint32_t takeMouseRecords(CaptureServices& services, CaptureContext& context) {
     CaptureRun& run = context.run;
-    const std::uint32_t kept = run.fastPath.pendingMouseCount;
-    if (kept == 0) {
-        return readMouseRecords(services.directInput, context.devices, run.mouseRecords);
-    }
-    std::copy_n(run.fastPath.pendingMouseRecords.begin(), kept, run.mouseRecords.begin());
-    run.fastPath.pendingMouseCount = 0;
+    FastPath& fastPath = run.fastPath;
+    const std::uint32_t kept = fastPath.pendingMouseCount;
+    std::copy_n(fastPath.pendingMouseRecords.begin(), kept, run.mouseRecords.begin());
+    fastPath.pendingMouseCount = 0;
     const std::span<MouseRecord> room = std::span(run.mouseRecords).subspan(kept);
-    return kept + readMouseRecordsInto(services.directInput, context.devices, room);
+    const std::uint32_t taken =
+        kept + readMouseRecordsInto(services.directInput, context.devices, room);
+    // The device may hold more, and no event announces records that are already there.
+    if (taken == kMouseRecordCapacity) {
+        fastPath.tickNeeded = true;
+    }
+    return taken;
+}
+
+void pauseTickWhileIdle(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    if (!run.active || !run.fastPath.enabled) {
+        return;
+    }
+    if (tickCouldChangeSomething(context)) {
+        setTimerIfPaused(services, context);
+        return;
+    }
+    if (!run.fastPath.tickPaused) {
+        services.user.killTimer(context.mainWindow, kCaptureTimerId);
+        run.fastPath.tickPaused = true;
+    }
+}
+
+void resumeTick(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    if (!run.active || !run.fastPath.enabled) {
+        return;
+    }
+    run.fastPath.tickNeeded = true;
+    setTimerIfPaused(services, context);
 }
 
 void captureEvent(CaptureServices& services, CaptureContext& context) {
@@ -110,7 +172,9 @@ void captureEvent(CaptureServices& services, CaptureContext& context) {
     }
     resetToRest(run.state);
     if (mouseExists(context.devices)) {
-        keepMouseRecords(services, context);
+        if (keepMouseRecords(services, context) != 0) {
+            resumeTick(services, context);
+        }
         applyMouseInput(context);
     }
     run.keyboardSnapshot.fill(0);

@@ -57,9 +57,16 @@ bool dispatchPressedKeys(CaptureServices& services, CaptureContext& context) {
 
 bool keyboardReadable(CaptureServices& services, CaptureContext& context) {
     CaptureRun& run = context.run;
-    return !run.keyboardOnLoan && keyboardExists(context.devices) &&
-           readKeyboardSnapshot(services.directInput, services.user, context.devices,
-                                run.keyboardSnapshot.data(), kKeyboardSnapshotSize);
+    if (run.keyboardOnLoan || !keyboardExists(context.devices)) {
+        return false;
+    }
+    if (readKeyboardSnapshot(services.directInput, services.user, context.devices,
+                             run.keyboardSnapshot.data(), kKeyboardSnapshotSize)) {
+        return true;
+    }
+    // The next tick reads again; no event would tell it what changed meanwhile.
+    run.fastPath.tickNeeded = true;
+    return false;
 }
 
 void sendChangedState(CaptureServices& services, CaptureContext& context) {
@@ -132,6 +139,7 @@ void captureTick(CaptureServices& services, CaptureContext& context) {
     std::memset(run.mouseRecords.data(), 0, sizeof(MouseRecord) * run.mouseRecords.size());
     run.keyboardSnapshot.fill(0);
     resetToRest(run.state);
+    run.fastPath.tickNeeded = false;
     if (!run.active) {
         return;
     }
@@ -155,6 +163,7 @@ void stopCaptureRun(CaptureServices& services, CaptureContext& context) {
     }
     closeAdapter(services.files, run.adapter);
     run.adapterLost = false;
+    disarmFastPath(run.fastPath);
     resetToIdle(run.state);
     run.active = false;
     services.user.invalidateRect(context.mainWindow, false);
@@ -167,6 +176,7 @@ void lendKeyboardToMapDialog(CaptureServices& services, CaptureContext& context)
     }
     releaseKeyboard(services.directInput, context.devices);
     run.keyboardOnLoan = true;
+    run.fastPath.keyboardArmed = false;
 }
 
 void returnKeyboardFromMapDialog(CaptureServices& services, CaptureContext& context) {

@@ -27,6 +27,16 @@ struct FastPath {
     // others, so it sees the same records in the same order as without the fast path.
     std::array<MouseRecord, kMouseRecordCapacity> pendingMouseRecords{};
     std::uint32_t pendingMouseCount = 0;
+    // Whether each device of the run took its event; one that did not is served by the
+    // tick alone.
+    bool keyboardArmed = false;
+    bool mouseArmed = false;
+    // The 33 ms timer is killed while a tick could change nothing (pauseTickWhileIdle).
+    bool tickPaused = false;
+    // The next tick may find what no event reports: a device armed since (it reports
+    // changes, not the keys already down), a failed keyboard read, a full record buffer,
+    // a message handled. Each tick clears it first.
+    bool tickNeeded = false;
 };
 
 } // namespace qora

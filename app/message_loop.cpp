@@ -26,13 +26,14 @@ int runGetMessageLoop(const MessageLoop& loop) {
 }
 
 // True when the quit message came, with its wParam in exitCode.
-bool pumpWaitingMessages(const MessageLoop& loop, int& exitCode) {
+bool pumpWaitingMessages(const MessageLoop& loop, SignalHandler& handler, int& exitCode) {
     Message message;
     while (loop.api.peekMessage(&message, nullptr, 0, 0, kPmRemove)) {
         if (message.message == kWmQuit) {
             exitCode = static_cast<int>(message.wParam);
             return true;
         }
+        handler.beforeDispatch();
         dispatchUnlessAccelerator(loop, message);
     }
     return false;
@@ -42,16 +43,18 @@ int runWaitingLoop(const MessageLoop& loop, std::span<const NativeHandle> events
                    SignalHandler& handler) {
     const auto count = static_cast<std::uint32_t>(events.size());
     for (;;) {
+        handler.beforeWait();
         const std::uint32_t woke = loop.api.msgWaitForMultipleObjectsEx(
             count, events.data(), kInfinite, kQsAllInput, kMwmoInputAvailable);
         const std::uint32_t index = woke - kWaitObject0;
         if (index < count) {
             handler.onSignalled(index);
         } else if (index != count) {
+            handler.beforeDispatch();
             return runGetMessageLoop(loop);
         }
         int exitCode = 0;
-        if (pumpWaitingMessages(loop, exitCode)) {
+        if (pumpWaitingMessages(loop, handler, exitCode)) {
             return exitCode;
         }
     }

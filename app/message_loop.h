@@ -14,10 +14,16 @@ namespace qora {
 // The exit status when GetMessageA fails: the loop ended without a quit message.
 inline constexpr int kMessageLoopFailed = 1;
 
-// Told which event woke the loop.
+// What the waiting loop tells its owner.
 class SignalHandler {
 public:
+    // The event at index woke the loop.
     virtual void onSignalled(std::size_t index) = 0;
+    // The loop is about to block in its wait.
+    virtual void beforeWait() = 0;
+    // The loop is about to hand a message to the accelerators and the window, or to go on
+    // without the wait for good.
+    virtual void beforeDispatch() = 0;
 
 protected:
     ~SignalHandler() = default;
@@ -33,7 +39,8 @@ struct MessageLoop {
 // goes through the accelerators first; the others are translated and dispatched. A set
 // event is served before the messages that wait with it, and the messages are pumped after
 // every wake, so a busy device cannot starve them. Should the wait fail, the loop carries on
-// with GetMessageA alone.
+// with GetMessageA alone. The handler hears of every wait and every message only in the
+// waiting loop; the GetMessageA loop tells it nothing.
 int runMessageLoop(const MessageLoop& loop, std::span<const NativeHandle> events,
                    SignalHandler& handler);
 

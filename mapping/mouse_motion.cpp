@@ -6,6 +6,8 @@
 #include "mapping/mouse_shaping.h"
 #include "mapping/tilt.h"
 
+#include <algorithm>
+
 namespace qora {
 namespace {
 
@@ -27,6 +29,16 @@ void writeStick(ControllerState& state, std::size_t xOffset, std::size_t yOffset
 }
 
 } // namespace
+
+bool mouseAtRest(const MouseState& mouse) {
+    const auto zero = [](std::int32_t value) { return value == 0; };
+    return mouse.samples.count < kMinDrainedSamples &&
+           std::all_of(mouse.history.x.begin(), mouse.history.x.end(), zero) &&
+           std::all_of(mouse.history.y.begin(), mouse.history.y.end(), zero) &&
+           mouse.output == MotionPair{0, 0} && mouse.flags[mouse_flag::wheelUp] == 0 &&
+           mouse.flags[mouse_flag::wheelDown] == 0 &&
+           mouse.smoothingDepth == clampSmoothingDepth(mouse.smoothingDepth);
+}
 
 void writeMouseDeflection(ControllerState& state, const ProfileRecord& profile, MotionPair value) {
     const std::uint8_t invertFlags = profile.bytes[profile::invertFlags];

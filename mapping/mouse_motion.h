@@ -21,6 +21,12 @@ void processMouse(MouseState& mouse, ControllerState& state, ConsoleMode mode,
                   const ProfileRecord& profile, const MouseRecord* records, std::uint32_t count,
                   UserApi& debugOutput);
 
+// True when processMouse without records would leave mouse as it is and write what its
+// last call wrote: fewer than two samples pending (the drain takes none from a lone one),
+// no smoothing history, a zero output, no wheel flag and a depth already clamped to 1-4.
+// Held buttons do not matter: their actions are the same at every call.
+bool mouseAtRest(const MouseState& mouse);
+
 // Step H alone: writes (x, y), each -127..127, to the profile's Direction.
 void writeMouseDeflection(ControllerState& state, const ProfileRecord& profile, MotionPair value);
 

@@ -60,7 +60,7 @@ void pushMotionSample(MotionSampleList& list, std::int32_t x, std::int32_t y,
 }
 
 MotionPair drainMotionSamples(MotionSampleList& list) {
-    if (list.count < 2) {
+    if (list.count < kMinDrainedSamples) {
         return {0, 0};
     }
     std::int64_t sumX = 0;

@@ -25,6 +25,9 @@ std::int32_t roundedAverage(std::int64_t sum, std::uint32_t divisor);
 void pushMotionSample(MotionSampleList& list, std::int32_t x, std::int32_t y,
                       std::uint32_t timeStamp);
 
+// The drain takes the pending samples only once this many wait.
+inline constexpr std::uint32_t kMinDrainedSamples = 2;
+
 // With two or more pending samples: their rounded average, and the list empties. With
 // fewer: (0, 0), and a lone sample waits for the next one.
 MotionPair drainMotionSamples(MotionSampleList& list);

@@ -15,6 +15,8 @@ struct MotionSample {
     std::int32_t x;
     std::int32_t y;
     std::uint32_t timeStamp; // the group's dwTimeStamp; kept with the sample, read by no step
+
+    friend bool operator==(const MotionSample&, const MotionSample&) = default;
 };
 
 static_assert(sizeof(MotionSample) == 12, "a sample is 12 bytes");
@@ -26,6 +28,8 @@ inline constexpr std::uint32_t kMotionSampleLimit = 255;
 struct MotionSampleList {
     std::array<MotionSample, kMotionSampleSlots> slots{};
     std::uint32_t count = 0; // slots 0 .. count - 1 are pending, oldest first
+
+    friend bool operator==(const MotionSampleList&, const MotionSampleList&) = default;
 };
 
 inline constexpr std::size_t kMouseFlagCount = 9;
@@ -47,6 +51,8 @@ inline constexpr std::uint8_t kMaxSmoothingDepth = 4;
 struct SmoothingHistory {
     std::array<std::int32_t, kSmoothingHistorySize> x{};
     std::array<std::int32_t, kSmoothingHistorySize> y{};
+
+    friend bool operator==(const SmoothingHistory&, const SmoothingHistory&) = default;
 };
 
 // A pair of per-axis values on their way from the samples to the stick.
@@ -66,6 +72,8 @@ struct MouseState {
     // What the last call wrote to the stick or the tilt (before inversion); it stands
     // until the next tick, so a state rebuilt between ticks shows it too.
     MotionPair output{};
+
+    friend bool operator==(const MouseState&, const MouseState&) = default;
 };
 
 } // namespace qora

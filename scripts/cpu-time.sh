@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Measures the CPU time qora.exe uses in a capture run under Wine and Xvfb, with the
-# virtual adapter and the starter profile: over DURATION seconds (default 60) without any
-# input, then over DURATION seconds with W and L SHIFT held down (the X server repeats
-# them), once with LOWLATENCY=1 and once on the tick alone. The wineserver works on the
-# program's behalf (messages, timers, waits), so its CPU time is shown beside it.
+# Measures the CPU time qora.exe uses under Wine and Xvfb, with the virtual adapter and
+# the starter profile. First with its window open and no capture run, over DURATION
+# seconds (default 60): what Wine costs a program that only waits for messages. Then in a
+# capture run: over DURATION seconds without any input, then over DURATION seconds with W
+# and L SHIFT held down (the X server repeats them), once with LOWLATENCY=1 and once on
+# the tick alone. The wineserver works on the program's behalf (messages, timers, waits),
+# so its CPU time is shown beside it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -59,6 +61,21 @@ cpu_over() {
 
 rows=()
 
+# measure_without_run LABEL LOWLATENCY: the window open, no F12.
+measure_without_run() {
+    local label=$1 run="$folder/qora-idle-$2" server idle
+    qora_prepare_run "$run" "$2" "qora cpu"
+    qora_start "$run"
+    qora_wait_for 60 "qora's window" qora_window_shown "qora cpu"
+    xdotool windowfocus "$(qora_window_id "qora cpu")"
+    server=$(wineserver_pid)
+    sleep 2
+    echo "== $label: ${duration} s with the window open"
+    idle=$(cpu_over "$server" "$duration")
+    qora_end_program
+    rows+=("$label $idle - -")
+}
+
 # measure LABEL LOWLATENCY
 measure() {
     local label=$1 run="$folder/qora-$2" server idle held packetsBefore
@@ -80,20 +97,24 @@ measure() {
     rows+=("$label $idle $held")
 }
 
+measure_without_run "no run" 1
 measure "LOWLATENCY=1" 1
 measure "tick only" 0
 
-percent() { awk -v ms="$1" -v s="$duration" 'BEGIN { printf "%.2f %%", ms / (s * 10) }'; }
+percent() {
+    [ "$1" = - ] && return 0
+    awk -v ms="$1" -v s="$duration" 'BEGIN { printf " (%.2f %%)", ms / (s * 10) }'
+}
 
 echo
-echo "CPU time of qora.exe (and of the wineserver) over ${duration} s of a capture run, in ms:"
+echo "CPU time of qora.exe (and of the wineserver) over ${duration} s, in ms:"
 echo
-echo "| program | idle: qora.exe | idle: wineserver | keys held: qora.exe | keys held: wineserver |"
+echo "| run | idle: qora.exe | idle: wineserver | keys held: qora.exe | keys held: wineserver |"
 echo "|---|---|---|---|---|"
 for row in "${rows[@]}"; do
     read -r -a f <<<"$row"
     # The label may hold one blank: the four figures are the last fields.
     n=${#f[@]}
     label=${f[*]:0:n-4}
-    echo "| $label | ${f[n-4]} ($(percent "${f[n-4]}")) | ${f[n-3]} | ${f[n-2]} ($(percent "${f[n-2]}")) | ${f[n-1]} |"
+    echo "| $label | ${f[n-4]}$(percent "${f[n-4]}") | ${f[n-3]} | ${f[n-2]}$(percent "${f[n-2]}") | ${f[n-1]} |"
 done

@@ -106,7 +106,8 @@ bool registerMainWindowClass(HINSTANCE instance, const char* className) {
     return RegisterClassExA(&windowClass) != 0;
 }
 
-// A device of the capture run changed between two ticks.
+// The capture run's side of the waiting loop: a device changed between two ticks; the
+// tick pauses while the loop waits with nothing to do and resumes before any message.
 class CaptureEventHandler final : public SignalHandler {
 public:
     CaptureEventHandler(Program& program, Platform& platform)
@@ -116,6 +117,16 @@ public:
         CaptureServices services = captureServicesOf(platform_);
         CaptureContext context = captureContextOf(program_);
         captureEvent(services, context);
+    }
+    void beforeWait() override {
+        CaptureServices services = captureServicesOf(platform_);
+        CaptureContext context = captureContextOf(program_);
+        pauseTickWhileIdle(services, context);
+    }
+    void beforeDispatch() override {
+        CaptureServices services = captureServicesOf(platform_);
+        CaptureContext context = captureContextOf(program_);
+        resumeTick(services, context);
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "app/capture_events.h"
 
+#include "app/adapter_recovery.h"
 #include "capture_run_fixture.h"
 #include "fakes/fake_clock_api.h"
 #include "fakes/fake_event_api.h"
@@ -7,6 +8,7 @@
 #include "input/mouse_device.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace qora::testing {
@@ -195,6 +197,160 @@ TEST_F(CaptureEventsTest, WithoutTheFastPathARunKeepsToItsTick) {
     EXPECT_EQ(directInput.mouseBuffer.size(), 1u);
 }
 
+// The timer calls in the log, in order.
+std::vector<std::string> timerCalls(const std::vector<std::string>& log) {
+    std::vector<std::string> timers;
+    std::copy_if(log.begin(), log.end(), std::back_inserter(timers), [](const std::string& call) {
+        return call.rfind("SetTimer", 0) == 0 || call.rfind("KillTimer", 0) == 0;
+    });
+    return timers;
+}
+
+// What keeps the tick running before the main loop waits, one thing at a time.
+enum class Unsettled {
+    nothing,
+    noTickSinceStart,
+    recordsKept,
+    mouseMoving,
+    fullRecordBuffer,
+    failedKeyboardRead,
+    adapterLost,
+    keyboardWithoutEvent,
+    keyboardOnLoan,
+    mouseWithoutEvent,
+    messageSinceTick,
+    noFastPath,
+};
+
+struct PauseCase {
+    const char* name;
+    Unsettled unsettled;
+    bool pauses;
+};
+
+class TickPauseTest : public CaptureEventsTest, public ::testing::WithParamInterface<PauseCase> {
+protected:
+    TickPauseTest() { mouse.smoothingDepth = 2; } // as PACKETBUFFERLENGTH=2 sets it
+
+    void arrangeBeforeStart(Unsettled unsettled) {
+        if (unsettled == Unsettled::keyboardWithoutEvent) {
+            directInput.setEventNotificationResults.next = {kDierrInvalidParam};
+        } else if (unsettled == Unsettled::mouseWithoutEvent) {
+            directInput.setEventNotificationResults.next = {kDiOk, kDierrInvalidParam};
+        } else if (unsettled == Unsettled::noFastPath) {
+            run.fastPath.enabled = false;
+        } else if (unsettled == Unsettled::mouseMoving) {
+            writeZoomScale(profile, profile::xZoomScale, 1.0f);
+            setProfiles({profile});
+        }
+    }
+
+    void arrangeAtTick(Unsettled unsettled) {
+        if (unsettled == Unsettled::mouseMoving) {
+            directInput.mouseBuffer = {record(mouse_offset::x, 6, 1),
+                                       record(mouse_offset::x, 6, 2)};
+        } else if (unsettled == Unsettled::fullRecordBuffer) {
+            // Button records only, so the mouse processor itself comes to rest.
+            directInput.mouseBuffer.assign(kMouseRecordCapacity + 1,
+                                           record(mouse_offset::button0, 0x80, 7));
+        } else if (unsettled == Unsettled::failedKeyboardRead) {
+            directInput.getDeviceStateResults.next = {kDierrInputLost};
+        }
+    }
+
+    void arrangeAfterTick(Unsettled unsettled) {
+        if (unsettled == Unsettled::recordsKept) {
+            directInput.mouseBuffer = {record(mouse_offset::button0 + 1, 0x80, 9)};
+            event();
+        } else if (unsettled == Unsettled::adapterLost) {
+            markAdapterLost(services, context);
+        } else if (unsettled == Unsettled::keyboardOnLoan) {
+            lendKeyboardToMapDialog(services, context);
+        } else if (unsettled == Unsettled::messageSinceTick) {
+            resumeTick(services, context);
+        }
+    }
+};
+
+TEST_P(TickPauseTest, TheTickPausesOnlyWhenItCouldChangeNothing) {
+    const PauseCase& test = GetParam();
+    bindKey(action::buttonA, kKeyW);
+    press(kKeyW);
+    arrangeBeforeStart(test.unsettled);
+    start();
+    ASSERT_TRUE(run.active);
+    if (test.unsettled != Unsettled::noTickSinceStart) {
+        arrangeAtTick(test.unsettled);
+        tick();
+    }
+    arrangeAfterTick(test.unsettled);
+    ASSERT_TRUE(run.active);
+
+    user.calls.clear();
+    pauseTickWhileIdle(services, context);
+    pauseTickWhileIdle(services, context); // a second wait kills nothing more
+    EXPECT_EQ(run.fastPath.tickPaused, test.pauses);
+    EXPECT_EQ(timerCalls(user.calls),
+              test.pauses ? std::vector<std::string>{"KillTimer 0"} : std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachCondition, TickPauseTest,
+    ::testing::Values(PauseCase{"Settled", Unsettled::nothing, true},
+                      PauseCase{"NoTickSinceStart", Unsettled::noTickSinceStart, false},
+                      PauseCase{"RecordsKept", Unsettled::recordsKept, false},
+                      PauseCase{"MouseMoving", Unsettled::mouseMoving, false},
+                      PauseCase{"FullRecordBuffer", Unsettled::fullRecordBuffer, false},
+                      PauseCase{"FailedKeyboardRead", Unsettled::failedKeyboardRead, false},
+                      PauseCase{"AdapterLost", Unsettled::adapterLost, false},
+                      PauseCase{"KeyboardWithoutEvent", Unsettled::keyboardWithoutEvent, false},
+                      PauseCase{"KeyboardOnLoan", Unsettled::keyboardOnLoan, false},
+                      PauseCase{"MouseWithoutEvent", Unsettled::mouseWithoutEvent, false},
+                      PauseCase{"MessageSinceTick", Unsettled::messageSinceTick, false},
+                      PauseCase{"NoFastPath", Unsettled::noFastPath, false}),
+    [](const ::testing::TestParamInfo<PauseCase>& info) { return std::string(info.param.name); });
+
+TEST_F(CaptureEventsTest, APausedTickResumesForMouseRecordsAndMessagesAndAStopEndsThePause) {
+    bindKey(action::buttonA, kKeyW);
+    start();
+    tick();
+    user.calls.clear();
+    const auto wait = [this] { pauseTickWhileIdle(services, context); };
+    const auto message = [this] { resumeTick(services, context); };
+
+    wait();
+    press(kKeyW); // keys go out at their events, paused or not
+    event();
+    wait();
+    ControllerState pressed = restState();
+    pressed.bytes[state::buttons2] = buttons2::a;
+    EXPECT_EQ(packets().back(), packetFor(kConsoleXbox360, pressed));
+    EXPECT_EQ(timerCalls(user.calls), (std::vector<std::string>{"KillTimer 0"}));
+
+    directInput.mouseBuffer = {record(mouse_offset::button0, 0x80, 5)};
+    event(); // records for the tick: the timer is set again at once
+    EXPECT_EQ(timerCalls(user.calls), (std::vector<std::string>{"KillTimer 0", "SetTimer 0 33"}));
+    wait();
+    tick();
+    wait();
+    message(); // the paused timer is set again ...
+    message(); // ... and a running one keeps its countdown
+    wait();    // no tick since the message yet
+    EXPECT_EQ(timerCalls(user.calls), (std::vector<std::string>{"KillTimer 0", "SetTimer 0 33",
+                                                                "KillTimer 0", "SetTimer 0 33"}));
+
+    tick();
+    wait();
+    press(kKeyF11);
+    event();
+    EXPECT_FALSE(run.active);
+    EXPECT_FALSE(run.fastPath.tickPaused);
+    user.calls.clear();
+    message();
+    wait();
+    EXPECT_EQ(timerCalls(user.calls), std::vector<std::string>{});
+}
+
 // One capture run on fakes of its own, without an adapter; the stream test drives two.
 struct StreamRun {
     StreamRun(bool fastPath, std::uint8_t direction) {
@@ -322,6 +478,69 @@ TEST_P(MouseStreamTest, TheTickGivesTheSameOutputWhetherRecordsArriveByEventOrNo
     }
     EXPECT_TRUE(fast.directInput.mouseBuffer.empty());
     EXPECT_TRUE(stickMoved);
+}
+
+// The same stream with quiet stretches, on a run whose tick pauses before every wait: the
+// ticks it drops are ones after which the never-paused run has not changed either.
+TEST_P(MouseStreamTest, APausedTickDropsOnlyTicksThatChangeNothing) {
+    StreamRun tickOnly(false, GetParam());
+    StreamRun fast(true, GetParam());
+    fast.run.fastPath.events = {kKeyboardEventHandle, kMouseEventHandle};
+    armFastPath(fast.services, fast.context);
+    const std::vector<MouseRecord> none;
+    const std::vector<std::vector<MouseRecord>> stream = {
+        {record(mouse_offset::x, 5, 10), record(mouse_offset::y, -2, 10),
+         record(mouse_offset::x, 3, 11), record(mouse_offset::button0, 0x80, 11)},
+        none,
+        {record(mouse_offset::x, -9, 12), record(mouse_offset::y, 4, 12)},
+        none,
+        none,
+        none,
+        none,
+        none,
+        none,
+        none,
+        none,
+        // The second burst: a lone group, then a wheel roll and more motion.
+        {record(mouse_offset::x, 30, 40), record(mouse_offset::y, 2, 40)},
+        none,
+        none,
+        none,
+        {record(mouse_offset::wheel, -120, 50), record(mouse_offset::x, 7, 51),
+         record(mouse_offset::y, 7, 51), record(mouse_offset::button0, 0x00, 52)},
+        none,
+        none,
+        none,
+        none,
+        none,
+        none,
+        none,
+        none,
+    };
+    int dropped = 0;
+    int tick = 0;
+    for (const std::vector<MouseRecord>& records : stream) {
+        SCOPED_TRACE("tick " + std::to_string(++tick));
+        for (StreamRun* run : {&tickOnly, &fast}) {
+            run->directInput.mouseBuffer.insert(run->directInput.mouseBuffer.end(), records.begin(),
+                                                records.end());
+            if (!records.empty()) {
+                run->event();
+            }
+        }
+        pauseTickWhileIdle(fast.services, fast.context);
+        tickOnly.tick();
+        if (fast.run.fastPath.tickPaused) {
+            ++dropped;
+        } else {
+            fast.tick();
+        }
+        EXPECT_EQ(fast.run.state, tickOnly.run.state);
+        EXPECT_EQ(fast.run.lastSent, tickOnly.run.lastSent);
+        EXPECT_EQ(fast.mouse, tickOnly.mouse);
+    }
+    EXPECT_GE(dropped, 10);
+    EXPECT_TRUE(fast.run.fastPath.tickPaused);
 }
 
 INSTANTIATE_TEST_SUITE_P(LeftStickAndTilt, MouseStreamTest,

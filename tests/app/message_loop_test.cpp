@@ -19,6 +19,8 @@ public:
     void onSignalled(std::size_t index) override {
         log_.push_back("Signalled " + std::to_string(index));
     }
+    void beforeWait() override { log_.push_back("Before wait"); }
+    void beforeDispatch() override { log_.push_back("Before dispatch"); }
 
 private:
     std::vector<std::string>& log_;
@@ -64,29 +66,32 @@ const std::vector<LoopCase> kCases = {
      7,
      {"Get", "Accelerator 0x101", "Get", "Accelerator 0x113", "Translate 0x113", "Dispatch 0x113",
       "Get"}},
-    {"a set event is served, then the waiting messages are pumped",
+    {"a set event is served, then the waiting messages are pumped; the handler hears of "
+     "every wait and of every message before the accelerators, but not of the quit message",
      {11, 12},
      {},
      {kWaitObject0 + 1, kWaitObject0 + 2, kWaitObject0},
      {std::nullopt, message(kWmTimer), message(kWmKeyUp), std::nullopt, quit(3)},
      3,
-     {"Wait 11 12", "Signalled 1", "Peek", "Wait 11 12", "Peek", "Accelerator 0x113",
-      "Translate 0x113", "Dispatch 0x113", "Peek", "Accelerator 0x101", "Peek", "Wait 11 12",
-      "Signalled 0", "Peek"}},
-    {"a failed wait carries on with GetMessageA",
+     {"Before wait", "Wait 11 12", "Signalled 1", "Peek", "Before wait", "Wait 11 12", "Peek",
+      "Before dispatch", "Accelerator 0x113", "Translate 0x113", "Dispatch 0x113", "Peek",
+      "Before dispatch", "Accelerator 0x101", "Peek", "Before wait", "Wait 11 12", "Signalled 0",
+      "Peek"}},
+    {"a failed wait carries on with GetMessageA, and the handler hears of it once",
      {11, 12},
      {{1, message(kWmTimer)}, {0, quit(4)}},
      {kWaitFailed},
      {},
      4,
-     {"Wait 11 12", "Get", "Accelerator 0x113", "Translate 0x113", "Dispatch 0x113", "Get"}},
+     {"Before wait", "Wait 11 12", "Before dispatch", "Get", "Accelerator 0x113", "Translate 0x113",
+      "Dispatch 0x113", "Get"}},
     {"an unknown wake-up counts as a failed wait",
      {11},
      {{0, quit(5)}},
      {kWaitObject0 + 2},
      {},
      5,
-     {"Wait 11", "Get"}},
+     {"Before wait", "Wait 11", "Before dispatch", "Get"}},
 };
 
 TEST(MessageLoop, RunsEachScriptToItsExitStatus) {

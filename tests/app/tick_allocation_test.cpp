@@ -56,14 +56,17 @@ TEST_P(TickAllocation, ABusyRunAllocatesNothingAndTouchesNoFileWhileTicking) {
 }
 
 // Events between the ticks: mouse records kept for the tick (256 at the first event, then
-// none while the kept ones fill the room), the state rebuilt and sent at each event.
+// none while the kept ones fill the room), the state rebuilt and sent at each event; the
+// main loop's pause before each wait and resume before each message around them.
 TEST_P(TickAllocation, TheFastPathAllocatesNothingAndTouchesNoFileEither) {
     BusyRun busy(GetParam());
     busy.run.fastPath.enabled = true;
     busy.files.otherCalls = 0;
     const long before = allocations.load();
     for (int i = 0; i < 2000; ++i) {
+        pauseTickWhileIdle(busy.services, busy.context);
         if (i % 4 == 3) {
+            resumeTick(busy.services, busy.context);
             busy.tick();
         } else {
             busy.event();

@@ -19,6 +19,7 @@ constexpr std::uint8_t kBindA = 4;          // buttons2 0x10
 constexpr std::uint8_t kBindStickLeft = 13; // leftStickX = 0x8100
 constexpr std::uint8_t kBindDpadUp = 19;    // buttons1 0x01
 constexpr std::uint8_t kBindDpadDown = 20;  // buttons1 0x02
+constexpr std::uint8_t kBindTiltUp = 23;
 
 constexpr std::size_t kButtons1 = 2;
 constexpr std::size_t kButtons2 = 3;
@@ -345,6 +346,81 @@ TEST_F(ProcessMouse, NoRecordsAtAllStillAdvancesTheHistory) {
     processMouse(mouse, state, kConsoleXbox360, profile, nullptr, 0, debugger);
     EXPECT_EQ(state.bytes[7], 32);
     EXPECT_EQ(tick(), restState());
+}
+
+// A tick without records may be skipped only when it would leave the mouse and what it
+// writes exactly as the last tick left them, however many such ticks come.
+TEST_F(ProcessMouse, WithoutRecordsOnlyAMouseAtRestStaysAsItIs) {
+    struct Case {
+        const char* name;
+        std::uint8_t direction;
+        ConsoleMode mode;
+        void (*prepare)(MouseState&);
+        bool atRest;
+    };
+    const Case cases[] = {
+        {"nothing pending", 0, kConsoleXbox360, [](MouseState&) {}, true},
+        {"a lone sample waits for a second one", 1, kConsoleXbox360,
+         [](MouseState& m) {
+             m.samples.slots[0] = MotionSample{9, -4, 77};
+             m.samples.count = 1;
+             m.smoothingDepth = 4;
+         },
+         true},
+        {"held buttons on tilt", 2, kConsolePs3,
+         [](MouseState& m) {
+             m.flags[0] = 1;
+             m.flags[6] = 1;
+             m.smoothingDepth = 2;
+         },
+         true},
+        {"two samples pending", 0, kConsoleXbox360,
+         [](MouseState& m) {
+             m.samples.slots[0] = MotionSample{3, 0, 1};
+             m.samples.slots[1] = MotionSample{3, 0, 2};
+             m.samples.count = 2;
+         },
+         false},
+        {"a deflection in the history", 1, kConsoleXbox360,
+         [](MouseState& m) {
+             m.smoothingDepth = 2;
+             m.history.x[1] = 20;
+             m.output = MotionPair{10, 0};
+         },
+         false},
+        {"an output", 2, kConsolePs3,
+         [](MouseState& m) {
+             m.output = MotionPair{0, 5};
+         },
+         false},
+        {"a wheel flag", 0, kConsoleXbox360, [](MouseState& m) { m.flags[7] = 1; }, false},
+        {"a depth not yet clamped", 0, kConsoleXbox360, [](MouseState& m) { m.smoothingDepth = 0; },
+         false},
+    };
+    bindMouse(0, kBindTiltUp);
+    bindMouse(6, kBindB);
+    bindMouse(7, kBindY);
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        profile.bytes[131] = test.direction;
+        MouseState before;
+        before.smoothingDepth = 1;
+        test.prepare(before);
+        // What the last tick wrote, as an event between two ticks rebuilds it.
+        ControllerState written = restState();
+        writeMouseDeflection(written, profile, before.output);
+        applyMouseFlagActions(before, written, test.mode, profile);
+
+        mouse = before;
+        bool unchanged = true;
+        for (int tick = 0; tick < 5; ++tick) {
+            ControllerState state = restState();
+            processMouse(mouse, state, test.mode, profile, nullptr, 0, debugger);
+            unchanged = unchanged && state == written && mouse == before;
+        }
+        EXPECT_EQ(mouseAtRest(before), test.atRest);
+        EXPECT_EQ(unchanged, test.atRest);
+    }
 }
 
 } // namespace
