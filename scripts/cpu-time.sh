@@ -21,8 +21,7 @@ source scripts/lib/capture-bench.sh
 folder=$(mktemp -d /tmp/qora-cpu-XXXXXX)
 trap 'xdotool keyup w Shift_L 2>/dev/null || true; qora_stop_everything; rm -rf "$folder"' EXIT
 qora_wine_prefix
-[ -n "${DISPLAY:-}" ] && [ -z "${QORA_USE_DISPLAY:-}" ] && unset DISPLAY
-[ -z "${DISPLAY:-}" ] && qora_headless_display
+qora_bench_display
 wineserver -p
 
 ticks_per_second=$(getconf CLK_TCK)

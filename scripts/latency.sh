@@ -24,8 +24,7 @@ source scripts/lib/capture-bench.sh
 folder=$(mktemp -d /tmp/qora-latency-XXXXXX)
 trap 'qora_stop_everything; rm -rf "$folder"' EXIT
 qora_wine_prefix
-[ -n "${DISPLAY:-}" ] && [ -z "${QORA_USE_DISPLAY:-}" ] && unset DISPLAY
-[ -z "${DISPLAY:-}" ] && qora_headless_display
+qora_bench_display
 # Started here, so no Wine child holds this script's pipes.
 wineserver -p
 

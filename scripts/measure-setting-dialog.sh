@@ -32,8 +32,7 @@ with open(path, "wb") as out:
 EOF
 
 qora_wine_prefix
-[ -n "${DISPLAY:-}" ] && [ -z "${QORA_USE_DISPLAY:-}" ] && unset DISPLAY
-[ -z "${DISPLAY:-}" ] && qora_headless_display
+qora_bench_display
 wineserver -p
 qora_start "$folder"
 qora_wait_for 60 "the main window" qora_window_shown "qora measure"

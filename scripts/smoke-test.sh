@@ -20,10 +20,8 @@ decode() { build/host/tools/qora-packets --console xbox360 "$packets"; }
 packet_count() { echo $(( $(qora_file_size "$packets") / 50 )); }
 
 qora_wine_prefix
-# The display comes first: the first Wine process of a session starts the desktop for all
-# that follow, and one started without a display leaves qora's window unseen.
-[ -n "${DISPLAY:-}" ] && [ -z "${QORA_USE_DISPLAY:-}" ] && unset DISPLAY
-[ -z "${DISPLAY:-}" ] && qora_headless_display
+# The display comes first (see qora_bench_display).
+qora_bench_display
 
 echo "The package as shipped: qora-profiles.exe checks and lists its store"
 profiles() { (cd "$unpacked" && wine qora-profiles.exe "$@") >"$folder/profiles.txt" 2>&1; }

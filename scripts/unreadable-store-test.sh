@@ -54,8 +54,7 @@ before=$(cat build/windows/config.bin build/windows/config.bin build/windows/con
     sha256sum)
 log="$folder/wine.log"
 
-[ -n "${DISPLAY:-}" ] && [ -z "${QORA_USE_DISPLAY:-}" ] && unset DISPLAY
-[ -z "${DISPLAY:-}" ] && qora_headless_display
+qora_bench_display
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Preparing the Wine prefix of $user (once)..."
     as_user wineboot -i >/dev/null 2>&1 || true

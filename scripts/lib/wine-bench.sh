@@ -34,6 +34,18 @@ qora_headless_display() {
     return 1
 }
 
+# The screen the bench drives: a virtual one, unless QORA_USE_DISPLAY asks for the display
+# this shell already has. Call it before the first Wine process of a session, which starts
+# the desktop every later one uses.
+qora_bench_display() {
+    if [ -n "${DISPLAY:-}" ] && [ -z "${QORA_USE_DISPLAY:-}" ]; then
+        unset DISPLAY
+    fi
+    if [ -z "${DISPLAY:-}" ]; then
+        qora_headless_display
+    fi
+}
+
 # qora_wait_for SECONDS WHAT COMMAND...: runs COMMAND until it succeeds.
 qora_wait_for() {
     local seconds=$1 what=$2
