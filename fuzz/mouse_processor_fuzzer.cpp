@@ -180,8 +180,14 @@ void checkMirror(const ControllerState& plain, const ControllerState& mirror,
     }
     const bool tilt = profile.bytes[profile::direction] == profile::kDirectionTilt;
     // A tilt saturated on both axes becomes the diagonal at the first action of the tick,
-    // even an unbound one; the diagonal values are not symmetric about the level.
-    const bool diagonal = motionValue(plain, state::accelZ) == kTiltAccelZDiagonal;
+    // even an unbound one; the diagonal values are not symmetric about the level. A mouse
+    // tilt of 72 has the diagonal's Z too, so X and Y tell them apart.
+    const auto onDiagonal = [](std::uint16_t value) {
+        return value == kTiltDiagonalLow || value == kTiltDiagonalHigh;
+    };
+    const bool diagonal = motionValue(plain, state::accelZ) == kTiltAccelZDiagonal &&
+                          onDiagonal(motionValue(plain, state::accelX)) &&
+                          onDiagonal(motionValue(plain, state::accelY));
     for (const std::size_t field : kMotionFields) {
         const int level = field == state::accelZ ? kAccelZRest : kAccelLevel;
         const int value = motionValue(plain, field);
