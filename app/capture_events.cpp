@@ -171,10 +171,9 @@ void captureEvent(CaptureServices& services, CaptureContext& context) {
         return;
     }
     resetToRest(run.state);
+    std::uint32_t kept = 0;
     if (mouseExists(context.devices)) {
-        if (keepMouseRecords(services, context) != 0) {
-            resumeTick(services, context);
-        }
+        kept = keepMouseRecords(services, context);
         applyMouseInput(context);
     }
     run.keyboardSnapshot.fill(0);
@@ -182,6 +181,10 @@ void captureEvent(CaptureServices& services, CaptureContext& context) {
         return;
     }
     sendChangedState(services, context);
+    // Motion needs its tick back, but only after the packet: the press goes out first.
+    if (kept != 0) {
+        resumeTick(services, context);
+    }
 }
 
 } // namespace qora
