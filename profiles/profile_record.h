@@ -20,9 +20,11 @@ inline constexpr std::size_t primaryKeys = 64;   // one scan code per ActionCode
 inline constexpr std::size_t secondaryKeys = 93; // a second scan code per ActionCode
 inline constexpr std::size_t mouseBindings = 122;
 inline constexpr std::size_t direction = 131; // mouse binding 9: the mouse motion target
+inline constexpr std::size_t reserved = 132;  // two bytes, always 0
 inline constexpr std::size_t invertFlags = 134;
 inline constexpr std::size_t xZoomScale = 135;
 inline constexpr std::size_t yZoomScale = 139;
+inline constexpr std::size_t lastReserved = 143; // always 0
 
 inline constexpr std::uint8_t kInvertX = 0x01;
 inline constexpr std::uint8_t kInvertY = 0x02;
@@ -40,7 +42,10 @@ static_assert(profile::mouseBindings == profile::secondaryKeys + kActionCount);
 static_assert(profile::direction == profile::mouseBindings + profile::kMouseBindingDirection);
 static_assert(profile::xZoomScale == profile::invertFlags + 1);
 static_assert(profile::yZoomScale == profile::xZoomScale + 4);
-static_assert(profile::yZoomScale + 4 + 1 == kProfileRecordSize);
+static_assert(profile::reserved == profile::direction + 1);
+static_assert(profile::invertFlags == profile::reserved + 2);
+static_assert(profile::lastReserved == profile::yZoomScale + 4);
+static_assert(profile::lastReserved + 1 == kProfileRecordSize);
 
 struct ProfileRecord {
     std::array<std::uint8_t, kProfileRecordSize> bytes{};
