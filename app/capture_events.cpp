@@ -18,8 +18,8 @@ constexpr bool kManualReset = false;
 constexpr bool kInitiallySet = false;
 
 bool lowLatencyWanted(ProfileFileApi& ini, const ProgramPaths& paths) {
-    return ini.getPrivateProfileInt(kSettingSection, kLowLatencyKey, 0, paths.settingIni.c_str()) ==
-           1;
+    return ini.getPrivateProfileInt(kSettingSection, kLowLatencyKey, kLowLatencyDefault,
+                                    paths.settingIni.c_str()) == 1;
 }
 
 // Moves what the device holds into the pending records, as far as there is room: once

@@ -4,14 +4,13 @@
 
 #include "app/capture_run.h"
 #include "app/event_api.h"
+#include "formats/setting_ini.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
 
 #include <cstdint>
 
 namespace qora {
-
-inline constexpr const char* kLowLatencyKey = "LOWLATENCY";
 
 // [SETTING] LOWLATENCY, read at start-up: exactly 1 turns the fast path on, and its two
 // auto-reset events are made. When either cannot be made the run keeps to the tick.

@@ -4,6 +4,7 @@
 // when the state differs from the last one sent.
 
 #include "app/fast_path.h"
+#include "formats/profile_record.h"
 #include "input/device_slot.h"
 #include "input/direct_input_api.h"
 #include "input/mouse_record.h"
@@ -18,7 +19,6 @@
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
 #include "platform/user_api.h"
-#include "profiles/profile_record.h"
 #include "profiles/store.h"
 
 #include <array>

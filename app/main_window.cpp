@@ -58,7 +58,7 @@ void probeAdapter(Program& program, Platform& platform) {
 }
 
 void addDebugItemWhenEnabled(Program& program, Platform& platform) {
-    if (readIniInt(platform, program, kDebugSection, kDebugEnableKey, 0) != 1) {
+    if (readIniInt(platform, program, kDebugSection, kDebugEnableKey, kDebugEnableDefault) != 1) {
         return;
     }
     WindowApi& windows = platform.windows;
@@ -91,7 +91,7 @@ void replaceBackgroundPicture(Program& program, Platform& platform) {
 
 void toggleDebugOverlay(Program& program, Platform& platform) {
     MainWindow& window = program.window;
-    if (readIniInt(platform, program, kDebugSection, kDebugEnableKey, 0) == 0) {
+    if (readIniInt(platform, program, kDebugSection, kDebugEnableKey, kDebugEnableDefault) == 0) {
         platform.user.messageBox(window.handle, kDebugDisabledText, kWarningCaption, kMbOk);
         return;
     }
@@ -134,15 +134,15 @@ std::int32_t backgroundPictureFor(ConsoleMode mode) {
 void onMainWindowCreate(Program& program, Platform& platform, WindowHandle window) {
     MainWindow& main = program.window;
     main.handle = window;
-    main.mode = readIniInt(platform, program, kSettingSection, kConsoleKey, kConsoleNotSet);
+    main.mode = readIniInt(platform, program, kSettingSection, kConsoleKey, kConsoleDefault);
     centreOnScreen(platform, window);
 
     const DcHandle windowDc = platform.windows.getDC(window);
     createDrawingResources(program, platform, windowDc);
     probeAdapter(program, platform);
     addDebugItemWhenEnabled(program, platform);
-    program.mouse.smoothingDepth =
-        static_cast<std::uint8_t>(readIniInt(platform, program, kSettingSection, kSmoothingKey, 0));
+    program.mouse.smoothingDepth = static_cast<std::uint8_t>(
+        readIniInt(platform, program, kSettingSection, kSmoothingKey, kSmoothingDefault));
     selectPictures(program, platform);
 
     platform.windows.releaseDC(window, windowDc);

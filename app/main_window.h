@@ -3,6 +3,7 @@
 // handles and for each menu command. The Win32 window procedure only routes messages here.
 
 #include "app/program.h"
+#include "formats/setting_ini.h"
 
 #include <cstdint>
 
@@ -12,12 +13,6 @@ inline constexpr std::int32_t kMainWindowWidth = 420;
 inline constexpr std::int32_t kMainWindowHeight = 400;
 inline constexpr std::uint32_t kVirtualKeyF12 = 0x7B;
 
-inline constexpr const char* kSettingSection = "SETTING";
-inline constexpr const char* kTitleKey = "TITLE";
-inline constexpr const char* kConsoleKey = "OSTYPE";
-inline constexpr const char* kSmoothingKey = "PACKETBUFFERLENGTH";
-inline constexpr const char* kDebugSection = "DEBUG";
-inline constexpr const char* kDebugEnableKey = "ENABLE";
 inline constexpr const char* kDebugItemText = "&Debug";
 inline constexpr const char* kDebugDisabledText = "Debug disabled";
 inline constexpr std::int32_t kToolMenuPosition = 1;

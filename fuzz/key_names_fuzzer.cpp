@@ -18,13 +18,13 @@
 #include "fakes/fake_dialog_api.h"
 #include "fakes/fake_direct_input.h"
 #include "fakes/fake_user_api.h"
+#include "formats/profile_record.h"
 #include "input/device_slot.h"
 #include "input/key_names.h"
 #include "input/mouse_record.h"
 #include "platform/host/host_profile_file.h"
 #include "profiles/map_dialog.h"
 #include "profiles/map_dialog_fields.h"
-#include "profiles/profile_record.h"
 #include "resources/resource_ids.h"
 
 #include <algorithm>

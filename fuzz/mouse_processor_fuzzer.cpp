@@ -18,13 +18,13 @@
 #include "fuzz_check.h"
 #include "fuzz_input.h"
 
+#include "formats/profile_record.h"
 #include "input/mouse_record.h"
 #include "mapping/controller_state.h"
 #include "mapping/mouse_motion.h"
 #include "mapping/mouse_shaping.h"
 #include "mapping/mouse_state.h"
 #include "mapping/tilt.h"
-#include "profiles/profile_record.h"
 
 #include <algorithm>
 #include <array>

@@ -20,9 +20,9 @@
 
 #include "fakes/fake_dialog_api.h"
 #include "fakes/fake_user_api.h"
+#include "formats/profile_record.h"
 #include "platform/host/host_profile_file.h"
 #include "platform/program_paths.h"
-#include "profiles/profile_record.h"
 #include "profiles/setting_dialog.h"
 #include "profiles/store.h"
 #include "resources/resource_ids.h"

@@ -66,7 +66,7 @@ bool prepareForNextPacket(FileApi& files, const ProgramPaths& paths, AdapterLink
 } // namespace
 
 bool virtualAdapterEnabled(ProfileFileApi& ini, const ProgramPaths& paths) {
-    return ini.getPrivateProfileInt(kAdapterSection, kVirtualAdapterKey, 0,
+    return ini.getPrivateProfileInt(kAdapterSection, kVirtualAdapterKey, kVirtualAdapterDefault,
                                     paths.settingIni.c_str()) == 1;
 }
 

@@ -4,14 +4,12 @@
 // capped: a packet that would take it past the cap starts a fresh file, and the previous
 // one is kept as packets.old.bin.
 
+#include "formats/setting_ini.h"
 #include "link/adapter_link.h"
 
 #include <cstdint>
 
 namespace qora {
-
-inline constexpr const char* kAdapterSection = "ADAPTER";
-inline constexpr const char* kVirtualAdapterKey = "VIRTUAL";
 
 inline constexpr std::int64_t kPacketsFileCap = 64 * 1024 * 1024;
 

@@ -2,10 +2,10 @@
 // What each ActionCode does to the ControllerState, how a pressed key finds its actions
 // through the current profile, and how a mouse binding becomes an ActionCode.
 
-#include "mapping/action_codes.h"
+#include "formats/action_codes.h"
+#include "formats/profile_record.h"
 #include "mapping/controller_state.h"
 #include "platform/platform_types.h"
-#include "profiles/profile_record.h"
 
 #include <cstdint>
 

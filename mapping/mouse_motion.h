@@ -3,12 +3,12 @@
 // deflection (or tilt, in the "TILT" direction) and the actions bound to the mouse
 // buttons and wheel.
 
+#include "formats/profile_record.h"
 #include "input/mouse_record.h"
 #include "mapping/controller_state.h"
 #include "mapping/mouse_state.h"
 #include "platform/platform_types.h"
 #include "platform/user_api.h"
-#include "profiles/profile_record.h"
 
 #include <cstdint>
 

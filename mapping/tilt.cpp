@@ -1,6 +1,6 @@
 #include "mapping/tilt.h"
 
-#include "profiles/profile_record.h"
+#include "formats/profile_record.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // Tilt emulation: the PS3 accelerometer readings (ControllerState bytes 20-25) from the
 // four tilt actions and from mouse motion in the "TILT" direction.
 
-#include "mapping/action_codes.h"
+#include "formats/action_codes.h"
 #include "mapping/controller_state.h"
 
 #include <cstdint>

@@ -33,8 +33,6 @@ constexpr std::array<IconKeys, kIconPositionCount> kIconKeys = {{
     {"PRBX", "PRBY"},
 }};
 
-constexpr std::int32_t kMissingCoordinate = 0;
-
 // The section that holds the places for mode, or nullptr when no console is selected.
 const char* sectionFor(ConsoleMode mode) {
     if (mode == kConsoleXbox360) {
@@ -49,7 +47,7 @@ const char* sectionFor(ConsoleMode mode) {
 std::uint16_t readCoordinate(ProfileFileApi& ini, const char* section, const char* key,
                              const ProgramPaths& paths) {
     const std::uint32_t value =
-        ini.getPrivateProfileInt(section, key, kMissingCoordinate, paths.settingIni.c_str());
+        ini.getPrivateProfileInt(section, key, kLocationDefault, paths.settingIni.c_str());
     return static_cast<std::uint16_t>(value & 0xFFFFu);
 }
 

@@ -3,6 +3,7 @@
 // console, so they are not built in but read from setting.ini, one section per console,
 // every time a capture run starts.
 
+#include "formats/setting_ini.h"
 #include "platform/platform_types.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
@@ -55,9 +56,6 @@ struct IconPositions {
 
     friend bool operator==(const IconPositions&, const IconPositions&) = default;
 };
-
-inline constexpr const char* kLocation360Section = "LOCATION_360";
-inline constexpr const char* kLocationPs3Section = "LOCATION_PS3";
 
 // Overwrites all 21 places from the section of mode (LOCATION_360 for the Xbox 360,
 // LOCATION_PS3 for the PS3): 42 GetPrivateProfileIntA reads in slot order, x before y,

@@ -1,10 +1,12 @@
 #include "platform/program_paths.h"
 
+#include "formats/setting_ini.h"
+
 namespace qora {
 
 ProgramPaths makeProgramPaths(const std::string& directory) {
-    return ProgramPaths{directory, directory + "setting.ini", directory + "config.bin",
-                        directory + "packets.bin", directory + "packets.old.bin"};
+    return ProgramPaths{directory, directory + kSettingIniName, directory + kConfigBinName,
+                        directory + kPacketsBinName, directory + kPacketsOldBinName};
 }
 
 std::string directoryOf(const std::string& moduleFileName) {

@@ -1,7 +1,7 @@
 #include "profiles/action_names.h"
 
-#include "mapping/action_codes.h"
-#include "profiles/profile_record.h"
+#include "formats/action_codes.h"
+#include "formats/profile_record.h"
 
 #include <iterator>
 

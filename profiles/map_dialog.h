@@ -8,6 +8,7 @@
 // onMapKeyFieldChanged (that is how empty-named keys end up unbound), so the procedure
 // makes the state reachable before it calls initMapDialog.
 
+#include "formats/profile_record.h"
 #include "input/device_slot.h"
 #include "input/direct_input_api.h"
 #include "input/mouse_record.h"
@@ -17,7 +18,6 @@
 #include "platform/program_paths.h"
 #include "platform/user_api.h"
 #include "profiles/dialog_api.h"
-#include "profiles/profile_record.h"
 
 #include <array>
 #include <cstdint>

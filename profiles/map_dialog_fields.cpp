@@ -1,6 +1,6 @@
 #include "profiles/map_dialog_fields.h"
 
-#include "profiles/profile_record.h"
+#include "formats/profile_record.h"
 #include "resources/resource_ids.h"
 
 namespace qora {

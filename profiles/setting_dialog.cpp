@@ -1,7 +1,7 @@
 #include "profiles/setting_dialog.h"
 
+#include "formats/profile_record.h"
 #include "platform/file_failure.h"
-#include "profiles/profile_record.h"
 #include "profiles/store.h"
 #include "resources/resource_ids.h"
 

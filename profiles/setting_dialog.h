@@ -35,7 +35,6 @@ inline constexpr std::int32_t kProfileNameLength = 32;
 inline constexpr const char* kNewProfileNameText = "new configuration name";
 inline constexpr const char* kDeleteConfirmationText = "Delete this configuatin?";
 inline constexpr const char* kDeleteConfirmationCaption = "Warning";
-inline constexpr float kNewProfileZoomScale = 1.0f;
 
 // Results of the Setting dialog.
 inline constexpr std::intptr_t kSettingDialogConfirmed = 1;

@@ -175,8 +175,8 @@ StoreChange replaceStoreAndCount(FileApi& files, ProfileFileApi& ini, const Prog
 } // namespace
 
 std::uint32_t readProfileCount(ProfileFileApi& ini, const ProgramPaths& paths) {
-    const auto count = static_cast<std::int32_t>(
-        ini.getPrivateProfileInt(kConfigurationSection, kCountKey, 0, paths.settingIni.c_str()));
+    const auto count = static_cast<std::int32_t>(ini.getPrivateProfileInt(
+        kConfigurationSection, kCountKey, kCountDefault, paths.settingIni.c_str()));
     if (count < 0) {
         return 0;
     }
@@ -185,8 +185,8 @@ std::uint32_t readProfileCount(ProfileFileApi& ini, const ProgramPaths& paths) {
 }
 
 std::int32_t readCurrentProfile(ProfileFileApi& ini, const ProgramPaths& paths) {
-    return static_cast<std::int32_t>(
-        ini.getPrivateProfileInt(kConfigurationSection, kCurrentKey, 0, paths.settingIni.c_str()));
+    return static_cast<std::int32_t>(ini.getPrivateProfileInt(
+        kConfigurationSection, kCurrentKey, kCurrentDefault, paths.settingIni.c_str()));
 }
 
 std::optional<FileFailure> writeProfileCount(ProfileFileApi& ini, FileApi& files,

@@ -7,11 +7,12 @@
 // A store that exists but cannot be read is never written: whoever cannot read it would
 // write zeros over every profile it holds. Every failure says which file and why.
 
+#include "formats/profile_record.h"
+#include "formats/setting_ini.h"
 #include "platform/file_api.h"
 #include "platform/file_failure.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
-#include "profiles/profile_record.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,14 +24,6 @@ namespace qora {
 // CONFIGURATION/COUNT is clamped to this many records whatever the ini holds, so that
 // COUNT x 144 bytes can neither overflow nor ask for an absurd buffer.
 inline constexpr std::uint32_t kMaxProfileCount = 65535;
-
-inline constexpr const char* kConfigurationSection = "CONFIGURATION";
-inline constexpr const char* kCountKey = "COUNT";
-inline constexpr const char* kCurrentKey = "CURRENT";
-
-// The names the user is shown in a failure message.
-inline constexpr const char* kConfigBinName = "config.bin";
-inline constexpr const char* kSettingIniName = "setting.ini";
 
 // COUNT as every caller must read it: default 0, a negative value acts as 0, and values
 // above kMaxProfileCount act as kMaxProfileCount.

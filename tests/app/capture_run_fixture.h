@@ -11,11 +11,11 @@
 #include "fakes/fake_hid_api.h"
 #include "fakes/fake_user_api.h"
 #include "fakes/temp_directory.h"
+#include "formats/action_codes.h"
+#include "formats/profile_record.h"
 #include "link/packet.h"
-#include "mapping/action_codes.h"
 #include "platform/host/host_file_api.h"
 #include "platform/host/host_profile_file.h"
-#include "profiles/profile_record.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "app/adapter_recovery.h"
 #include "fakes/failing_file_api.h"
 #include "fakes/restricted_files.h"
+#include "formats/action_codes.h"
 #include "input/keyboard_device.h"
-#include "mapping/action_codes.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -6,8 +6,8 @@
 #include "fakes/fake_user_api.h"
 #include "fakes/restricted_files.h"
 #include "fakes/temp_directory.h"
+#include "formats/profile_record.h"
 #include "platform/program_paths.h"
-#include "profiles/profile_record.h"
 #include "profiles/store.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 #include "fakes/failing_file_api.h"
 #include "fakes/restricted_files.h"
 #include "fakes/temp_directory.h"
+#include "formats/profile_record.h"
 #include "platform/host/host_profile_file.h"
-#include "profiles/profile_record.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // console names of the command line, and the rules every value must meet. The check and
 // the text use the same words so a problem names the line that shows it.
 
+#include "formats/profile_record.h"
 #include "platform/platform_types.h"
-#include "profiles/profile_record.h"
 
 #include <cstddef>
 #include <optional>

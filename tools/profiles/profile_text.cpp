@@ -5,7 +5,6 @@
 #include "profiles/map_dialog_fields.h"
 #include "profiles/map_dialog_lists.h"
 #include "profiles/map_dialog_zoom.h"
-#include "profiles/setting_dialog.h"
 #include "tools/profiles/profile_fields.h"
 
 #include <algorithm>

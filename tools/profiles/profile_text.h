@@ -16,8 +16,8 @@
 // or X, Y. The reserved bytes, unknown invert bits and the bytes after the name's NUL are
 // not part of the text: reading always leaves them 0.
 
+#include "formats/profile_record.h"
 #include "platform/platform_types.h"
-#include "profiles/profile_record.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "tools/profiles/profiles_tool.h"
 
-#include "app/main_window.h"
+#include "formats/setting_ini.h"
 #include "platform/program_paths.h"
 #include "profiles/map_dialog_lists.h"
 #include "profiles/map_dialog_zoom.h"

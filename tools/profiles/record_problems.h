@@ -3,8 +3,8 @@
 // text that would show the field. A record without problems other than reserved ones
 // can be written as text and read back byte for byte.
 
+#include "formats/profile_record.h"
 #include "platform/platform_types.h"
-#include "profiles/profile_record.h"
 
 #include <string>
 #include <vector>

@@ -3,10 +3,10 @@
 // COUNT records the program would read, and how long config.bin really is, so that the
 // check can tell hidden records and short files apart.
 
+#include "formats/profile_record.h"
 #include "platform/file_api.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
-#include "profiles/profile_record.h"
 
 #include <cstdint>
 #include <string>

@@ -3,9 +3,9 @@
 // in-process against it, and records laid out as a profile text can hold them.
 
 #include "fakes/temp_directory.h"
+#include "formats/profile_record.h"
 #include "platform/host/host_file_api.h"
 #include "platform/host/host_profile_file.h"
-#include "profiles/profile_record.h"
 #include "tools/profiles/profiles_tool.h"
 
 #include <gtest/gtest.h>

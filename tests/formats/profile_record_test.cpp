@@ -1,4 +1,4 @@
-#include "profiles/profile_record.h"
+#include "formats/profile_record.h"
 
 #include <gtest/gtest.h>
 

@@ -34,7 +34,11 @@ inline constexpr std::uint8_t kDirectionRightStick = 1;
 inline constexpr std::uint8_t kDirectionTilt = 2;
 
 inline constexpr std::size_t kMouseBindingDirection = 9;
+
 } // namespace profile
+
+// Both zoom scales of a new profile, and of a profile text without ZOOMX or ZOOMY.
+inline constexpr float kNewProfileZoomScale = 1.0f;
 
 static_assert(profile::primaryKeys == profile::name + profile::nameSize);
 static_assert(profile::secondaryKeys == profile::primaryKeys + kActionCount);

@@ -1,0 +1,48 @@
+#pragma once
+// The files beside qora.exe and the keys of setting.ini: every section and key qora reads
+// or writes, with the value a missing key takes. The program, the dialogs and the tools
+// all name them from here.
+
+#include <cstdint>
+
+namespace qora {
+
+// The file names, also the names the user is shown in a failure message.
+inline constexpr const char* kSettingIniName = "setting.ini";
+inline constexpr const char* kConfigBinName = "config.bin";
+inline constexpr const char* kPacketsBinName = "packets.bin";
+inline constexpr const char* kPacketsOldBinName = "packets.old.bin";
+
+// [SETTING], read at start-up.
+inline constexpr const char* kSettingSection = "SETTING";
+inline constexpr const char* kTitleKey = "TITLE"; // missing: empty
+inline constexpr const char* kConsoleKey = "OSTYPE";
+inline constexpr std::int32_t kConsoleDefault = -1; // no console
+inline constexpr const char* kSmoothingKey = "PACKETBUFFERLENGTH";
+inline constexpr std::int32_t kSmoothingDefault = 0;
+inline constexpr const char* kLowLatencyKey = "LOWLATENCY";
+inline constexpr std::int32_t kLowLatencyDefault = 0; // exactly 1 turns it on
+
+// [DEBUG]
+inline constexpr const char* kDebugSection = "DEBUG";
+inline constexpr const char* kDebugEnableKey = "ENABLE";
+inline constexpr std::int32_t kDebugEnableDefault = 0; // exactly 1 adds the Debug item
+
+// [ADAPTER]
+inline constexpr const char* kAdapterSection = "ADAPTER";
+inline constexpr const char* kVirtualAdapterKey = "VIRTUAL";
+inline constexpr std::int32_t kVirtualAdapterDefault = 0; // exactly 1 writes packets.bin
+
+// [CONFIGURATION]: the only keys qora writes, as decimal text.
+inline constexpr const char* kConfigurationSection = "CONFIGURATION";
+inline constexpr const char* kCountKey = "COUNT";
+inline constexpr std::int32_t kCountDefault = 0;
+inline constexpr const char* kCurrentKey = "CURRENT";
+inline constexpr std::int32_t kCurrentDefault = 0;
+
+// [LOCATION_360] and [LOCATION_PS3]: the overlay's places; a missing key is 0.
+inline constexpr const char* kLocation360Section = "LOCATION_360";
+inline constexpr const char* kLocationPs3Section = "LOCATION_PS3";
+inline constexpr std::int32_t kLocationDefault = 0;
+
+} // namespace qora
