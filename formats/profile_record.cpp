@@ -20,6 +20,36 @@ void writeZoomScale(ProfileRecord& record, std::size_t offset, float scale) {
     }
 }
 
+AimSettings readAimSettings(const ProfileRecord& record) {
+    const auto word = static_cast<std::uint16_t>(record.bytes[profile::aimWord] |
+                                                 record.bytes[profile::aimWord + 1] << 8);
+    AimSettings aim;
+    aim.mode = (word & profile::kAimPrecise) != 0 ? AimMode::precise : AimMode::classic;
+    aim.shape = (word & profile::kAimSquare) != 0 ? AimShape::square : AimShape::circle;
+    aim.deadZoneHundredths = static_cast<std::uint16_t>(word & profile::kAimDeadZoneMask);
+    aim.exponentSteps = static_cast<std::int8_t>(record.bytes[profile::aimExponent]);
+    return aim;
+}
+
+void writeAimSettings(ProfileRecord& record, const AimSettings& aim) {
+    std::uint16_t word = aim.deadZoneHundredths & profile::kAimDeadZoneMask;
+    if (aim.mode == AimMode::precise) {
+        word |= profile::kAimPrecise;
+    }
+    if (aim.shape == AimShape::square) {
+        word |= profile::kAimSquare;
+    }
+    record.bytes[profile::aimWord] = static_cast<std::uint8_t>(word & 0xFF);
+    record.bytes[profile::aimWord + 1] = static_cast<std::uint8_t>(word >> 8);
+    record.bytes[profile::aimExponent] = static_cast<std::uint8_t>(aim.exponentSteps);
+}
+
+bool aimSettingsInRange(const AimSettings& aim) {
+    return aim.deadZoneHundredths <= profile::kMaxDeadZoneHundredths &&
+           aim.exponentSteps >= profile::kMinExponentSteps &&
+           aim.exponentSteps <= profile::kMaxExponentSteps;
+}
+
 std::string profileName(const ProfileRecord& record) {
     const auto* begin = reinterpret_cast<const char*>(record.bytes.data() + profile::name);
     std::size_t length = 0;

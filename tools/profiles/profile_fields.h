@@ -29,8 +29,8 @@ inline constexpr const char* kInvertYWord = "Y";
 inline constexpr std::size_t kMaxProfileNameLength = profile::nameSize - 1;
 
 // The record's reserved bytes; they hold 0.
-inline constexpr std::size_t kReservedOffsets[] = {profile::reserved, profile::reserved + 1,
-                                                   profile::lastReserved};
+inline constexpr std::size_t kReservedOffsets[] = {profile::aimWord, profile::aimWord + 1,
+                                                   profile::aimExponent};
 inline constexpr std::uint8_t kKnownInvertBits = profile::kInvertX | profile::kInvertY;
 
 struct MouseInput {
