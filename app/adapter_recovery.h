@@ -1,8 +1,8 @@
 #pragma once
 // An adapter that stops taking packets (unplugged, or the virtual adapter's disk full) is
-// marked lost; the run then looks for it again with the same discovery, at most once a
-// second, and sends it the current state as soon as it answers. Meanwhile the run goes on,
-// and F11 still ends it.
+// marked lost; the run then looks for it again with the same discovery (the scheduler
+// decides when: at most once a second) and sends it the current state as soon as it
+// answers. Meanwhile the run goes on, and F11 still ends it.
 
 #include "app/capture_run.h"
 
@@ -19,9 +19,8 @@ bool sendCurrentState(CaptureServices& services, CaptureContext& context);
 // After a failed write: closes the adapter and marks it lost.
 void markAdapterLost(CaptureServices& services, CaptureContext& context);
 
-// At every tick: nothing while the adapter is present. Once it is lost and a second has
-// passed since the loss or the last search, searches again; an adapter that answers gets
-// the current state at once and is no longer lost.
-void retryLostAdapter(CaptureServices& services, CaptureContext& context);
+// Searches for the lost adapter once; one that answers gets the current state at once and
+// is no longer lost.
+void reopenLostAdapter(CaptureServices& services, CaptureContext& context);
 
 } // namespace qora

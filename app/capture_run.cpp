@@ -1,87 +1,56 @@
 #include "app/capture_run.h"
 
-#include "app/adapter_recovery.h"
-#include "app/capture_events.h"
-#include "app/capture_steps.h"
+#include "app/run_scheduler.h"
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
-#include "mapping/actions.h"
-#include "mapping/mouse_motion.h"
 #include "platform/file_failure.h"
 #include "profiles/store.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace qora {
 namespace {
 
-void startCaptureTimer(UserApi& user, const CaptureContext& context) {
-    user.setTimer(context.mainWindow, kCaptureTimerId, kCaptureTimerPeriodMs);
+void showWarning(CaptureServices& services, const CaptureContext& context, const char* text) {
+    services.user.messageBox(context.mainWindow, text, kWarningCaption, kMbOk);
 }
 
-// The start cannot go on without a keyboard: nothing could stop the run.
+// The start cannot go on: without a keyboard nothing could stop the run, without a tick
+// nothing would be read.
 void undoStart(CaptureServices& services, CaptureContext& context) {
     releaseMouse(services.directInput, context.devices);
     releaseKeyboard(services.directInput, context.devices);
     closeAdapter(services.files, context.run.adapter);
+    disarmFastPath(context.run.fastPath);
     resetToIdle(context.run.state);
     services.user.invalidateRect(context.mainWindow, false);
 }
 
-void readMouseInput(CaptureServices& services, CaptureContext& context) {
+// Start's first half: the adapter and the profile. False when the run cannot start.
+bool takeAdapterAndProfile(CaptureServices& services, CaptureContext& context) {
     CaptureRun& run = context.run;
-    const std::uint32_t count = takeMouseRecords(services, context);
-    processMouse(context.mouse, run.state, context.mode, run.profile, run.mouseRecords.data(),
-                 count, services.user);
-}
-
-} // namespace
-
-// Dispatches every key that is down; false when F11 ended the run.
-bool dispatchPressedKeys(CaptureServices& services, CaptureContext& context) {
-    CaptureRun& run = context.run;
-    for (std::size_t code = 0; code < kKeyboardSnapshotSize; ++code) {
-        if ((run.keyboardSnapshot[code] & kKeyDown) == 0) {
-            continue;
-        }
-        if (code == kStopKey) {
-            stopCaptureRun(services, context);
-            return false;
-        }
-        dispatchKey(run.state, context.mode, run.profile, static_cast<std::uint8_t>(code));
+    const AdapterLink adapter =
+        openAdapter(services.hid, services.files, services.ini, context.paths);
+    if (!isOpen(adapter)) {
+        showWarning(services, context, adapterUnavailableText(adapter, context.paths).c_str());
+        return false;
     }
+    run.adapter = adapter;
+    services.user.invalidateRect(context.mainWindow, true);
+
+    // A run on a profile that could not be read would have nothing bound: say so instead.
+    const CurrentProfile current = loadCurrentProfile(services.files, services.ini, context.paths);
+    if (!current.read.readable()) {
+        showFileFailure(services.user, context.mainWindow, describeFailure(current.read.failure));
+        undoStart(services, context);
+        return false;
+    }
+    run.profile = current.record;
     return true;
 }
 
-bool keyboardReadable(CaptureServices& services, CaptureContext& context) {
-    CaptureRun& run = context.run;
-    if (run.keyboardOnLoan || !keyboardExists(context.devices)) {
-        return false;
-    }
-    if (readKeyboardSnapshot(services.directInput, services.user, context.devices,
-                             run.keyboardSnapshot.data(), kKeyboardSnapshotSize)) {
-        return true;
-    }
-    // The next tick reads again; no event would tell it what changed meanwhile.
-    run.fastPath.tickNeeded = true;
-    return false;
-}
-
-void sendChangedState(CaptureServices& services, CaptureContext& context) {
-    CaptureRun& run = context.run;
-    if (run.state == run.lastSent) {
-        return;
-    }
-    // A failed write is not retried: the same state is not sent again until it changes,
-    // or until the lost adapter comes back.
-    if (isOpen(run.adapter) && !sendCurrentState(services, context)) {
-        markAdapterLost(services, context);
-    }
-    run.lastSent = run.state;
-    services.user.invalidateRect(context.mainWindow, false);
-}
+} // namespace
 
 CurrentProfile loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths) {
     const std::uint32_t count = readProfileCount(ini, paths);
@@ -97,28 +66,9 @@ CurrentProfile loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const Pro
 
 void startCaptureRun(CaptureServices& services, CaptureContext& context) {
     CaptureRun& run = context.run;
-    if (context.mode == kConsoleNotSet) {
+    if (context.mode == kConsoleNotSet || !takeAdapterAndProfile(services, context)) {
         return;
     }
-    const AdapterLink adapter =
-        openAdapter(services.hid, services.files, services.ini, context.paths);
-    if (!isOpen(adapter)) {
-        const std::string text = adapterUnavailableText(adapter, context.paths);
-        services.user.messageBox(context.mainWindow, text.c_str(), kWarningCaption, kMbOk);
-        return;
-    }
-    run.adapter = adapter;
-    services.user.invalidateRect(context.mainWindow, true);
-
-    // A run on a profile that could not be read would have nothing bound: say so instead.
-    const CurrentProfile current = loadCurrentProfile(services.files, services.ini, context.paths);
-    if (!current.read.readable()) {
-        showFileFailure(services.user, context.mainWindow, describeFailure(current.read.failure));
-        undoStart(services, context);
-        return;
-    }
-    run.profile = current.record;
-
     openOrCloseKeyboard(services.directInput, services.user, context.devices, context.mainWindow,
                         kCaptureKeyboardBackgroundMode);
     if (!keyboardExists(context.devices)) {
@@ -126,36 +76,21 @@ void startCaptureRun(CaptureServices& services, CaptureContext& context) {
         return;
     }
     openOrCloseMouse(services.directInput, services.user, context.devices, context.mainWindow);
-    armFastPath(services, context);
-    startCaptureTimer(services.user, context);
+    armFastPath(services.directInput, context.devices, run.fastPath);
+    if (!startRunSchedule(services, context)) {
+        stopRunSchedule(services, context);
+        showWarning(services, context, kTimerUnavailableText);
+        undoStart(services, context);
+        return;
+    }
     loadIconPositions(context.icons, services.ini, context.paths, context.mode);
-
     run.active = true;
     services.user.invalidateRect(context.mainWindow, false);
 }
 
-void captureTick(CaptureServices& services, CaptureContext& context) {
-    CaptureRun& run = context.run;
-    std::memset(run.mouseRecords.data(), 0, sizeof(MouseRecord) * run.mouseRecords.size());
-    run.keyboardSnapshot.fill(0);
-    resetToRest(run.state);
-    run.fastPath.tickNeeded = false;
-    if (!run.active) {
-        return;
-    }
-    if (mouseExists(context.devices)) {
-        readMouseInput(services, context);
-    }
-    if (keyboardReadable(services, context) && !dispatchPressedKeys(services, context)) {
-        return;
-    }
-    retryLostAdapter(services, context);
-    sendChangedState(services, context);
-}
-
 void stopCaptureRun(CaptureServices& services, CaptureContext& context) {
     CaptureRun& run = context.run;
-    services.user.killTimer(context.mainWindow, kCaptureTimerId);
+    stopRunSchedule(services, context);
     releaseMouse(services.directInput, context.devices);
     // A keyboard on loan belongs to the Map dialog, which releases it itself.
     if (!run.keyboardOnLoan) {
@@ -192,12 +127,15 @@ void returnKeyboardFromMapDialog(CaptureServices& services, CaptureContext& cont
         openOrCloseKeyboard(services.directInput, services.user, context.devices,
                             context.mainWindow, kCaptureKeyboardBackgroundMode);
     }
-    if (keyboardExists(context.devices)) {
-        armKeyboardEvent(services, context);
-        startCaptureTimer(services.user, context);
-    } else {
-        // Without a keyboard nothing could stop the run: end it now.
+    // Without a keyboard nothing could stop the run: end it now.
+    if (!keyboardExists(context.devices)) {
         stopCaptureRun(services, context);
+        return;
+    }
+    armKeyboardEvent(services.directInput, context.devices, run.fastPath);
+    if (!restartTickAfterKeyboardReturn(services, context)) {
+        stopCaptureRun(services, context);
+        showWarning(services, context, kTimerUnavailableText);
     }
 }
 

@@ -1,9 +1,11 @@
 #pragma once
-// The capture run: the running state in which qora reads the keyboard and the mouse every
-// 33 ms, rebuilds the ControllerState from scratch and writes a packet to the adapter only
-// when the state differs from the last one sent.
+// The capture run: the running state in which qora reads the keyboard and the mouse,
+// rebuilds the ControllerState from scratch and writes a packet to the adapter only when
+// the state differs from the last one sent. Its start and stop live here, its steps in
+// app/capture_steps.h, and when they run in app/run_scheduler.h.
 
 #include "app/fast_path.h"
+#include "app/run_schedule.h"
 #include "formats/profile_record.h"
 #include "input/device_slot.h"
 #include "input/direct_input_api.h"
@@ -18,6 +20,7 @@
 #include "platform/platform_types.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
+#include "platform/time_period_api.h"
 #include "platform/user_api.h"
 #include "profiles/store.h"
 
@@ -32,13 +35,13 @@ inline constexpr std::uint8_t kStopKey = 0x57; // F11
 inline constexpr std::uint8_t kCaptureKeyboardBackgroundMode = 1;
 
 inline constexpr const char* kWarningCaption = "Warning";
+inline constexpr const char* kTimerUnavailableText = "Can not set the capture timer";
 
 struct CaptureRun {
     bool active = false;
     AdapterLink adapter;
     // A write to the adapter failed: the run searches for it again (app/adapter_recovery.h).
     bool adapterLost = false;
-    std::uint64_t lastAdapterSearchMs = 0; // when it was lost or last searched for
     ProfileRecord profile;
     ControllerState state = idleControllerState();
     // The state as it stood when it was last found changed; a stop does not clear it.
@@ -48,6 +51,7 @@ struct CaptureRun {
     // While the Map dialog holds the keyboard slot the tick leaves the keyboard alone.
     bool keyboardOnLoan = false;
     FastPath fastPath;
+    RunSchedule schedule;
 };
 
 // The seams a run works through.
@@ -58,6 +62,7 @@ struct CaptureServices {
     DirectInputApi& directInput;
     UserApi& user;
     ClockApi& clock;
+    TimePeriodApi& timePeriod;
 };
 
 // What a run shares with the rest of the program: all owned by the application.
@@ -72,12 +77,9 @@ struct CaptureContext {
 };
 
 // The Start command. Does nothing when no console is set; tells the user when no adapter
-// answers or config.bin cannot be read. A keyboard that cannot be created undoes the start, so
-// Start works again.
+// answers, config.bin cannot be read or the run's timer cannot be set. A keyboard that
+// cannot be created undoes the start, so Start works again.
 void startCaptureRun(CaptureServices& services, CaptureContext& context);
-
-// Timer 0 of the main window. Allocates nothing and touches no file.
-void captureTick(CaptureServices& services, CaptureContext& context);
 
 // F11 in a tick, or the main window going away. Harmless when no run is active.
 void stopCaptureRun(CaptureServices& services, CaptureContext& context);
@@ -92,7 +94,8 @@ CurrentProfile loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const Pro
 
 // The Map dialog needs the keyboard slot for itself. Before it opens, an active run
 // releases its keyboard; after it closes the run gets a background keyboard on the main
-// window again (and its timer, which creating a keyboard stops), so F11 still ends it.
+// window again (and its timer, which creating a keyboard stops), so F11 still ends it. A
+// run that cannot get either back ends, the missing timer with a message.
 void lendKeyboardToMapDialog(CaptureServices& services, CaptureContext& context);
 void returnKeyboardFromMapDialog(CaptureServices& services, CaptureContext& context);
 

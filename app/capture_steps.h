@@ -1,19 +1,34 @@
 #pragma once
-// The steps of the capture tick that the fast path takes as well, so both build and send
-// the state the same way.
+// The steps of a capture run: read the devices, map what they report to the
+// ControllerState, send the state when it changed. The scheduler (app/run_scheduler.h)
+// decides when each step runs; no step keeps time or sets a timer.
 
 #include "app/capture_run.h"
 
+#include <cstdint>
+
 namespace qora {
 
-// Reads the keyboard snapshot unless the keyboard is on loan or missing; false when there
-// is no snapshot to dispatch.
-bool keyboardReadable(CaptureServices& services, CaptureContext& context);
+// What a step found that only a later tick can pick up: records kept for it, a device
+// that may hold more than one read took, a keyboard read that failed.
+struct StepResult {
+    bool tickOwed = false;
+};
 
-// Dispatches every key that is down in the snapshot; false when F11 ended the run.
-bool dispatchPressedKeys(CaptureServices& services, CaptureContext& context);
+// Timer 0's work: the mouse records (those kept since the last tick first, then the
+// device's), the keyboard snapshot, the state rebuilt from its rest values and sent when
+// it changed. F11 ends the run. Allocates nothing and touches no file but the adapter.
+StepResult captureTick(CaptureServices& services, CaptureContext& context, std::int64_t nowUs);
 
-// Writes the state to the adapter when it differs from the last one sent.
-void sendChangedState(CaptureServices& services, CaptureContext& context);
+// A device event between two ticks: new mouse records are kept for the tick (their button
+// and wheel records set the flags at once), then the whole state is rebuilt (rest values,
+// the mouse output, the actions of the mouse flags, the keys that are down) and sent if it
+// changed. F11 ends the run; a keyboard on loan is left alone. Nothing without the fast
+// path.
+StepResult captureEvent(CaptureServices& services, CaptureContext& context, std::int64_t nowUs);
+
+// After a write failed: when the lost adapter answers the same discovery again, it gets
+// the current state at once.
+void searchForLostAdapter(CaptureServices& services, CaptureContext& context);
 
 } // namespace qora

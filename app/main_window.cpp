@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/run_scheduler.h"
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
 #include "link/adapter_link.h"
@@ -190,7 +191,7 @@ void onMainWindowTimer(Program& program, Platform& platform, std::uintptr_t time
     }
     CaptureServices services = captureServicesOf(platform);
     CaptureContext context = captureContextOf(program);
-    captureTick(services, context);
+    onCaptureTimer(services, context);
 }
 
 void onMainWindowPaint(Program& program, Platform& platform) {

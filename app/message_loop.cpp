@@ -43,9 +43,13 @@ int runWaitingLoop(const MessageLoop& loop, std::span<const NativeHandle> events
                    SignalHandler& handler) {
     const auto count = static_cast<std::uint32_t>(events.size());
     for (;;) {
-        handler.beforeWait();
+        const std::uint32_t timeoutMs = handler.beforeWait();
         const std::uint32_t woke = loop.api.msgWaitForMultipleObjectsEx(
-            count, events.data(), kInfinite, kQsAllInput, kMwmoInputAvailable);
+            count, events.data(), timeoutMs, kQsAllInput, kMwmoInputAvailable);
+        if (woke == kWaitTimeout) {
+            handler.onTimeout();
+            continue;
+        }
         const std::uint32_t index = woke - kWaitObject0;
         if (index < count) {
             handler.onSignalled(index);

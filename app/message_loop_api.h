@@ -27,6 +27,7 @@ inline constexpr std::uint32_t kPmRemove = 0x0001;
 
 inline constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
 inline constexpr std::uint32_t kWaitObject0 = 0;
+inline constexpr std::uint32_t kWaitTimeout = 0x00000102u;
 inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFFu;
 // QS_ALLINPUT as it was before touch and pointer input: keys, mouse, raw input, posted
 // and sent messages, timers, paint and hot keys.
@@ -48,7 +49,7 @@ struct MessageLoopApi {
     virtual bool translateMessage(const Message* message) = 0;
     virtual std::intptr_t dispatchMessage(const Message* message) = 0;
     // WAIT_OBJECT_0 + i for handle i, WAIT_OBJECT_0 + count for waiting messages,
-    // WAIT_FAILED on an error.
+    // WAIT_TIMEOUT when milliseconds passed first, WAIT_FAILED on an error.
     virtual std::uint32_t msgWaitForMultipleObjectsEx(std::uint32_t count,
                                                       const NativeHandle* handles,
                                                       std::uint32_t milliseconds,

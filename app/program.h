@@ -15,6 +15,7 @@
 #include "platform/file_api.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
+#include "platform/time_period_api.h"
 #include "platform/user_api.h"
 
 #include <array>
@@ -53,11 +54,12 @@ struct Platform {
     GdiApi& gdi;
     WindowApi& windows;
     ClockApi& clock;
+    TimePeriodApi& timePeriod;
 };
 
 inline CaptureServices captureServicesOf(Platform& platform) {
-    return CaptureServices{platform.hid,         platform.files, platform.ini,
-                           platform.directInput, platform.user,  platform.clock};
+    return CaptureServices{platform.hid,  platform.files, platform.ini,       platform.directInput,
+                           platform.user, platform.clock, platform.timePeriod};
 }
 
 inline CaptureContext captureContextOf(Program& program) {

@@ -2,6 +2,7 @@
 // event of the fast path costs between two ticks, and the two steps that do the most work
 // on their own.
 
+#include "app/capture_steps.h"
 #include "fakes/busy_run.h"
 #include "link/packet.h"
 #include "mapping/mouse_motion.h"
@@ -12,7 +13,7 @@ namespace qora::testing {
 namespace {
 
 void captureTick(benchmark::State& state) {
-    BusyRun busy(static_cast<ConsoleMode>(state.range(0)));
+    BusyRun busy(static_cast<ConsoleMode>(state.range(0)), false);
     for (auto _ : state) {
         busy.tick();
     }
@@ -23,18 +24,18 @@ BENCHMARK(captureTick)->Arg(kConsoleXbox360)->Arg(kConsolePs3);
 // The heaviest event: 256 new mouse records to keep (the room a tick would have emptied)
 // and a changed key state, so a packet goes out each time.
 void captureEvent(benchmark::State& state) {
-    BusyRun busy(static_cast<ConsoleMode>(state.range(0)));
-    busy.run.fastPath.enabled = true;
+    BusyRun busy(static_cast<ConsoleMode>(state.range(0)), true);
     for (auto _ : state) {
         busy.run.fastPath.pendingMouseCount = 0;
-        busy.event();
+        busy.alternateKeys();
+        qora::captureEvent(busy.services, busy.context, 0);
     }
     state.SetLabel(state.range(0) == kConsolePs3 ? "PS3" : "Xbox 360");
 }
 BENCHMARK(captureEvent)->Arg(kConsoleXbox360)->Arg(kConsolePs3);
 
 void processMouse(benchmark::State& state) {
-    BusyRun busy(kConsolePs3);
+    BusyRun busy(kConsolePs3, false);
     ControllerState controller;
     for (auto _ : state) {
         resetToRest(controller);

@@ -1,5 +1,6 @@
 #pragma once
-// The system clock the program reads: GetTickCount64.
+// The system clocks the program reads: GetTickCount64, and QueryPerformanceCounter with
+// its frequency for what needs better than the system timer's 10-16 ms.
 
 #include <cstdint>
 
@@ -10,6 +11,9 @@ struct ClockApi {
 
     // Milliseconds since the system started; never wraps.
     virtual std::uint64_t getTickCount64() = 0;
+    // The high-resolution counter and its counts per second; false when the call fails.
+    virtual bool queryPerformanceCounter(std::int64_t* count) = 0;
+    virtual bool queryPerformanceFrequency(std::int64_t* frequency) = 0;
 };
 
 } // namespace qora

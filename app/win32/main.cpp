@@ -2,11 +2,12 @@
 // the window class, creates the main window and runs the message loop. The window
 // procedure only routes messages to the main window's rules.
 
-#include "app/capture_events.h"
+#include "app/fast_path.h"
 #include "app/keyboard_lending.h"
 #include "app/main_window.h"
 #include "app/message_loop.h"
 #include "app/program.h"
+#include "app/run_scheduler.h"
 #include "app/win32/win32_event_api.h"
 #include "app/win32/win32_message_loop_api.h"
 #include "app/win32/win32_window_api.h"
@@ -16,6 +17,7 @@
 #include "platform/win32/win32_clock_api.h"
 #include "platform/win32/win32_file_api.h"
 #include "platform/win32/win32_profile_file_api.h"
+#include "platform/win32/win32_time_period_api.h"
 #include "platform/win32/win32_user_api.h"
 #include "profiles/win32/win32_setting_dialog.h"
 #include "resources/resource_ids.h"
@@ -106,8 +108,7 @@ bool registerMainWindowClass(HINSTANCE instance, const char* className) {
     return RegisterClassExA(&windowClass) != 0;
 }
 
-// The capture run's side of the waiting loop: a device changed between two ticks; the
-// tick pauses while the loop waits with nothing to do and resumes before any message.
+// The capture run's side of the waiting loop: each call goes to the run's scheduler.
 class CaptureEventHandler final : public SignalHandler {
 public:
     CaptureEventHandler(Program& program, Platform& platform)
@@ -116,17 +117,22 @@ public:
     void onSignalled(std::size_t) override {
         CaptureServices services = captureServicesOf(platform_);
         CaptureContext context = captureContextOf(program_);
-        captureEvent(services, context);
+        onDeviceEvent(services, context);
     }
-    void beforeWait() override {
+    std::uint32_t beforeWait() override {
         CaptureServices services = captureServicesOf(platform_);
         CaptureContext context = captureContextOf(program_);
-        pauseTickWhileIdle(services, context);
+        return beforeLoopWait(services, context);
+    }
+    void onTimeout() override {
+        CaptureServices services = captureServicesOf(platform_);
+        CaptureContext context = captureContextOf(program_);
+        onWaitTimeout(services, context);
     }
     void beforeDispatch() override {
         CaptureServices services = captureServicesOf(platform_);
         CaptureContext context = captureContextOf(program_);
-        resumeTick(services, context);
+        beforeLoopMessage(services, context);
     }
 
 private:
@@ -156,7 +162,8 @@ int runQora(HINSTANCE instance, int showCommand) {
     Win32GdiApi gdi;
     Win32WindowApi windows(instance);
     Win32ClockApi clock;
-    Platform platform{files, ini, user, hid, directInput, gdi, windows, clock};
+    Win32TimePeriodApi timePeriod;
+    Platform platform{files, ini, user, hid, directInput, gdi, windows, clock, timePeriod};
 
     // Large fixed buffers (mouse records, samples): keep them off the stack.
     auto program = std::make_unique<Program>();

@@ -5,10 +5,12 @@
 // adapter on unless a test turns it off.
 
 #include "app/capture_run.h"
+#include "app/run_scheduler.h"
 #include "fakes/adapter_pipe_file_api.h"
 #include "fakes/fake_clock_api.h"
 #include "fakes/fake_direct_input.h"
 #include "fakes/fake_hid_api.h"
+#include "fakes/fake_time_period_api.h"
 #include "fakes/fake_user_api.h"
 #include "fakes/temp_directory.h"
 #include "formats/action_codes.h"
@@ -19,12 +21,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace qora::testing {
 
 inline WindowHandle const kMainWindow = reinterpret_cast<WindowHandle>(0x1000);
+
+inline bool logged(const std::vector<std::string>& calls, const std::string& entry) {
+    return std::find(calls.begin(), calls.end(), entry) != calls.end();
+}
 
 class CaptureRunTest : public ::testing::Test {
 protected:
@@ -51,7 +58,8 @@ protected:
     }
 
     void start() { startCaptureRun(services, context); }
-    void tick() { captureTick(services, context); }
+    // Timer 0 of the main window.
+    void tick() { onCaptureTimer(services, context); }
     void press(std::uint8_t scanCode) { directInput.keyState[scanCode] = 0x80; }
     void release(std::uint8_t scanCode) { directInput.keyState[scanCode] = 0x00; }
 
@@ -89,13 +97,14 @@ protected:
     FakeUserApi user;
     FakeDirectInput directInput{user.calls};
     FakeClockApi clock;
+    FakeTimePeriodApi timePeriod{user.calls};
     ProfileRecord profile;
 
     CaptureRun run;
     CaptureDevices devices;
     MouseState mouse;
     IconPositions icons;
-    CaptureServices services{hid, files, ini, directInput, user, clock};
+    CaptureServices services{hid, files, ini, directInput, user, clock, timePeriod};
     CaptureContext context{run, devices, mouse, icons, paths, kConsoleXbox360, kMainWindow};
 };
 

@@ -16,10 +16,6 @@ constexpr std::uint8_t kKeyW = 0x11;
 constexpr std::uint8_t kKeyS = 0x1F;
 constexpr std::uint8_t kKeyF11 = 0x57;
 
-bool logged(const std::vector<std::string>& calls, const std::string& entry) {
-    return std::find(calls.begin(), calls.end(), entry) != calls.end();
-}
-
 TEST_F(CaptureRunTest, FirstTickSendsTheRestState) {
     start();
     ASSERT_TRUE(run.active);
@@ -146,7 +142,7 @@ TEST_F(CaptureRunTest, NoAdapterWarnsNamingTheCauseAndStaysIdle) {
 TEST_F(CaptureRunTest, AStoreThatCannotBeReadRefusesTheStartAndSaysWhy) {
     RestrictedFileApi restricted;
     restricted.openStoreError = EACCES;
-    CaptureServices restrictedServices{hid, restricted, ini, directInput, user, clock};
+    CaptureServices restrictedServices{hid, restricted, ini, directInput, user, clock, timePeriod};
     startCaptureRun(restrictedServices, context);
     EXPECT_FALSE(run.active);
     ASSERT_EQ(user.messageBoxes.size(), 1u);
@@ -161,9 +157,9 @@ TEST_F(CaptureRunTest, AStoreThatCannotBeReadRefusesTheStartAndSaysWhy) {
 // and the state is not written again until the adapter comes back.
 TEST_F(CaptureRunTest, AFullDiskLosesTheVirtualAdapterUntilThereIsRoomAgain) {
     FailingFileApi fullDisk(FailingFileApi::Failure::write);
-    CaptureServices fullDiskServices{hid, fullDisk, ini, directInput, user, clock};
+    CaptureServices fullDiskServices{hid, fullDisk, ini, directInput, user, clock, timePeriod};
     startCaptureRun(fullDiskServices, context);
-    captureTick(fullDiskServices, context);
+    onCaptureTimer(fullDiskServices, context);
     EXPECT_TRUE(run.adapterLost);
     EXPECT_EQ(run.lastSent, restState());
     EXPECT_EQ(packetBytes(), 0u);

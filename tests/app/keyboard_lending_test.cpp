@@ -38,7 +38,7 @@ protected:
 
     FakeGdiApi gdi;
     FakeWindowApi windows{gdi};
-    Platform platform{files, ini, user, hid, directInput, gdi, windows, clock};
+    Platform platform{files, ini, user, hid, directInput, gdi, windows, clock, timePeriod};
     Program program;
     DialogStandIn dialog{directInput, user, program.devices};
     KeyboardLendingMapDialogOpener opener{dialog, program, platform};

@@ -4,6 +4,7 @@
 #include "fakes/fake_direct_input.h"
 #include "fakes/fake_gdi_api.h"
 #include "fakes/fake_hid_api.h"
+#include "fakes/fake_time_period_api.h"
 #include "fakes/fake_user_api.h"
 #include "fakes/fake_window_api.h"
 #include "fakes/temp_directory.h"
@@ -66,7 +67,8 @@ protected:
     FakeGdiApi gdi;
     FakeWindowApi windows{gdi};
     FakeClockApi clock;
-    Platform platform{files, ini, user, hid, directInput, gdi, windows, clock};
+    FakeTimePeriodApi timePeriod{user.calls};
+    Platform platform{files, ini, user, hid, directInput, gdi, windows, clock, timePeriod};
     Program program;
 };
 
@@ -163,7 +165,8 @@ TEST_F(MainWindowTest, TheDebugItemNeedsEnableExactlyOne) {
         FakeGdiApi otherGdi;
         otherGdi.expectedWindow = kWindow;
         FakeWindowApi other{otherGdi};
-        Platform otherPlatform{files, ini, user, hid, directInput, otherGdi, other, clock};
+        Platform otherPlatform{files,    ini,   user,  hid,       directInput,
+                               otherGdi, other, clock, timePeriod};
         Program fresh;
         fresh.paths = program.paths;
         onMainWindowCreate(fresh, otherPlatform, kWindow);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <vector>
 
 namespace qora::testing {
@@ -19,8 +20,19 @@ public:
     void onSignalled(std::size_t index) override {
         log_.push_back("Signalled " + std::to_string(index));
     }
-    void beforeWait() override { log_.push_back("Before wait"); }
+    std::uint32_t beforeWait() override {
+        log_.push_back("Before wait");
+        if (timeouts.empty()) {
+            return kInfinite;
+        }
+        const std::uint32_t next = timeouts.front();
+        timeouts.pop_front();
+        return next;
+    }
+    void onTimeout() override { log_.push_back("Timeout"); }
     void beforeDispatch() override { log_.push_back("Before dispatch"); }
+
+    std::deque<std::uint32_t> timeouts; // then kInfinite
 
 private:
     std::vector<std::string>& log_;
@@ -32,6 +44,7 @@ struct LoopCase {
     std::vector<ScriptedGet> gets;
     std::vector<std::uint32_t> waits;
     std::vector<std::optional<Message>> peeks;
+    std::vector<std::uint32_t> timeouts;
     int exitCode;
     std::vector<std::string> log;
 };
@@ -49,6 +62,7 @@ const std::vector<LoopCase> kCases = {
      {{-1, message(kWmTimer, kStaleWParam)}},
      {},
      {},
+     {},
      kMessageLoopFailed,
      {"Get"}},
     {"GetMessageA failing after a message",
@@ -56,11 +70,13 @@ const std::vector<LoopCase> kCases = {
      {{1, message(kWmKeyDown, kStaleWParam)}, {-1, message(kWmKeyDown, kStaleWParam)}},
      {},
      {},
+     {},
      kMessageLoopFailed,
      {"Get", "Accelerator 0x100", "Translate 0x100", "Dispatch 0x100", "Get"}},
     {"the quit message's wParam is the exit status; accelerators are not dispatched",
      {},
      {{1, message(kWmKeyUp)}, {1, message(kWmTimer)}, {0, quit(7)}},
+     {},
      {},
      {},
      7,
@@ -72,6 +88,7 @@ const std::vector<LoopCase> kCases = {
      {},
      {kWaitObject0 + 1, kWaitObject0 + 2, kWaitObject0},
      {std::nullopt, message(kWmTimer), message(kWmKeyUp), std::nullopt, quit(3)},
+     {},
      3,
      {"Before wait", "Wait 11 12", "Signalled 1", "Peek", "Before wait", "Wait 11 12", "Peek",
       "Before dispatch", "Accelerator 0x113", "Translate 0x113", "Dispatch 0x113", "Peek",
@@ -82,6 +99,7 @@ const std::vector<LoopCase> kCases = {
      {{1, message(kWmTimer)}, {0, quit(4)}},
      {kWaitFailed},
      {},
+     {},
      4,
      {"Before wait", "Wait 11 12", "Before dispatch", "Get", "Accelerator 0x113", "Translate 0x113",
       "Dispatch 0x113", "Get"}},
@@ -90,8 +108,17 @@ const std::vector<LoopCase> kCases = {
      {{0, quit(5)}},
      {kWaitObject0 + 2},
      {},
+     {},
      5,
      {"Before wait", "Wait 11", "Before dispatch", "Get"}},
+    {"a wait whose time runs out tells the handler and waits again without pumping",
+     {11},
+     {},
+     {kWaitTimeout, kWaitObject0 + 1},
+     {quit(6)},
+     {4},
+     6,
+     {"Before wait", "Wait 11 for 4 ms", "Timeout", "Before wait", "Wait 11", "Peek"}},
 };
 
 TEST(MessageLoop, RunsEachScriptToItsExitStatus) {
@@ -103,6 +130,7 @@ TEST(MessageLoop, RunsEachScriptToItsExitStatus) {
         api.peeks.assign(test.peeks.begin(), test.peeks.end());
         api.acceleratorMessages = {kWmKeyUp};
         RecordingHandler handler(api.log);
+        handler.timeouts.assign(test.timeouts.begin(), test.timeouts.end());
         const MessageLoop loop{api, nullptr, nullptr};
 
         EXPECT_EQ(runMessageLoop(loop, test.events, handler), test.exitCode);

@@ -42,7 +42,7 @@ namespace {
 class TickAllocation : public ::testing::TestWithParam<ConsoleMode> {};
 
 TEST_P(TickAllocation, ABusyRunAllocatesNothingAndTouchesNoFileWhileTicking) {
-    BusyRun busy(GetParam());
+    BusyRun busy(GetParam(), false);
     ASSERT_TRUE(busy.run.active);
     busy.files.otherCalls = 0;
     const long before = allocations.load();
@@ -55,27 +55,33 @@ TEST_P(TickAllocation, ABusyRunAllocatesNothingAndTouchesNoFileWhileTicking) {
     EXPECT_GT(busy.user.debugLines, 0);       // motion groups were processed
 }
 
-// Events between the ticks: mouse records kept for the tick (256 at the first event, then
-// none while the kept ones fill the room), the state rebuilt and sent at each event; the
-// main loop's pause before each wait and resume before each message around them.
+// The main loop of the fast path, round after round: events between the ticks (mouse
+// records kept for the tick, the state rebuilt and sent at each), ticks at the wait's
+// timeout, then a quiet stretch until the tick pauses, and a message that resumes it.
 TEST_P(TickAllocation, TheFastPathAllocatesNothingAndTouchesNoFileEither) {
-    BusyRun busy(GetParam());
-    busy.run.fastPath.enabled = true;
+    constexpr int kRounds = 300;
+    BusyRun busy(GetParam(), true);
+    ASSERT_TRUE(busy.run.active && busy.run.fastPath.keyboardArmed && busy.run.fastPath.mouseArmed);
     busy.files.otherCalls = 0;
+    busy.user.timersKilled = 0;
     const long before = allocations.load();
-    for (int i = 0; i < 2000; ++i) {
-        pauseTickWhileIdle(busy.services, busy.context);
-        if (i % 4 == 3) {
-            resumeTick(busy.services, busy.context);
-            busy.tick();
-        } else {
-            busy.event();
+    int pauses = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        busy.fillMouseRecords();
+        for (int i = 0; i < 3; ++i) {
+            busy.waitAndServeEvent();
         }
+        busy.directInput.recordCount = 0;
+        for (int i = 0; i < 12 && busy.waitForTimeout(); ++i) {
+        }
+        pauses += busy.run.schedule.tickPaused ? 1 : 0;
+        beforeLoopMessage(busy.services, busy.context);
     }
     EXPECT_EQ(allocations.load() - before, 0);
     EXPECT_EQ(busy.files.otherCalls, 0);
-    EXPECT_EQ(busy.files.packetWrites, 2000);
-    EXPECT_EQ(busy.run.fastPath.pendingMouseCount, 0u); // the last call was a tick
+    EXPECT_GE(busy.files.packetWrites, 3 * kRounds);
+    EXPECT_EQ(pauses, kRounds);
+    EXPECT_EQ(busy.user.timersKilled, kRounds);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothConsoles, TickAllocation,

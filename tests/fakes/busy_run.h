@@ -4,9 +4,12 @@
 // many time-stamp groups at every read. Used to prove the tick allocates nothing and to
 // measure what it costs.
 
-#include "app/capture_events.h"
 #include "app/capture_run.h"
+#include "app/capture_steps.h"
+#include "app/message_loop_api.h"
+#include "app/run_scheduler.h"
 #include "fakes/fake_clock_api.h"
+#include "fakes/fake_time_period_api.h"
 #include "formats/action_codes.h"
 #include "input/direct_input_api.h"
 #include "link/hid_api.h"
@@ -17,6 +20,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace qora::testing {
 
@@ -74,8 +79,14 @@ public:
         ++messageBoxes;
         return kIdOk;
     }
-    bool setTimer(WindowHandle, std::uintptr_t, std::uint32_t) override { return true; }
-    bool killTimer(WindowHandle, std::uintptr_t) override { return true; }
+    bool setTimer(WindowHandle, std::uintptr_t, std::uint32_t) override {
+        ++timersSet;
+        return true;
+    }
+    bool killTimer(WindowHandle, std::uintptr_t) override {
+        ++timersKilled;
+        return true;
+    }
     bool invalidateRect(WindowHandle, bool) override {
         ++invalidations;
         return true;
@@ -83,6 +94,8 @@ public:
     void outputDebugString(const char*) override { ++debugLines; }
 
     int messageBoxes = 0;
+    int timersSet = 0;
+    int timersKilled = 0;
     int invalidations = 0;
     int debugLines = 0;
 };
@@ -208,9 +221,16 @@ public:
     void* globalFree(void* memory) override { return memory; }
 };
 
-// A started capture run with every action bound twice, on the heaviest input.
+// A started capture run with every action bound twice, on the heaviest input; with the
+// fast path, its devices set their events from the start.
 struct BusyRun {
-    explicit BusyRun(ConsoleMode mode) : context{run, devices, mouse, icons, paths, mode, nullptr} {
+    static constexpr NativeHandle kKeyboardEvent = 11;
+    static constexpr NativeHandle kMouseEvent = 12;
+
+    BusyRun(ConsoleMode mode, bool fastPath)
+        : context{run, devices, mouse, icons, paths, mode, nullptr} {
+        run.fastPath.enabled = fastPath;
+        run.fastPath.events = {kKeyboardEvent, kMouseEvent};
         startCaptureRun(services, context);
         bindEverything();
         mouse.smoothingDepth = 4;
@@ -221,13 +241,26 @@ struct BusyRun {
     // Alternates between two sets of held keys so every tick sends a packet.
     void tick() {
         alternateKeys();
-        captureTick(services, context);
+        onCaptureTimer(services, context);
     }
 
-    // The same on the fast path: the devices report a change between two ticks.
-    void event() {
+    // The main loop of the fast path: it waits, and a device reports a change.
+    void waitAndServeEvent() {
+        beforeLoopWait(services, context);
+        clock.advanceMicroseconds(kMicrosecondsPerMillisecond);
         alternateKeys();
-        captureEvent(services, context);
+        onDeviceEvent(services, context);
+    }
+
+    // The main loop waits as long as it is told; true when a tick was due then.
+    bool waitForTimeout() {
+        const std::uint32_t ms = beforeLoopWait(services, context);
+        if (ms == kInfinite) {
+            return false;
+        }
+        clock.advanceMicroseconds(ms * kMicrosecondsPerMillisecond);
+        onWaitTimeout(services, context);
+        return true;
     }
 
     void alternateKeys() {
@@ -269,7 +302,9 @@ struct BusyRun {
     VirtualAdapterIni ini;
     NoHid hid;
     FakeClockApi clock;
-    CaptureServices services{hid, files, ini, directInput, user, clock};
+    std::vector<std::string> timePeriodCalls;
+    FakeTimePeriodApi timePeriod{timePeriodCalls};
+    CaptureServices services{hid, files, ini, directInput, user, clock, timePeriod};
 
     CaptureRun run;
     CaptureDevices devices;

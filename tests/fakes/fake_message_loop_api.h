@@ -75,8 +75,11 @@ public:
         for (std::uint32_t i = 0; i < count; ++i) {
             entry += " " + std::to_string(handles[i]);
         }
-        if (milliseconds != kInfinite || wakeMask != kQsAllInput || flags != kMwmoInputAvailable) {
-            entry += " with a timeout or other flags";
+        if (milliseconds != kInfinite) {
+            entry += " for " + std::to_string(milliseconds) + " ms";
+        }
+        if (wakeMask != kQsAllInput || flags != kMwmoInputAvailable) {
+            entry += " with other flags";
         }
         log.push_back(entry);
         if (waits.empty()) {

@@ -4,6 +4,7 @@
 
 #include "platform/user_api.h"
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,12 @@ public:
     }
     bool setTimer(WindowHandle, std::uintptr_t id, std::uint32_t periodMs) override {
         calls.push_back("SetTimer " + std::to_string(id) + " " + std::to_string(periodMs));
-        return true;
+        if (setTimerResults.empty()) {
+            return true;
+        }
+        const bool result = setTimerResults.front();
+        setTimerResults.pop_front();
+        return result;
     }
     bool killTimer(WindowHandle, std::uintptr_t id) override {
         calls.push_back("KillTimer " + std::to_string(id));
@@ -39,6 +45,7 @@ public:
     void outputDebugString(const char* text) override { debugOutput.push_back(text); }
 
     std::int32_t messageBoxAnswer = kIdOk;
+    std::deque<bool> setTimerResults; // then true
     std::vector<MessageBoxCall> messageBoxes;
     std::vector<std::string> debugOutput;
     std::vector<std::string> calls;

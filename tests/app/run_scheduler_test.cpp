@@ -1,6 +1,8 @@
-#include "app/capture_events.h"
+#include "app/run_scheduler.h"
 
 #include "app/adapter_recovery.h"
+#include "app/capture_steps.h"
+#include "app/message_loop_api.h"
 #include "capture_run_fixture.h"
 #include "fakes/fake_clock_api.h"
 #include "fakes/fake_event_api.h"
@@ -73,6 +75,7 @@ TEST_F(FastPathSetUpTest, OnlyLowLatencyOneWithBothEventsTurnsTheFastPathOn) {
     }
 }
 
+// A run with the fast path, driven the way the main loop drives it.
 class CaptureEventsTest : public CaptureRunTest {
 protected:
     CaptureEventsTest() {
@@ -80,7 +83,19 @@ protected:
         run.fastPath.events = {kKeyboardEventHandle, kMouseEventHandle};
     }
 
-    void event() { captureEvent(services, context); }
+    void event() { onDeviceEvent(services, context); }
+    // Timer 0 at the grid's next tick (without the fast path, the timer is the tick).
+    void tick() {
+        if (run.fastPath.enabled && run.active) {
+            advanceTo(run.schedule.nextTickUs);
+        }
+        onCaptureTimer(services, context);
+    }
+    void advanceTo(std::int64_t us) {
+        clock.advanceMicroseconds(std::max<std::int64_t>(us - microsecondsNow(clock), 0));
+    }
+    std::uint32_t wait() { return beforeLoopWait(services, context); }
+    void message() { beforeLoopMessage(services, context); }
     std::string keyboardName() const { return directInput.nameOf(devices.keyboard.device); }
     std::string mouseName() const { return directInput.nameOf(devices.mouse.device); }
 };
@@ -267,7 +282,7 @@ protected:
         } else if (unsettled == Unsettled::keyboardOnLoan) {
             lendKeyboardToMapDialog(services, context);
         } else if (unsettled == Unsettled::messageSinceTick) {
-            resumeTick(services, context);
+            message();
         }
     }
 };
@@ -287,11 +302,13 @@ TEST_P(TickPauseTest, TheTickPausesOnlyWhenItCouldChangeNothing) {
     ASSERT_TRUE(run.active);
 
     user.calls.clear();
-    pauseTickWhileIdle(services, context);
-    pauseTickWhileIdle(services, context); // a second wait kills nothing more
-    EXPECT_EQ(run.fastPath.tickPaused, test.pauses);
+    const std::uint32_t timeout = wait();
+    wait(); // a second wait kills nothing more
+    EXPECT_EQ(run.schedule.tickPaused, test.pauses);
     EXPECT_EQ(timerCalls(user.calls),
               test.pauses ? std::vector<std::string>{"KillTimer 0"} : std::vector<std::string>{});
+    // A paused run waits for news alone; a running one until its next tick at the latest.
+    EXPECT_EQ(timeout == kInfinite, test.pauses || test.unsettled == Unsettled::noFastPath);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -310,32 +327,38 @@ INSTANTIATE_TEST_SUITE_P(
                       PauseCase{"NoFastPath", Unsettled::noFastPath, false}),
     [](const ::testing::TestParamInfo<PauseCase>& info) { return std::string(info.param.name); });
 
-TEST_F(CaptureEventsTest, APausedTickResumesForMouseRecordsAndMessagesAndAStopEndsThePause) {
+// A paused tick comes back at the next point of its grid (the run's start + n x 33 ms),
+// not a fresh 33 ms after the news; a running timer keeps its countdown; a stop ends the
+// pause and gives the timer resolution back.
+TEST_F(CaptureEventsTest, APausedTickResumesOnItsGridForRecordsAndMessages) {
     bindKey(action::buttonA, kKeyW);
     start();
+    const std::int64_t startUs = microsecondsNow(clock);
+    EXPECT_TRUE(logged(user.calls, "timeBeginPeriod 1"));
     tick();
     user.calls.clear();
-    const auto wait = [this] { pauseTickWhileIdle(services, context); };
-    const auto message = [this] { resumeTick(services, context); };
 
-    wait();
+    EXPECT_EQ(wait(), kInfinite);
     press(kKeyW); // keys go out at their events, paused or not
     event();
-    wait();
+    EXPECT_EQ(wait(), kInfinite);
     ControllerState pressed = restState();
     pressed.bytes[state::buttons2] = buttons2::a;
     EXPECT_EQ(packets().back(), packetFor(kConsoleXbox360, pressed));
     EXPECT_EQ(timerCalls(user.calls), (std::vector<std::string>{"KillTimer 0"}));
 
+    advanceTo(startUs + 5 * kTickPeriodUs + 20'000); // 20 ms past a grid point
     directInput.mouseBuffer = {record(mouse_offset::button0, 0x80, 5)};
-    event(); // records for the tick: the timer is set again at once
+    event(); // records for the tick: it comes back on its grid, 13 ms from now
     EXPECT_EQ(timerCalls(user.calls), (std::vector<std::string>{"KillTimer 0", "SetTimer 0 33"}));
-    wait();
+    EXPECT_EQ(run.schedule.nextTickUs, startUs + 6 * kTickPeriodUs);
+    EXPECT_EQ(wait(), 13u);
+
     tick();
-    wait();
-    message(); // the paused timer is set again ...
-    message(); // ... and a running one keeps its countdown
-    wait();    // no tick since the message yet
+    EXPECT_EQ(wait(), kInfinite);
+    message();              // the paused timer is set again ...
+    message();              // ... and a running one keeps its countdown
+    EXPECT_EQ(wait(), 33u); // no tick since the message yet
     EXPECT_EQ(timerCalls(user.calls), (std::vector<std::string>{"KillTimer 0", "SetTimer 0 33",
                                                                 "KillTimer 0", "SetTimer 0 33"}));
 
@@ -344,12 +367,84 @@ TEST_F(CaptureEventsTest, APausedTickResumesForMouseRecordsAndMessagesAndAStopEn
     press(kKeyF11);
     event();
     EXPECT_FALSE(run.active);
-    EXPECT_FALSE(run.fastPath.tickPaused);
+    EXPECT_FALSE(run.schedule.tickPaused);
+    EXPECT_TRUE(logged(user.calls, "timeEndPeriod 1"));
     user.calls.clear();
     message();
-    wait();
+    EXPECT_EQ(wait(), kInfinite);
     EXPECT_EQ(timerCalls(user.calls), std::vector<std::string>{});
 }
+
+// With the fast path the wait keeps the grid, and timer 0 ticks only when the grid's tick
+// is due (in modal loops, which do not wait): one tick per grid point either way.
+TEST_F(CaptureEventsTest, TheWaitAndTheTimerShareOneGrid) {
+    start();
+    const std::int64_t startUs = microsecondsNow(clock);
+    directInput.mouseBuffer.assign(kMouseRecordCapacity + 1,
+                                   record(mouse_offset::button0, 0x80, 7)); // never idle
+    EXPECT_EQ(wait(), 33u);
+    advanceTo(startUs + 10'000);
+    onCaptureTimer(services, context); // early: the wait will serve it
+    EXPECT_EQ(run.schedule.nextTickUs, startUs + kTickPeriodUs);
+    EXPECT_EQ(wait(), 23u);
+    advanceTo(startUs + kTickPeriodUs);
+    onWaitTimeout(services, context);
+    EXPECT_EQ(run.schedule.nextTickUs, startUs + 2 * kTickPeriodUs);
+    advanceTo(startUs + kTickPeriodUs + 500);
+    onCaptureTimer(services, context); // the same grid point: nothing more
+    EXPECT_EQ(run.schedule.nextTickUs, startUs + 2 * kTickPeriodUs);
+    advanceTo(startUs + 3 * kTickPeriodUs + 7'000); // a modal loop: only the timer comes
+    onCaptureTimer(services, context);
+    EXPECT_EQ(run.schedule.nextTickUs, startUs + 4 * kTickPeriodUs);
+}
+
+struct TimerFailureCase {
+    const char* name;
+    bool fastPath;
+    bool failsAtStart; // else when the keyboard comes back from the Map dialog
+    bool runs;
+};
+
+class TimerFailureTest : public CaptureEventsTest,
+                         public ::testing::WithParamInterface<TimerFailureCase> {};
+
+// Without the fast path nothing but the timer ticks: the run does not start, or ends, with
+// a message. With it, the wait keeps the grid and SetTimer is tried again before each wait.
+TEST_P(TimerFailureTest, ARunIsNeverLeftWithoutItsTick) {
+    const TimerFailureCase& test = GetParam();
+    run.fastPath.enabled = test.fastPath;
+    if (test.failsAtStart) {
+        user.setTimerResults = {false};
+    }
+    start();
+    if (!test.failsAtStart) {
+        ASSERT_TRUE(run.active);
+        lendKeyboardToMapDialog(services, context);
+        user.setTimerResults = {false};
+        returnKeyboardFromMapDialog(services, context);
+    }
+    EXPECT_EQ(run.active, test.runs);
+    EXPECT_EQ(user.messageBoxes.size(), test.runs ? 0u : 1u);
+    if (!test.runs) {
+        EXPECT_EQ(user.messageBoxes[0].text, "Can not set the capture timer");
+        EXPECT_EQ(directInput.liveHandles(), 0u);
+        return;
+    }
+    EXPECT_FALSE(run.schedule.timerSet);
+    EXPECT_EQ(wait(), 33u);
+    EXPECT_TRUE(run.schedule.timerSet);
+    EXPECT_EQ(timerCalls(user.calls).back(), "SetTimer 0 33");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AtStartAndAfterTheMapDialog, TimerFailureTest,
+    ::testing::Values(TimerFailureCase{"TickOnlyAtStart", false, true, false},
+                      TimerFailureCase{"TickOnlyAfterTheMapDialog", false, false, false},
+                      TimerFailureCase{"FastPathAtStart", true, true, true},
+                      TimerFailureCase{"FastPathAfterTheMapDialog", true, false, true}),
+    [](const ::testing::TestParamInfo<TimerFailureCase>& info) {
+        return std::string(info.param.name);
+    });
 
 // One capture run on fakes of its own, without an adapter; the stream test drives two.
 struct StreamRun {
@@ -366,9 +461,10 @@ struct StreamRun {
         createMouseDevice(directInput, user, devices, nullptr);
     }
 
-    // Without the fast path an event changes nothing.
-    void event() { captureEvent(services, context); }
-    void tick() { captureTick(services, context); }
+    // The steps alone, without their scheduler. Without the fast path an event changes
+    // nothing.
+    void event() { captureEvent(services, context, microsecondsNow(clock)); }
+    void tick() { captureTick(services, context, microsecondsNow(clock)); }
 
     FakeUserApi user;
     FakeDirectInput directInput{user.calls};
@@ -380,8 +476,9 @@ struct StreamRun {
     MouseState mouse;
     IconPositions icons;
     FakeClockApi clock;
+    FakeTimePeriodApi timePeriod{user.calls};
     ProgramPaths paths = makeProgramPaths("stream/");
-    CaptureServices services{hid, files, ini, directInput, user, clock};
+    CaptureServices services{hid, files, ini, directInput, user, clock, timePeriod};
     CaptureContext context{run, devices, mouse, icons, paths, kConsolePs3, nullptr};
 };
 
@@ -480,67 +577,77 @@ TEST_P(MouseStreamTest, TheTickGivesTheSameOutputWhetherRecordsArriveByEventOrNo
     EXPECT_TRUE(stickMoved);
 }
 
-// The same stream with quiet stretches, on a run whose tick pauses before every wait: the
-// ticks it drops are ones after which the never-paused run has not changed either.
-TEST_P(MouseStreamTest, APausedTickDropsOnlyTicksThatChangeNothing) {
+// The same kind of stream with quiet stretches, in time: the tick-only run ticks at the
+// run's start + n x 33 ms; the fast run is driven as its main loop drives it (wait with
+// the timeout it is given, serve an event, time out), pausing its tick while idle. Every
+// tick it runs falls on the same grid, and after every grid point both have sent the same.
+TEST_P(MouseStreamTest, TheFastPathTicksOnTheTickOnlyRunsGridAndSendsTheSame) {
     StreamRun tickOnly(false, GetParam());
     StreamRun fast(true, GetParam());
     fast.run.fastPath.events = {kKeyboardEventHandle, kMouseEventHandle};
-    armFastPath(fast.services, fast.context);
-    const std::vector<MouseRecord> none;
-    const std::vector<std::vector<MouseRecord>> stream = {
-        {record(mouse_offset::x, 5, 10), record(mouse_offset::y, -2, 10),
-         record(mouse_offset::x, 3, 11), record(mouse_offset::button0, 0x80, 11)},
-        none,
-        {record(mouse_offset::x, -9, 12), record(mouse_offset::y, 4, 12)},
-        none,
-        none,
-        none,
-        none,
-        none,
-        none,
-        none,
-        none,
-        // The second burst: a lone group, then a wheel roll and more motion.
-        {record(mouse_offset::x, 30, 40), record(mouse_offset::y, 2, 40)},
-        none,
-        none,
-        none,
-        {record(mouse_offset::wheel, -120, 50), record(mouse_offset::x, 7, 51),
-         record(mouse_offset::y, 7, 51), record(mouse_offset::button0, 0x00, 52)},
-        none,
-        none,
-        none,
-        none,
-        none,
-        none,
-        none,
-        none,
+    fast.run.active = false;
+    for (StreamRun* run : {&tickOnly, &fast}) {
+        run->run.active = true;
+        armFastPath(run->directInput, run->devices, run->run.fastPath);
+        ASSERT_TRUE(startRunSchedule(run->services, run->context));
+    }
+    const std::int64_t startUs = microsecondsNow(fast.clock);
+    struct Arrival {
+        std::int64_t atUs; // after the start
+        std::vector<MouseRecord> records;
     };
-    int dropped = 0;
-    int tick = 0;
-    for (const std::vector<MouseRecord>& records : stream) {
-        SCOPED_TRACE("tick " + std::to_string(++tick));
-        for (StreamRun* run : {&tickOnly, &fast}) {
-            run->directInput.mouseBuffer.insert(run->directInput.mouseBuffer.end(), records.begin(),
-                                                records.end());
-            if (!records.empty()) {
-                run->event();
+    const std::vector<Arrival> arrivals = {
+        {2'000, {record(mouse_offset::x, 5, 10), record(mouse_offset::y, -2, 10)}},
+        {9'000, {record(mouse_offset::x, 3, 11), record(mouse_offset::button0, 0x80, 11)}},
+        {40'500, {record(mouse_offset::x, -9, 12), record(mouse_offset::y, 4, 12)}},
+        // A second burst after a quiet stretch: a lone group, then the wheel and more motion.
+        {610'000, {record(mouse_offset::x, 30, 40), record(mouse_offset::y, 2, 40)}},
+        {700'300, {record(mouse_offset::wheel, -120, 50), record(mouse_offset::x, 7, 51)}},
+        {701'000, {record(mouse_offset::y, 7, 51), record(mouse_offset::button0, 0x00, 52)}},
+    };
+    std::size_t next = 0;
+    int fastTicks = 0;
+    for (std::int64_t tick = 1; tick <= 40; ++tick) {
+        const std::int64_t gridUs = startUs + tick * kTickPeriodUs;
+        // The fast run's main loop up to this grid point.
+        for (;;) {
+            const std::uint32_t timeout = beforeLoopWait(fast.services, fast.context);
+            const std::int64_t nowUs = microsecondsNow(fast.clock);
+            const std::int64_t wakeUs = timeout == kInfinite ? kNeverUs : nowUs + timeout * 1000;
+            const std::int64_t arrivalUs =
+                next < arrivals.size() ? startUs + arrivals[next].atUs : kNeverUs;
+            if (std::min(wakeUs, arrivalUs) > gridUs) {
+                break;
+            }
+            if (arrivalUs <= wakeUs) {
+                fast.clock.advanceMicroseconds(arrivalUs - nowUs);
+                for (StreamRun* run : {&tickOnly, &fast}) {
+                    const std::vector<MouseRecord>& records = arrivals[next].records;
+                    run->directInput.mouseBuffer.insert(run->directInput.mouseBuffer.end(),
+                                                        records.begin(), records.end());
+                }
+                ++next;
+                onDeviceEvent(fast.services, fast.context);
+                continue;
+            }
+            fast.clock.advanceMicroseconds(wakeUs - nowUs);
+            const std::int64_t before = fast.run.schedule.nextTickUs;
+            onWaitTimeout(fast.services, fast.context);
+            if (fast.run.schedule.nextTickUs != before) {
+                ++fastTicks;
+                EXPECT_EQ((wakeUs - startUs) % kTickPeriodUs, 0) << "off the grid";
             }
         }
-        pauseTickWhileIdle(fast.services, fast.context);
-        tickOnly.tick();
-        if (fast.run.fastPath.tickPaused) {
-            ++dropped;
-        } else {
-            fast.tick();
-        }
-        EXPECT_EQ(fast.run.state, tickOnly.run.state);
+        fast.clock.advanceMicroseconds(gridUs - microsecondsNow(fast.clock));
+        tickOnly.clock.advanceMicroseconds(gridUs - microsecondsNow(tickOnly.clock));
+        onCaptureTimer(tickOnly.services, tickOnly.context);
+        SCOPED_TRACE("tick " + std::to_string(tick));
         EXPECT_EQ(fast.run.lastSent, tickOnly.run.lastSent);
-        EXPECT_EQ(fast.mouse, tickOnly.mouse);
+        EXPECT_EQ(fast.mouse.output, tickOnly.mouse.output);
     }
-    EXPECT_GE(dropped, 10);
-    EXPECT_TRUE(fast.run.fastPath.tickPaused);
+    EXPECT_EQ(next, arrivals.size());
+    EXPECT_LE(fastTicks, 20);
+    EXPECT_TRUE(fast.run.schedule.tickPaused);
 }
 
 INSTANTIATE_TEST_SUITE_P(LeftStickAndTilt, MouseStreamTest,

@@ -1,0 +1,35 @@
+#pragma once
+// When a capture run does what: the one small state of its timing, kept by the scheduler
+// (app/run_scheduler.h) and by nothing else.
+
+#include "platform/precise_time.h"
+
+#include <cstdint>
+
+namespace qora {
+
+struct RunSchedule {
+    // Window timer 0 (33 ms) is set. It is the tick of a run without the fast path; with
+    // it, the main loop's wait keeps the tick's grid, and the timer carries the tick
+    // through modal loops, which do not wait on the events. False too after a SetTimer
+    // that failed, which is tried again.
+    bool timerSet = false;
+    // Fast path: the tick is paused (the timer killed) while a tick could change nothing.
+    bool tickPaused = false;
+    // The next tick may find what no event reports: a device armed since (it reports
+    // changes, not the keys already down), records kept for it, a failed keyboard read,
+    // a full record buffer, a message handled.
+    bool tickOwed = false;
+    // Fast path: the ticks fall at gridStartUs + n x 33 ms, as the timer's ticks do in a
+    // run without it, also after a pause.
+    std::int64_t gridStartUs = 0;
+    std::int64_t nextTickUs = kNeverUs;
+    // Precise aim: when the mouse's velocity may change without new motion.
+    std::int64_t aimDueUs = kNeverUs;
+    // A lost adapter is searched for at most once a second, from a second after the loss.
+    std::int64_t adapterSearchDueUs = kNeverUs;
+    // timeBeginPeriod(1) holds, so the wait keeps its timeout to the millisecond.
+    bool timerResolutionHeld = false;
+};
+
+} // namespace qora
