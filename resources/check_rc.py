@@ -33,13 +33,14 @@ IDS_PATH = os.path.join(HERE, "resource_ids.h")
 LINE_HEIGHT = 8  # DLUs: one line of text in the dialog font
 
 # A dialog is laid out in dialog units (DLUs): a quarter of the font's average character
-# width across, an eighth of its height down. Under Wine the dialogs' Dotum measures BASE
-# pixels a character in 8 and 10 points; a font one pixel wider and two higher than that
-# must still fit, with the frame and the tool-window caption, on a 1024 x 768 screen less
-# a taskbar.
+# width across, an eighth of its height down. Under Wine the dialogs' Dotum gives about
+# 6 x 12 pixels in 8 points (the Map dialog, 562 x 279 DLUs, is 849 x 441 pixels with its
+# frame and tool-window caption) and 8 x 13 in 10 points. A font a pixel wider and two
+# higher than that, with the borders and caption Windows draws, must still fit on a
+# 1024 x 768 screen less a taskbar.
 SCREEN = (1024, 768 - 40)
-BASE_UNITS = {8: (7, 14), 10: (8, 16)}  # (width, height) in pixels, by point size
-FRAME = (8, 30)  # pixels: the two borders across; caption and borders down
+BASE_UNITS = {8: (7, 14), 10: (9, 16)}  # (width, height) in pixels, by point size
+FRAME = (16, 40)  # pixels: the two borders across; caption and borders down
 COMBO_FIELD_HEIGHT = 12  # the visible part of a drop-down list; the rest is its drop height
 
 # ---------------------------------------------------------------------------------------------
