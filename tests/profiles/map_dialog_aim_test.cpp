@@ -14,26 +14,27 @@
 namespace qora {
 namespace {
 
-using testing::namedRecord;
-
 ProfileRecord recordWithAim(const AimSettings& aim) {
-    ProfileRecord record = namedRecord("aim");
+    ProfileRecord record = testing::namedRecord("aim");
     writeAimSettings(record, aim);
     return record;
 }
 
-// Any bytes at all: 0x3C5A is classic aim with a dead zone of 154.50 %.
-ProfileRecord rawAimBytes(std::uint8_t low, std::uint8_t high, std::uint8_t exponent) {
-    ProfileRecord record = namedRecord("raw");
-    record.bytes[profile::aimWord] = low;
-    record.bytes[profile::aimWord + 1] = high;
-    record.bytes[profile::aimExponent] = exponent;
-    return record;
+// The settings with the value of one bar replaced.
+AimSettings withBarValue(AimSettings aim, std::int32_t barId, std::int32_t value) {
+    if (barId == IDC_MAP_AIM_DEAD_ZONE) {
+        aim.deadZoneHundredths = static_cast<std::uint16_t>(value);
+    } else {
+        aim.exponentSteps = static_cast<std::int8_t>(value);
+    }
+    return aim;
 }
 
 class MapDialogAimTest : public testing::DialogTest {
 protected:
     void open(const ProfileRecord& record, std::int32_t templateId = IDD_MAP_360) {
+        state = MapDialogState{};
+        dialogs.endedDialogs.clear();
         writeConfig({record});
         setIni(kCountKey, "1");
         dialogs.addMapDialog(dialog, templateId);
@@ -99,62 +100,46 @@ TEST_F(MapDialogAimTest, BarActionsStoreGridValuesWithinTheRangeAndLeaveOthersAs
         {kExp, -128, kSbEndScroll, 0, -128, "-5.40", -15},
         {kExp, 20, kSbThumbTrack, -3, -3, "0.85", -3},
     };
+    // The other bar holds a value no step of its own makes, so a write to it would show.
+    const AimSettings others{AimMode::precise, AimShape::square, 1234, 7};
     for (const BarCase& c : cases) {
         SCOPED_TRACE("bar " + std::to_string(c.barId) + " from " + std::to_string(c.start) +
                      ", request " + std::to_string(c.request));
-        state = MapDialogState{};
-        const bool deadZone = c.barId == kDead;
-        // The other values of the aim bytes are ones no action here makes.
-        AimSettings aim{AimMode::precise, AimShape::square, 1234, 7};
-        AimSettings expected = aim;
-        if (deadZone) {
-            aim.deadZoneHundredths = static_cast<std::uint16_t>(c.start);
-            expected.deadZoneHundredths = static_cast<std::uint16_t>(c.stored);
-        } else {
-            aim.exponentSteps = static_cast<std::int8_t>(c.start);
-            expected.exponentSteps = static_cast<std::int8_t>(c.stored);
-        }
-        open(recordWithAim(aim));
+        open(recordWithAim(withBarValue(others, c.barId, c.start)));
         dialogs.dragThumb(dialog, c.barId, c.trackPos);
         scroll(c.barId, c.request);
 
-        EXPECT_EQ(editedAim(), expected);
-        const std::int32_t valueId =
-            deadZone ? IDC_MAP_AIM_DEAD_ZONE_VALUE : IDC_MAP_AIM_EXPONENT_VALUE;
-        EXPECT_EQ(control(valueId).text, c.label);
+        EXPECT_EQ(editedAim(), withBarValue(others, c.barId, c.stored));
+        EXPECT_EQ(
+            control(c.barId == kDead ? IDC_MAP_AIM_DEAD_ZONE_VALUE : IDC_MAP_AIM_EXPONENT_VALUE)
+                .text,
+            c.label);
         EXPECT_EQ(control(c.barId).scroll.pos, c.position);
     }
 }
 
 TEST_F(MapDialogAimTest, ModeAndShapeButtonsChangeTheirBitOnlyAndClassicDisablesTheRest) {
-    const AimSettings stored{AimMode::classic, AimShape::square, 2395, -7};
-    open(recordWithAim(stored));
+    open(recordWithAim({AimMode::classic, AimShape::square, 2395, -7}));
     const auto preciseControlsEnabled = [this](bool enabled) {
-        for (const std::int32_t id :
-             {IDC_MAP_AIM_DEAD_ZONE_LABEL, IDC_MAP_AIM_DEAD_ZONE_VALUE, IDC_MAP_AIM_DEAD_ZONE,
-              IDC_MAP_AIM_SHAPE_LABEL, IDC_MAP_AIM_CIRCLE, IDC_MAP_AIM_SQUARE,
-              IDC_MAP_AIM_EXPONENT_LABEL, IDC_MAP_AIM_EXPONENT_VALUE, IDC_MAP_AIM_EXPONENT}) {
+        // Every control of the group after the mode buttons.
+        for (std::int32_t id = IDC_MAP_AIM_DEAD_ZONE_LABEL; id <= IDC_MAP_AIM_EXPONENT; ++id) {
             EXPECT_EQ(control(id).enabled, enabled) << "control " << id;
         }
-        EXPECT_TRUE(control(IDC_MAP_AIM_CLASSIC).enabled);
-        EXPECT_TRUE(control(IDC_MAP_ZOOM_X).enabled);
+        EXPECT_TRUE(control(IDC_MAP_AIM_CLASSIC).enabled && control(IDC_MAP_ZOOM_X).enabled);
+        EXPECT_EQ(control(IDC_MAP_ZOOM_TITLE).text, enabled ? "Sensitivity" : "Zoom Scale");
     };
     EXPECT_EQ(control(IDC_MAP_AIM_CLASSIC).check, kBstChecked);
     EXPECT_EQ(control(IDC_MAP_AIM_SQUARE).check, kBstChecked);
     preciseControlsEnabled(false);
-    EXPECT_EQ(control(IDC_MAP_ZOOM_TITLE).text, "Zoom Scale");
 
     click(IDC_MAP_AIM_PRECISE);
     EXPECT_EQ(editedAim(), (AimSettings{AimMode::precise, AimShape::square, 2395, -7}));
     preciseControlsEnabled(true);
-    EXPECT_EQ(control(IDC_MAP_ZOOM_TITLE).text, "Sensitivity");
-
     click(IDC_MAP_AIM_CIRCLE);
     EXPECT_EQ(editedAim(), (AimSettings{AimMode::precise, AimShape::circle, 2395, -7}));
     click(IDC_MAP_AIM_CLASSIC);
     EXPECT_EQ(editedAim(), (AimSettings{AimMode::classic, AimShape::circle, 2395, -7}));
     preciseControlsEnabled(false);
-    EXPECT_EQ(control(IDC_MAP_ZOOM_TITLE).text, "Zoom Scale");
     // Other notifications of the buttons are the dialog system's.
     EXPECT_FALSE(onMapCommand(state, env, IDC_MAP_AIM_SQUARE, kEnChange));
     EXPECT_EQ(editedAim().shape, AimShape::circle);
@@ -164,21 +149,21 @@ TEST_F(MapDialogAimTest, ModeAndShapeButtonsChangeTheirBitOnlyAndClassicDisables
 // is written back as it was, in both templates.
 TEST_F(MapDialogAimTest, AnUntouchedGroupKeepsTheRecordByteForByteInBothTemplates) {
     const ProfileRecord records[] = {
-        namedRecord("classic"),
+        testing::namedRecord("classic"),
         recordWithAim({AimMode::classic, AimShape::square, 2395, 12}),
+        recordWithAim({AimMode::classic, AimShape::circle, 15450, -98}), // 154.50 %, -3.90
         recordWithAim({AimMode::precise, AimShape::circle, 16383, -128}),
-        rawAimBytes(0x5A, 0x3C, 0x9E),
     };
     for (const std::int32_t templateId : {IDD_MAP_360, IDD_MAP_PS3}) {
         mode = templateId == IDD_MAP_PS3 ? kConsolePs3 : kConsoleXbox360;
         for (const ProfileRecord& record : records) {
-            SCOPED_TRACE(std::to_string(templateId) + " " + profileName(record));
-            state = MapDialogState{};
-            dialogs.endedDialogs.clear();
-            open(record, templateId);
             const AimSettings aim = readAimSettings(record);
-            EXPECT_EQ(control(IDC_MAP_AIM_PRECISE).check,
-                      aim.mode == AimMode::precise ? kBstChecked : kBstUnchecked);
+            SCOPED_TRACE(std::to_string(templateId) + ", dead zone " +
+                         std::to_string(aim.deadZoneHundredths));
+            open(record, templateId);
+            const bool precise = aim.mode == AimMode::precise;
+            EXPECT_EQ(control(IDC_MAP_AIM_PRECISE).check, precise ? kBstChecked : kBstUnchecked);
+            EXPECT_EQ(control(IDC_MAP_AIM_CLASSIC).check, precise ? kBstUnchecked : kBstChecked);
             EXPECT_EQ(control(IDC_MAP_AIM_DEAD_ZONE_VALUE).text,
                       formatDeadZone(aim.deadZoneHundredths).data());
             confirm();
@@ -193,9 +178,7 @@ TEST_F(MapDialogAimTest, AnUntouchedGroupKeepsTheRecordByteForByteInBothTemplate
 TEST_F(MapDialogAimTest, ConfirmWritesTheGroupThroughTheStoreAndCancelForgetsIt) {
     for (const bool cancel : {false, true}) {
         SCOPED_TRACE(cancel ? "Cancel" : "Confirm");
-        state = MapDialogState{};
-        dialogs.endedDialogs.clear();
-        const ProfileRecord record = namedRecord("classic");
+        const ProfileRecord record = testing::namedRecord("classic");
         open(record);
         click(IDC_MAP_AIM_PRECISE);
         click(IDC_MAP_AIM_SQUARE);
