@@ -28,8 +28,10 @@ struct AimBarScale {
     std::int32_t pagePositions;
 };
 
-// Hundredths of a percent, 50 a position: 0 ... 90 %, a page 5 %.
-inline constexpr AimBarScale kDeadZoneBar{50, 0, profile::kMaxDeadZoneHundredths / 50, 10};
+// Hundredths of a percent, 0.5 % a position: 0 ... 90 %, a page 5 %.
+inline constexpr std::int32_t kDeadZoneStepHundredths = 50;
+inline constexpr AimBarScale kDeadZoneBar{
+    kDeadZoneStepHundredths, 0, profile::kMaxDeadZoneHundredths / kDeadZoneStepHundredths, 10};
 // The stored exponent steps themselves: 0.25 ... 4.0, a page 0.5.
 inline constexpr AimBarScale kExponentBar{1, profile::kMinExponentSteps, profile::kMaxExponentSteps,
                                           10};
