@@ -2,7 +2,7 @@
 // The USER32 calls the Setting and Map dialogs make on their controls, one method each:
 // SetDlgItemTextA, GetDlgItemTextA, SendDlgItemMessageA, SendMessageA, CheckDlgButton,
 // IsDlgButtonChecked, GetDlgItem, GetScrollInfo, SetScrollInfo, GetFocus, IsChild,
-// GetDlgCtrlID and EndDialog. Timers and message boxes go through UserApi.
+// GetDlgCtrlID, EndDialog and EnableWindow. Timers and message boxes go through UserApi.
 //
 // Opening the Map dialog (DialogBoxParamA with the Map dialog procedure) is the separate
 // seam MapDialogOpener below, so the application can wrap that one call.
@@ -33,8 +33,9 @@ inline constexpr std::intptr_t kCbErr = -1;
 // Notification codes (high word of a WM_COMMAND wParam).
 inline constexpr std::uint32_t kEnChange = 0x0300;
 inline constexpr std::uint32_t kLbnDblClk = 2;
+inline constexpr std::uint32_t kBnClicked = 0;
 
-// CheckDlgButton / IsDlgButtonChecked states.
+// CheckDlgButton / IsDlgButtonChecked states, for check boxes and radio buttons alike.
 inline constexpr std::uint32_t kBstUnchecked = 0;
 inline constexpr std::uint32_t kBstChecked = 1;
 
@@ -53,6 +54,8 @@ inline constexpr std::uint32_t kSbPageLeft = 2;
 inline constexpr std::uint32_t kSbPageRight = 3;
 inline constexpr std::uint32_t kSbThumbPosition = 4;
 inline constexpr std::uint32_t kSbThumbTrack = 5;
+inline constexpr std::uint32_t kSbLeft = 6;  // Home on a focused bar
+inline constexpr std::uint32_t kSbRight = 7; // End on a focused bar
 inline constexpr std::uint32_t kSbEndScroll = 8;
 
 // SCROLLINFO without cbSize, which the Win32 side fills in.
@@ -94,6 +97,8 @@ struct DialogApi {
     virtual bool isChild(WindowHandle parent, WindowHandle window) = 0;
     virtual std::int32_t getDlgCtrlID(WindowHandle window) = 0;
     virtual bool endDialog(WindowHandle dialog, std::intptr_t result) = 0;
+    // Enables or disables a control (from getDlgItem); true when it was disabled before.
+    virtual bool enableWindow(WindowHandle window, bool enable) = 0;
 };
 
 // Results of the Map dialog.

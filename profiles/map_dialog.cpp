@@ -3,6 +3,7 @@
 #include "input/key_names.h"
 #include "input/keyboard_device.h"
 #include "platform/file_failure.h"
+#include "profiles/map_dialog_aim.h"
 #include "profiles/map_dialog_fields.h"
 #include "profiles/map_dialog_lists.h"
 #include "profiles/map_dialog_zoom.h"
@@ -237,6 +238,7 @@ bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandl
     showMouseLists(state, env);
     showInvertFlags(state, env);
     showZoomScales(state, env);
+    showAimGroup(state, env);
     return true;
 }
 
@@ -270,6 +272,9 @@ void onMapKeyFieldChanged(MapDialogState& state, MapDialogEnvironment& env,
 
 void onMapScroll(MapDialogState& state, MapDialogEnvironment& env, WindowHandle bar,
                  std::uint32_t request) {
+    if (onAimScroll(state, env, bar, request)) {
+        return;
+    }
     const std::optional<ZoomBar> zoom = zoomBarWithId(env.dialogs.getDlgCtrlID(bar));
     if (!zoom) {
         return;
@@ -327,6 +332,9 @@ bool onMapCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32_t
     }
     if (controlId == IDC_CANCEL) {
         onMapCancel(state, env);
+        return true;
+    }
+    if (onAimCommand(state, env, controlId, notification)) {
         return true;
     }
     if (notification == kEnChange && keyFieldOffset(state.templateId, controlId)) {

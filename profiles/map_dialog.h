@@ -72,7 +72,8 @@ void onMapTimer(MapDialogState& state, MapDialogEnvironment& env);
 // changes nothing.
 void onMapKeyFieldChanged(MapDialogState& state, MapDialogEnvironment& env, std::int32_t controlId);
 
-// WM_HSCROLL from a zoom scale bar, with the request code of the low word of wParam.
+// WM_HSCROLL from a zoom scale bar or a bar of the Aim group, with the request code of the
+// low word of wParam.
 void onMapScroll(MapDialogState& state, MapDialogEnvironment& env, WindowHandle bar,
                  std::uint32_t request);
 

@@ -10,11 +10,13 @@ What is checked:
   * every id resolves through resources/resource_ids.h;
   * menu 109 (items, texts, commands, no Debug item), accelerators 109, string 109 "QORA";
   * About dialog 103, Setting dialog 136 control by control (id, class, text, position,
-    styles), and the two Map templates: 81 controls in 139 and 74 in 140, every required id
+    styles), and the two Map templates: 94 controls in 139 and 87 in 140, every required id
     exactly once, the group boxes, the row labels (one multi-line static per column, the
     console header first) level with their fields, styles of the edits, lists, check boxes
-    and scroll bars, the "1.0" value labels, Confirm/Cancel, nothing outside the dialog and
-    no two controls on top of each other;
+    and scroll bars, the "1.0" value labels, the Aim group beside the Mouse group (its two
+    pairs of radio buttons, each a group of its own, and its two bars with their labels),
+    Confirm/Cancel, nothing outside the dialog and no two controls on top of each other;
+  * every dialog fits on a 1024 x 768 screen;
   * the bitmaps' sizes and depths, the 16 x 16 dot mask and icon pixel for pixel, the icons'
     image sizes.
 """
@@ -29,6 +31,16 @@ RC_PATH = os.path.join(HERE, "qora.rc")
 IDS_PATH = os.path.join(HERE, "resource_ids.h")
 
 LINE_HEIGHT = 8  # DLUs: one line of text in the dialog font
+
+# A dialog is laid out in dialog units (DLUs): a quarter of the font's average character
+# width across, an eighth of its height down. Under Wine the dialogs' Dotum gives about
+# 6 x 12 pixels in 8 points (the Map dialog, 562 x 279 DLUs, is 849 x 441 pixels with its
+# frame and tool-window caption) and 8 x 13 in 10 points. A font a pixel wider and two
+# higher than that, with the borders and caption Windows draws, must still fit on a
+# 1024 x 768 screen less a taskbar.
+SCREEN = (1024, 768 - 40)
+BASE_UNITS = {8: (7, 14), 10: (9, 16)}  # (width, height) in pixels, by point size
+FRAME = (16, 40)  # pixels: the two borders across; caption and borders down
 COMBO_FIELD_HEIGHT = 12  # the visible part of a drop-down list; the rest is its drop height
 
 # ---------------------------------------------------------------------------------------------
@@ -321,6 +333,12 @@ EDIT_STYLES = ({"ES_AUTOHSCROLL", "WS_BORDER", "WS_TABSTOP"}, {"ES_READONLY"})
 LIST_STYLES = ({"CBS_DROPDOWNLIST", "WS_VSCROLL", "WS_TABSTOP"}, {"CBS_SORT"})
 CHECK_STYLES = ({"BS_AUTOCHECKBOX", "BS_LEFTTEXT", "WS_TABSTOP"}, set())
 MIN_DROP_HEIGHT = 100  # about ten items of the 27 at a time, the rest by scrolling
+# The Aim group: (id, text) of the radio button pairs; label, value label and bar of the
+# dead zone and the exponent, their value labels as the template reads before the program
+# fills them in.
+AIM_RADIOS = [((1070, "Classic"), (1071, "Precise")), ((1076, "Circle"), (1077, "Square"))]
+AIM_BARS = [(1072, "Dead zone", 1073, "0.0 %", 1074), (1078, "Exponent", 1079, "1.00", 1080)]
+AIM_SHAPE_LABEL = (1075, "Shape")
 
 
 class Checker:
@@ -364,6 +382,8 @@ class Checker:
         self.expect(d.font == font, "dialog %d: font %r, expected %r" % (rid, d.font, font))
         missing = DIALOG_FRAME - d.style
         self.expect(not missing, "dialog %d: style lacks %s" % (rid, sorted(missing)))
+        if d.font is not None:
+            self.check_fits_screen(d)
         return d
 
     def styles(self, rid, c, required, forbidden):
@@ -404,18 +424,18 @@ class Checker:
             self.styles(136, c, required, forbidden)
 
     def check_map(self, rid, ps3):
-        d = self.dialog(rid, "Map", (451, 279), (8, "Dotum"))
+        d = self.dialog(rid, "Map", (562, 279), (8, "Dotum"))
         if d is None:
             return
         header = "PS3" if ps3 else "360"
         self.expect("WS_EX_TOOLWINDOW" in d.exstyle, "dialog %d: needs WS_EX_TOOLWINDOW" % rid)
-        expected_count = 81 if ps3 else 74
+        expected_count = 94 if ps3 else 87
         self.expect(len(d.controls) == expected_count, "dialog %d has %d controls, expected %d"
                     % (rid, len(d.controls), expected_count))
 
         required = list(range(1012, 1037)) + list(range(1280, 1292)) + \
             [1042, 1043, 1044, 1045, 1046, 1049, 1050, 1051, 1052, 1053, 1055, 1056, 1057, 1058,
-             1, 2]
+             1059, 1, 2] + list(range(1070, 1081))
         tilt = list(range(1037, 1041))
         for cid in required + (tilt if ps3 else []):
             n = len(d.by_id(cid))
@@ -439,6 +459,7 @@ class Checker:
         for rows in (MOUSE_LEFT, MOUSE_RIGHT):
             self.column(d, mouse, header, "mouse", [(label, [cid]) for label, cid in rows])
         self.zoom_and_checks(d, mouse)
+        self.aim_group(d, mouse)
         self.count_kinds(d, ps3)
         self.closing_buttons(d)
         self.check_bounds(d)
@@ -508,7 +529,8 @@ class Checker:
                 self.styles(d.rid, c, *CHECK_STYLES)
                 self.inside(d, mouse, c)
         title = [c for c in d.controls if c.cls == "static" and c.text == "Zoom Scale"]
-        self.expect(len(title) == 1, "dialog %d: one \"Zoom Scale\" static expected" % d.rid)
+        self.expect(len(title) == 1 and title[0].cid == 1059, "dialog %d: one \"Zoom Scale\" "
+                    "static 1059 expected (precise aim renames it)" % d.rid)
         xy = [c for c in d.controls if c.cls == "static" and isinstance(c.text, str)
               and [l for l in c.text.split("\n") if l] == ["X", "Y"]]
         if not self.expect(len(xy) == 1, "dialog %d: one \"X\"/\"Y\" row-label static expected"
@@ -530,6 +552,71 @@ class Checker:
                             % (d.rid, value_id, axis))
                 self.inside(d, mouse, value)
 
+    def aim_group(self, d, mouse):
+        box = self.group_box(d, "Aim")
+        if box is None:
+            return
+        if mouse is not None:
+            self.expect(box.x >= mouse.x + mouse.w and box.y == mouse.y and box.h == mouse.h,
+                        "dialog %d: the Aim group belongs beside the Mouse group, on its level"
+                        % d.rid)
+        for pair in AIM_RADIOS:
+            self.radio_pair(d, box, pair)
+        for label_id, label, value_id, value, bar_id in AIM_BARS:
+            self.aim_bar(d, box, (label_id, label), (value_id, value), bar_id)
+        self.aim_static(d, box, AIM_SHAPE_LABEL, set())
+
+    def aim_static(self, d, box, id_text, required):
+        cid, text = id_text
+        found = d.by_id(cid)
+        if not found:
+            return None
+        c = found[0]
+        self.expect(c.cls == "static" and c.text == text, "dialog %d: %r must be a static "
+                    "reading %r" % (d.rid, c, text))
+        self.styles(d.rid, c, required, set())
+        self.inside(d, box, c)
+        return c
+
+    def radio_pair(self, d, box, pair):
+        """Two automatic radio buttons on one row, a group of their own: the first starts
+        it and is the tab stop, the control after the second starts the next group."""
+        buttons = []
+        for cid, text in pair:
+            for c in d.by_id(cid):
+                self.expect(c.cls == "button" and c.text == text, "dialog %d: %r must be the "
+                            "radio button %r" % (d.rid, c, text))
+                self.inside(d, box, c)
+                buttons.append(c)
+        if len(buttons) != 2:
+            return
+        first, second = buttons
+        self.styles(d.rid, first, {"BS_AUTORADIOBUTTON", "WS_GROUP", "WS_TABSTOP"}, set())
+        self.styles(d.rid, second, {"BS_AUTORADIOBUTTON"}, {"WS_GROUP"})
+        self.expect(first.y == second.y, "dialog %d: %r and %r belong on one row"
+                    % (d.rid, first, second))
+        after = d.controls.index(second) + 1
+        self.expect(d.controls.index(first) + 1 == after - 1 and after < len(d.controls)
+                    and "WS_GROUP" in d.controls[after].styles,
+                    "dialog %d: %r and %r must follow each other and be followed by a control "
+                    "with WS_GROUP, or the arrow keys leave the pair" % (d.rid, first, second))
+
+    def aim_bar(self, d, box, label, value, bar_id):
+        """A label and its value label on one line, the bar below them."""
+        name = self.aim_static(d, box, label, set())
+        shown = self.aim_static(d, box, value, {"SS_RIGHT"})
+        if name is not None and shown is not None:
+            self.expect(name.y == shown.y and name.x + name.w <= shown.x, "dialog %d: %r "
+                        "belongs right of %r, on its line" % (d.rid, shown, name))
+        for bar in d.by_id(bar_id):
+            self.expect(bar.cls == "scrollbar", "dialog %d: %r must be a scroll bar"
+                        % (d.rid, bar))
+            self.styles(d.rid, bar, {"SBS_HORZ", "WS_TABSTOP"}, set())
+            self.inside(d, box, bar)
+            if name is not None:
+                self.expect(bar.y >= name.y + LINE_HEIGHT, "dialog %d: %r belongs below %r"
+                            % (d.rid, bar, name))
+
     def count_kinds(self, d, ps3):
         edits = [c for c in d.controls if c.cls == "edit"]
         lists = [c for c in d.controls if c.cls == "combobox"]
@@ -542,7 +629,7 @@ class Checker:
             self.expect(c.h >= MIN_DROP_HEIGHT, "dialog %d: %r drops only %d DLUs"
                         % (d.rid, c, c.h))
         groups = [c for c in d.controls if "BS_GROUPBOX" in c.styles]
-        self.expect(len(groups) == (6 if ps3 else 5), "dialog %d: %d group boxes"
+        self.expect(len(groups) == (7 if ps3 else 6), "dialog %d: %d group boxes"
                     % (d.rid, len(groups)))
 
     def closing_buttons(self, d):
@@ -554,6 +641,18 @@ class Checker:
                 w, h = d.rect[2], d.rect[3]
                 self.expect(c.x + c.w > w * 0.7 and c.y + c.h > h - 30,
                             "dialog %d: %r belongs at the bottom right" % (d.rid, c))
+
+    def check_fits_screen(self, d):
+        points, _face = d.font
+        base = BASE_UNITS.get(points)
+        if not self.expect(base is not None, "dialog %d: no base units known for a %d-point "
+                           "font" % (d.rid, points)):
+            return
+        width = d.rect[2] * base[0] / 4 + FRAME[0]
+        height = d.rect[3] * base[1] / 8 + FRAME[1]
+        self.expect(width <= SCREEN[0] and height <= SCREEN[1], "dialog %d measures up to "
+                    "%d x %d pixels and does not fit a %d x %d screen" % (d.rid, width, height,
+                                                                        SCREEN[0], SCREEN[1]))
 
     def check_bounds(self, d):
         w, h = d.rect[2], d.rect[3]
@@ -688,7 +787,8 @@ def run_checks(rc_text, ids_text, base_dir, with_files=True):
     return c.problems
 
 
-# Faults the checks must catch: (description, text to replace, replacement).
+# Faults the checks must catch: (description, text to replace, replacement[, words of the
+# problem that must report it, when another check could catch it first]).
 MUTATIONS = [
     ("a Map control removed", '    CONTROL "", IDC_MAP_MOUSE_FORWARD,', "//"),
     ("a sorted profile list", "LBS_NOTIFY | LBS_NOINTEGRALHEIGHT", "LBS_NOTIFY | LBS_SORT"),
@@ -707,17 +807,31 @@ MUTATIONS = [
     ("the Setting dialog's font", 'FONT 10, "Dotum"', 'FONT 8, "Dotum"'),
     ("the Debug item in the script", '        MENUITEM "&Setting ...", IDM_SETTING',
      '        MENUITEM "&Setting ...", IDM_SETTING\n        MENUITEM "&Debug", IDM_DEBUG'),
+    ("an Aim control removed", '    CONTROL "", IDC_MAP_AIM_EXPONENT,', "//"),
+    ("a radio pair running into the next group",
+     'IDC_MAP_AIM_DEAD_ZONE_LABEL, "Static", SS_LEFT | WS_GROUP',
+     'IDC_MAP_AIM_DEAD_ZONE_LABEL, "Static", SS_LEFT', "arrow keys"),
+    ("an aim value off its label's line", 'IDC_MAP_AIM_EXPONENT_VALUE, "Static", SS_RIGHT, 509, 214',
+     'IDC_MAP_AIM_EXPONENT_VALUE, "Static", SS_RIGHT, 509, 216', "on its line"),
+    ("the Aim group away from the Mouse group", '"Aim", IDC_STATIC_TEXT, "Button", BS_GROUPBOX, '
+     "450, 106, 105, 141", '"Aim", IDC_STATIC_TEXT, "Button", BS_GROUPBOX, 450, 105, 105, 142',
+     "beside the Mouse group"),
+    ("the zoom title without its id", '"Zoom Scale", IDC_MAP_ZOOM_TITLE',
+     '"Zoom Scale", IDC_STATIC_TEXT', "1059"),
+    ("a Map dialog too large for the screen", "IDD_MAP_360 DIALOGEX 0, 0, 562, 279",
+     "IDD_MAP_360 DIALOGEX 0, 0, 700, 279", "does not fit"),
 ]
 
 
 def self_test(rc_text, ids_text):
     failures = []
-    for what, old, new in MUTATIONS:
+    for what, old, new, *reported_as in MUTATIONS:
         if old not in rc_text:
             failures.append("self-test: %r no longer applies to qora.rc" % what)
             continue
         mutated = rc_text.replace(old, new, 1)
-        if not run_checks(mutated, ids_text, HERE, with_files=False):
+        problems = run_checks(mutated, ids_text, HERE, with_files=False)
+        if not any(all(w in p for w in reported_as) for p in problems):
             failures.append("self-test: %s goes unnoticed" % what)
     broken_ids = ids_text.replace("#define IDM_START 32776", "#define IDM_START 32777")
     if not run_checks(rc_text, broken_ids, HERE, with_files=False):

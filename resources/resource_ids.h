@@ -123,5 +123,19 @@
 #define IDC_MAP_ZOOM_X_VALUE 1056 /* label showing the X scale, "1.0" */
 #define IDC_MAP_ZOOM_Y 1057
 #define IDC_MAP_ZOOM_Y_VALUE 1058
+#define IDC_MAP_ZOOM_TITLE 1059 /* "Zoom Scale", "Sensitivity" in precise aim */
+
+/* The Aim group: the aim mode, and the dead zone, shape and exponent of precise aim. */
+#define IDC_MAP_AIM_CLASSIC 1070 /* radio buttons, one group */
+#define IDC_MAP_AIM_PRECISE 1071
+#define IDC_MAP_AIM_DEAD_ZONE_LABEL 1072
+#define IDC_MAP_AIM_DEAD_ZONE_VALUE 1073 /* label showing the dead zone, "0.0 %" */
+#define IDC_MAP_AIM_DEAD_ZONE 1074       /* horizontal scroll bar, positions 0 ... 180 */
+#define IDC_MAP_AIM_SHAPE_LABEL 1075
+#define IDC_MAP_AIM_CIRCLE 1076 /* radio buttons, one group */
+#define IDC_MAP_AIM_SQUARE 1077
+#define IDC_MAP_AIM_EXPONENT_LABEL 1078
+#define IDC_MAP_AIM_EXPONENT_VALUE 1079 /* label showing the exponent, "1.00" */
+#define IDC_MAP_AIM_EXPONENT 1080       /* horizontal scroll bar, positions -15 ... 60 */
 
 #endif /* QORA_RESOURCES_RESOURCE_IDS_H */

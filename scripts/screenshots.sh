@@ -1,21 +1,41 @@
 #!/usr/bin/env bash
 # Makes the screenshots in docs/: the main window in both console modes with the overlay
-# on and buttons pressed, the Setting dialog, and both Map dialogs. Run after a windows
-# build; the pictures are committed, so the build itself needs none of this.
+# on and buttons pressed, the Setting dialog, and both Map dialogs: the Xbox 360 one as the
+# starter profile opens (classic aim), the PS3 one switched to precise aim with a dead zone
+# and an exponent. Run after a windows build; the pictures are committed, so the build
+# itself needs none of this. QORA_USE_DISPLAY=1 draws on $DISPLAY instead of a virtual
+# screen of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/wine-bench.sh
 trap qora_stop_everything EXIT
 
+qora_bench_display
 qora_wine_prefix
-unset DISPLAY
-qora_headless_display
 mkdir -p docs
 
 capture() { # capture WINDOW FILE
     import -window root -crop "$(xdotool getwindowgeometry "$1" |
         awk '/Geometry/ { g = $2 } /Position/ { split($2, p, ","); x = p[1]; y = p[2] }
              END { print g "+" x "+" y }')" "$2"
+}
+
+# Places in the Map dialog as Wine draws it: Precise, the dead zone bar's right arrow and
+# the exponent bar's left arrow of the Aim group.
+QORA_MAP_AIM_PRECISE="762 226"
+QORA_MAP_AIM_DEAD_ZONE_RIGHT="818 274"
+QORA_MAP_AIM_EXPONENT_LEFT="697 370"
+
+# Precise aim, a dead zone of 12.5 % and an exponent of 0.85, as a player might set them.
+set_precise_aim() { # set_precise_aim MAP_WINDOW
+    local step
+    qora_click "$1" $QORA_MAP_AIM_PRECISE
+    for step in $(seq 25); do
+        qora_click "$1" $QORA_MAP_AIM_DEAD_ZONE_RIGHT
+    done
+    for step in $(seq 3); do
+        qora_click "$1" $QORA_MAP_AIM_EXPONENT_LEFT
+    done
 }
 
 shoot_console() { # shoot_console OSTYPE NAME
@@ -49,6 +69,7 @@ shoot_console() { # shoot_console OSTYPE NAME
     qora_click "$(qora_window_id Setting)" 250 136 # Map
     qora_wait_for 10 "the Map dialog" qora_window_shown Map
     sleep 0.8
+    [ "$mode" = 1 ] && set_precise_aim "$(qora_window_id Map)"
     capture "$(qora_window_id Map)" "docs/map-dialog-$name.png"
     wineserver -k >/dev/null 2>&1 || true
     wait "$QORA_PID" 2>/dev/null || true

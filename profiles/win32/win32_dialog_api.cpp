@@ -10,7 +10,7 @@ static_assert(kLbAddString == LB_ADDSTRING && kLbDeleteString == LB_DELETESTRING
               kLbGetCount == LB_GETCOUNT && kLbInitStorage == LB_INITSTORAGE && kLbErr == LB_ERR);
 static_assert(kCbAddString == CB_ADDSTRING && kCbGetCurSel == CB_GETCURSEL &&
               kCbSetCurSel == CB_SETCURSEL && kCbErr == CB_ERR);
-static_assert(kEnChange == EN_CHANGE && kLbnDblClk == LBN_DBLCLK);
+static_assert(kEnChange == EN_CHANGE && kLbnDblClk == LBN_DBLCLK && kBnClicked == BN_CLICKED);
 static_assert(kBstUnchecked == BST_UNCHECKED && kBstChecked == BST_CHECKED);
 static_assert(kSbCtl == SB_CTL);
 static_assert(kSifRange == SIF_RANGE && kSifPage == SIF_PAGE && kSifPos == SIF_POS &&
@@ -18,7 +18,7 @@ static_assert(kSifRange == SIF_RANGE && kSifPage == SIF_PAGE && kSifPos == SIF_P
 static_assert(kSbLineLeft == SB_LINELEFT && kSbLineRight == SB_LINERIGHT &&
               kSbPageLeft == SB_PAGELEFT && kSbPageRight == SB_PAGERIGHT &&
               kSbThumbPosition == SB_THUMBPOSITION && kSbThumbTrack == SB_THUMBTRACK &&
-              kSbEndScroll == SB_ENDSCROLL);
+              kSbLeft == SB_LEFT && kSbRight == SB_RIGHT && kSbEndScroll == SB_ENDSCROLL);
 
 namespace {
 
@@ -101,6 +101,10 @@ std::int32_t Win32DialogApi::getDlgCtrlID(WindowHandle window) {
 
 bool Win32DialogApi::endDialog(WindowHandle dialog, std::intptr_t result) {
     return EndDialog(toHwnd(dialog), result) != FALSE;
+}
+
+bool Win32DialogApi::enableWindow(WindowHandle window, bool enable) {
+    return EnableWindow(toHwnd(window), enable ? TRUE : FALSE) != FALSE;
 }
 
 } // namespace qora

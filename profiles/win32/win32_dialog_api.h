@@ -22,6 +22,7 @@ public:
     bool isChild(WindowHandle parent, WindowHandle window) override;
     std::int32_t getDlgCtrlID(WindowHandle window) override;
     bool endDialog(WindowHandle dialog, std::intptr_t result) override;
+    bool enableWindow(WindowHandle window, bool enable) override;
 };
 
 } // namespace qora

@@ -19,6 +19,10 @@ std::string describe(WindowHandle dialog, std::int32_t id) {
            std::to_string(reinterpret_cast<std::uintptr_t>(dialog));
 }
 
+bool isButtonWithCheck(const FakeControl& control) {
+    return control.kind == ControlKind::checkBox || control.kind == ControlKind::radioButton;
+}
+
 bool isList(const FakeControl& control) {
     return control.kind == ControlKind::listBox || control.kind == ControlKind::comboBox;
 }
@@ -72,6 +76,19 @@ void FakeDialogApi::addMapDialog(WindowHandle dialog, std::int32_t templateId) {
     add(dialog, IDC_MAP_ZOOM_Y, ControlKind::scrollBar);
     add(dialog, IDC_MAP_ZOOM_X_VALUE, ControlKind::label).text = "1.0";
     add(dialog, IDC_MAP_ZOOM_Y_VALUE, ControlKind::label).text = "1.0";
+    add(dialog, IDC_MAP_ZOOM_TITLE, ControlKind::label).text = "Zoom Scale";
+    add(dialog, IDC_MAP_AIM_CLASSIC, ControlKind::radioButton).radioGroup = 1;
+    add(dialog, IDC_MAP_AIM_PRECISE, ControlKind::radioButton).radioGroup = 1;
+    add(dialog, IDC_MAP_AIM_CIRCLE, ControlKind::radioButton).radioGroup = 2;
+    add(dialog, IDC_MAP_AIM_SQUARE, ControlKind::radioButton).radioGroup = 2;
+    add(dialog, IDC_MAP_AIM_DEAD_ZONE, ControlKind::scrollBar);
+    add(dialog, IDC_MAP_AIM_EXPONENT, ControlKind::scrollBar);
+    add(dialog, IDC_MAP_AIM_DEAD_ZONE_VALUE, ControlKind::label).text = "0.0 %";
+    add(dialog, IDC_MAP_AIM_EXPONENT_VALUE, ControlKind::label).text = "1.00";
+    for (const std::int32_t id :
+         {IDC_MAP_AIM_DEAD_ZONE_LABEL, IDC_MAP_AIM_SHAPE_LABEL, IDC_MAP_AIM_EXPONENT_LABEL}) {
+        add(dialog, id, ControlKind::label);
+    }
     add(dialog, IDC_CONFIRM, ControlKind::button);
     add(dialog, IDC_CANCEL, ControlKind::button);
 }
@@ -124,6 +141,18 @@ void FakeDialogApi::type(WindowHandle dialog, std::int32_t id, const std::string
 
 void FakeDialogApi::dragThumb(WindowHandle dialog, std::int32_t id, std::int32_t trackPos) {
     control(dialog, id).scroll.trackPos = trackPos;
+}
+
+void FakeDialogApi::clickRadio(WindowHandle dialog, std::int32_t id) {
+    FakeControl& clicked = control(dialog, id);
+    for (auto& [key, other] : controls_) {
+        if (other.dialog == dialog && other.kind == ControlKind::radioButton &&
+            other.radioGroup == clicked.radioGroup) {
+            other.check = kBstUnchecked;
+        }
+    }
+    clicked.check = kBstChecked;
+    notify(clicked, kBnClicked);
 }
 
 void FakeDialogApi::selectItem(WindowHandle dialog, std::int32_t id, std::intptr_t index) {
@@ -261,7 +290,7 @@ std::intptr_t FakeDialogApi::controlMessage(FakeControl& control, std::uint32_t 
 
 bool FakeDialogApi::checkDlgButton(WindowHandle dialog, std::int32_t id, std::uint32_t check) {
     FakeControl* control = find(dialog, id);
-    if (control == nullptr || control->kind != ControlKind::checkBox) {
+    if (control == nullptr || !isButtonWithCheck(*control)) {
         misuse.push_back("CheckDlgButton on " + describe(dialog, id));
         return false;
     }
@@ -271,7 +300,7 @@ bool FakeDialogApi::checkDlgButton(WindowHandle dialog, std::int32_t id, std::ui
 
 std::uint32_t FakeDialogApi::isDlgButtonChecked(WindowHandle dialog, std::int32_t id) {
     FakeControl* control = find(dialog, id);
-    if (control == nullptr || control->kind != ControlKind::checkBox) {
+    if (control == nullptr || !isButtonWithCheck(*control)) {
         misuse.push_back("IsDlgButtonChecked on " + describe(dialog, id));
         return kBstUnchecked;
     }
@@ -345,6 +374,17 @@ std::int32_t FakeDialogApi::getDlgCtrlID(WindowHandle window) {
 bool FakeDialogApi::endDialog(WindowHandle dialog, std::intptr_t result) {
     endedDialogs.push_back({dialog, result});
     return true;
+}
+
+bool FakeDialogApi::enableWindow(WindowHandle window, bool enable) {
+    FakeControl* control = findByHandle(window);
+    if (control == nullptr) {
+        misuse.push_back("EnableWindow on a window that is no control");
+        return false;
+    }
+    const bool wasDisabled = !control->enabled;
+    control->enabled = enable;
+    return wasDisabled;
 }
 
 } // namespace qora::testing

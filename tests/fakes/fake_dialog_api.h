@@ -3,9 +3,9 @@
 // dialogs rely on it: an unsorted list box and drop-down lists that clear their selection
 // for -1 or an index they do not have and count what is added while they redraw, edit
 // controls that send EN_CHANGE to the dialog
-// whenever their text is set (by the program or by typing), check boxes, and scroll bars
-// that keep their position within range. Focus, EndDialog and calls on controls a
-// template does not have are recorded.
+// whenever their text is set (by the program or by typing), check boxes, automatic radio
+// buttons, and scroll bars that keep their position within range. Focus, EndDialog, the
+// enabled state and calls on controls a template does not have are recorded.
 
 #include "profiles/dialog_api.h"
 
@@ -18,7 +18,7 @@
 
 namespace qora::testing {
 
-enum class ControlKind { edit, label, button, checkBox, listBox, comboBox, scrollBar };
+enum class ControlKind { edit, label, button, checkBox, listBox, comboBox, scrollBar, radioButton };
 
 struct FakeControl {
     WindowHandle dialog = nullptr;
@@ -35,6 +35,9 @@ struct FakeControl {
     std::size_t itemsAddedWhileRedrawing = 0;
     std::size_t reservedItems = 0; // LB_INITSTORAGE
     std::size_t reservedBytes = 0;
+    bool enabled = true; // EnableWindow
+    // Radio buttons with the same number form one group: a click checks one, clears the rest.
+    int radioGroup = 0;
 };
 
 struct EndDialogCall {
@@ -62,6 +65,7 @@ public:
     bool isChild(WindowHandle parent, WindowHandle window) override;
     std::int32_t getDlgCtrlID(WindowHandle window) override;
     bool endDialog(WindowHandle dialog, std::intptr_t result) override;
+    bool enableWindow(WindowHandle window, bool enable) override;
 
     // Templates.
     FakeControl& add(WindowHandle dialog, std::int32_t id, ControlKind kind);
@@ -82,6 +86,9 @@ public:
     // Dragging a scroll bar's thumb moves its track position only.
     void dragThumb(WindowHandle dialog, std::int32_t id, std::int32_t trackPos);
     void selectItem(WindowHandle dialog, std::int32_t id, std::intptr_t index);
+    // A click on an automatic radio button: it checks itself, clears the others of its
+    // group, then BN_CLICKED.
+    void clickRadio(WindowHandle dialog, std::int32_t id);
 
     // Where a WM_COMMAND notification goes (dialog, control id, notification code).
     std::function<void(WindowHandle, std::int32_t, std::uint32_t)> onCommand;
