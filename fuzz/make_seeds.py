@@ -176,8 +176,8 @@ def key_names():
 XBOX360_FLAGS, PS3_FLAGS, PS3_FOLDER, NAME_GIVEN = 0x01, 0x02, 0x04, 0x08
 
 
-def shooter_text():
-    with open(os.path.join(ROOT, "resources", "defaults", "shooter.txt"), "rb") as f:
+def shooter_text(name="shooter.txt"):
+    with open(os.path.join(ROOT, "resources", "defaults", name), "rb") as f:
         return f.read()
 
 
@@ -189,6 +189,11 @@ def profile_text():
         b"; my racing keys\r\nCONSOLE = ps3\r\nNAME = \"Racing \\x01\\\\\"\r\n"
         b"  R2 = W , UP\r\nL2=S\r\nTU = NUM 8, ,\r\nMOUSE LEFT = TU\r\n"
         b"MOUSE BUTTON6 = L1\r\nDIRECTION = TILT\r\nINVERT = Y, X\r\nZOOMY = 2.55\r\n",
+        "shooter-precise": bytes([PS3_FOLDER]) + shooter_text("shooter-precise.txt"),
+        "aim-edges": bytes([PS3_FLAGS]) +
+        b"EXPONENT = 0.25\nSHAPE = square\nDEADZONE = 90.00\nAIM = classic\nZOOMX = 0.5\n",
+        "aim-too-fine": bytes([XBOX360_FLAGS]) +
+        b"AIM = precise\nDEADZONE = 24.333\nEXPONENT = 1.37\nSHAPE = oval\nAIM = fast\n",
         "bad-lines": bytes([XBOX360_FLAGS]) +
         b"A = SPACE\nA = W\nZOOMX = 5.1\nLAU SHIFT\nNAME = \"open\n#\n= none\n",
     }

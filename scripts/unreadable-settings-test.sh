@@ -29,7 +29,8 @@ folder=$(mktemp -d /tmp/qora-settings-XXXXXX)
 trap 'rm -rf "$folder"' EXIT
 cp "$tool" "$folder/"
 sed -e 's/^COUNT=.*/COUNT=3/' resources/defaults/setting.ini >"$folder/setting.ini"
-for _ in 1 2 3; do cat resources/defaults/config.bin; done >"$folder/config.bin"
+# Three copies of the first starter profile.
+for _ in 1 2 3; do head -c 144 resources/defaults/config.bin; done >"$folder/config.bin"
 "$folder/qora-profiles" --folder "$folder" export 0 -o "$folder/mine.txt"
 chown -R "$user:$group" "$folder"
 before=$(cd "$folder" && sha256sum setting.ini config.bin)

@@ -5,6 +5,7 @@
 #include "profiles/map_dialog_lists.h"
 #include "profiles/map_dialog_zoom.h"
 #include "profiles/store.h"
+#include "tools/profiles/aim_text.h"
 #include "tools/profiles/profile_fields.h"
 #include "tools/profiles/profile_text.h"
 #include "tools/profiles/record_problems.h"
@@ -139,9 +140,15 @@ std::string summaryOf(const ProfileRecord& record, ConsoleMode console) {
     const std::string target = direction < directions.size()
                                    ? directions[direction]
                                    : "direction " + std::to_string(direction) + "?";
-    return std::to_string(keys) + (keys == 1 ? " key" : " keys") + ", mouse " + target + ", zoom " +
-           formatZoomScale(readZoomScale(record, profile::xZoomScale)).data() + " x " +
-           formatZoomScale(readZoomScale(record, profile::yZoomScale)).data();
+    std::string summary =
+        std::to_string(keys) + (keys == 1 ? " key" : " keys") + ", mouse " + target + ", zoom " +
+        formatZoomScale(readZoomScale(record, profile::xZoomScale)).data() + " x " +
+        formatZoomScale(readZoomScale(record, profile::yZoomScale)).data();
+    const AimSettings aim = readAimSettings(record);
+    if (aim.mode == AimMode::precise) {
+        summary += ", precise aim, dead zone " + formatDeadZone(aim.deadZoneHundredths) + " %";
+    }
+    return summary;
 }
 
 int listProfiles(const Session& session) {
