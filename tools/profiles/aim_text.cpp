@@ -49,12 +49,15 @@ Decimal hundredthsOf(std::string_view text, std::int64_t& hundredths) {
 std::string formatHundredths(std::int64_t hundredths, bool oneDecimalAtLeast) {
     const bool negative = hundredths < 0;
     const std::int64_t magnitude = negative ? -hundredths : hundredths;
-    std::string text = (negative ? "-" : "") + std::to_string(magnitude / kHundredths);
+    // Appended piece by piece: a literal plus a temporary string makes GCC 12 see a
+    // memcpy overlap that is not there.
+    std::string text = negative ? "-" : "";
+    text.append(std::to_string(magnitude / kHundredths));
     const std::int64_t cents = magnitude % kHundredths;
     if (cents % 10 != 0) {
-        text += "." + std::string(cents < 10 ? "0" : "") + std::to_string(cents);
+        text.append(cents < 10 ? ".0" : ".").append(std::to_string(cents));
     } else if (cents != 0 || oneDecimalAtLeast) {
-        text += "." + std::to_string(cents / 10);
+        text.append(".").append(std::to_string(cents / 10));
     }
     return text;
 }
@@ -64,7 +67,8 @@ AimReading refused(std::string error) {
 }
 
 std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    std::string quoted(1, '"');
+    return quoted.append(text).append(1, '"');
 }
 
 } // namespace
