@@ -10,6 +10,9 @@
 namespace qora {
 
 inline constexpr std::size_t kProfileRecordSize = 144;
+// config.bin is read whole (to be put back exactly) only up to this length: far beyond
+// 65 535 records, small enough never to exhaust memory. A longer file cannot be read.
+inline constexpr std::size_t kMaxConfigBinBytes = 64u * 1024u * 1024u;
 inline constexpr std::size_t kActionCount = 29;
 inline constexpr std::size_t kMouseBindingCount = 10;
 

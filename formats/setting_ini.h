@@ -12,6 +12,13 @@ inline constexpr const char* kSettingIniName = "setting.ini";
 inline constexpr const char* kConfigBinName = "config.bin";
 inline constexpr const char* kPacketsBinName = "packets.bin";
 inline constexpr const char* kPacketsOldBinName = "packets.old.bin";
+// A whole-file write goes to the file's name with this suffix first, then replaces the
+// file in one step.
+inline constexpr const char* kTemporaryFileSuffix = ".new";
+
+// packets.bin holds whole 50-byte packets; the packet that would take it past this starts
+// a fresh file, and the full one becomes packets.old.bin.
+inline constexpr std::int64_t kPacketsFileCap = 64 * 1024 * 1024;
 
 // [SETTING], read at start-up.
 inline constexpr const char* kSettingSection = "SETTING";
@@ -37,6 +44,9 @@ inline constexpr std::int32_t kVirtualAdapterDefault = 0; // exactly 1 writes pa
 inline constexpr const char* kConfigurationSection = "CONFIGURATION";
 inline constexpr const char* kCountKey = "COUNT";
 inline constexpr std::int32_t kCountDefault = 0;
+// COUNT is clamped to this many records whatever the file holds, so that COUNT x 144 bytes
+// can neither overflow nor ask for an absurd buffer; a negative COUNT counts as 0.
+inline constexpr std::uint32_t kMaxProfileCount = 65535;
 inline constexpr const char* kCurrentKey = "CURRENT";
 inline constexpr std::int32_t kCurrentDefault = 0;
 

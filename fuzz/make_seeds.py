@@ -173,6 +173,32 @@ def key_names():
     }
 
 
+XBOX360_FLAGS, PS3_FLAGS, PS3_FOLDER, NAME_GIVEN = 0x01, 0x02, 0x04, 0x08
+
+
+def shooter_text(name="shooter.txt"):
+    with open(os.path.join(ROOT, "resources", "defaults", name), "rb") as f:
+        return f.read()
+
+
+def profile_text():
+    return {
+        "shooter": b"\0" + shooter_text(),
+        "shooter-as-ps3-refused": bytes([PS3_FLAGS]) + shooter_text(),
+        "ps3-racing-tilt": bytes([PS3_FOLDER | NAME_GIVEN]) +
+        b"; my racing keys\r\nCONSOLE = ps3\r\nNAME = \"Racing \\x01\\\\\"\r\n"
+        b"  R2 = W , UP\r\nL2=S\r\nTU = NUM 8, ,\r\nMOUSE LEFT = TU\r\n"
+        b"MOUSE BUTTON6 = L1\r\nDIRECTION = TILT\r\nINVERT = Y, X\r\nZOOMY = 2.55\r\n",
+        "shooter-precise": bytes([PS3_FOLDER]) + shooter_text("shooter-precise.txt"),
+        "aim-edges": bytes([PS3_FLAGS]) +
+        b"EXPONENT = 0.25\nSHAPE = square\nDEADZONE = 90.00\nAIM = classic\nZOOMX = 0.5\n",
+        "aim-too-fine": bytes([XBOX360_FLAGS]) +
+        b"AIM = precise\nDEADZONE = 24.333\nEXPONENT = 1.37\nSHAPE = oval\nAIM = fast\n",
+        "bad-lines": bytes([XBOX360_FLAGS]) +
+        b"A = SPACE\nA = W\nZOOMX = 5.1\nLAU SHIFT\nNAME = \"open\n#\n= none\n",
+    }
+
+
 def main():
     corpora = {
         "ini_file_fuzzer": ini_file(),
@@ -181,6 +207,7 @@ def main():
         "packets_tool_fuzzer": packets_tool(),
         "mouse_processor_fuzzer": mouse_processor(),
         "key_names_fuzzer": key_names(),
+        "profile_text_fuzzer": profile_text(),
     }
     for target, seeds in corpora.items():
         folder = os.path.join(HERE, "corpus", target)

@@ -2,6 +2,7 @@
 
 #include "link/adapter.h"
 #include "link/virtual_adapter.h"
+#include "platform/file_failure.h"
 
 namespace qora {
 namespace {
@@ -44,7 +45,11 @@ void closeAdapter(FileApi& files, AdapterLink& link) {
 
 std::string adapterUnavailableText(const AdapterLink& failed, const ProgramPaths& paths) {
     if (failed.isVirtual) {
-        return "Can not create " + paths.packetsBin + " for the virtual adapter";
+        std::string text = "Can not create " + paths.packetsBin + " for the virtual adapter";
+        if (failed.openError != kErrorSuccess) {
+            text += ": " + errorReason(failed.openError);
+        }
+        return text;
     }
     return kAdapterMissingText;
 }

@@ -24,6 +24,8 @@ struct AdapterLink {
     // The virtual adapter's bytes in packets.bin, always whole packets; kept here so a
     // write never has to ask the file.
     std::int64_t fileLength = 0;
+    // Why packets.bin could not be opened (a GetLastError code), when it could not.
+    std::uint32_t openError = kErrorSuccess;
 };
 
 inline bool isOpen(const AdapterLink& link) {
@@ -44,7 +46,8 @@ bool writeAdapterPacket(FileApi& files, const ProgramPaths& paths, AdapterLink& 
 void closeAdapter(FileApi& files, AdapterLink& link);
 
 // What the user is told when openAdapter found nothing: no adapter answered, or
-// packets.bin, named in full, cannot be created.
+// packets.bin, named in full, cannot be created, and why, in the words of the store's
+// messages ("access denied", "disk full").
 std::string adapterUnavailableText(const AdapterLink& failed, const ProgramPaths& paths);
 
 } // namespace qora

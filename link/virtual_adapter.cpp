@@ -16,9 +16,10 @@ NativeHandle createPacketsFile(FileApi& files, const ProgramPaths& paths,
                             kFileAttributeNormal);
 }
 
-AdapterLink notOpen() {
+AdapterLink notOpen(std::uint32_t error = kErrorSuccess) {
     AdapterLink link;
     link.isVirtual = true;
+    link.openError = error;
     return link;
 }
 
@@ -74,8 +75,9 @@ AdapterLink openVirtualAdapter(FileApi& files, const ProgramPaths& paths) {
     AdapterLink link = notOpen();
     link.handle = createPacketsFile(files, paths, kOpenAlways);
     if (!isOpen(link) || !prepareForNextPacket(files, paths, link)) {
+        const std::uint32_t error = files.getLastError();
         closeAdapter(files, link);
-        return notOpen();
+        return notOpen(error);
     }
     return link;
 }

@@ -11,8 +11,6 @@
 
 namespace qora {
 
-inline constexpr std::int64_t kPacketsFileCap = 64 * 1024 * 1024;
-
 bool virtualAdapterEnabled(ProfileFileApi& ini, const ProgramPaths& paths);
 
 // packets.bin ready for the next packet after the last whole one: a torn packet at its end

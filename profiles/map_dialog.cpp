@@ -60,8 +60,9 @@ StoreRead loadStore(MapDialogState& state, MapDialogEnvironment& env) {
     const std::uint32_t count = readProfileCount(env.ini, env.paths);
     state.store.assign(storeLength(count), 0);
     const StoreRead read = readStore(env.files, env.paths, state.store.data(), storeLength(count));
-    state.recordInStore =
-        state.profileIndex >= 0 && static_cast<std::uint32_t>(state.profileIndex) < count;
+    // A store that could not be read holds zeros here, which must never be written back.
+    state.recordInStore = read.readable() && state.profileIndex >= 0 &&
+                          static_cast<std::uint32_t>(state.profileIndex) < count;
     state.record = state.recordInStore ? loadRecord(state.store.data(),
                                                     static_cast<std::size_t>(state.profileIndex))
                                        : ProfileRecord{};

@@ -52,7 +52,7 @@ struct MapDialogState {
     // The whole store as read at open: COUNT records.
     std::vector<std::uint8_t> store;
     // The profile being edited. It goes back into the store only on Confirm, and only
-    // when profileIndex names a record of the store.
+    // when profileIndex names a record of a store that could be read at open.
     ProfileRecord record;
     bool recordInStore = false;
     // The Map dialog's own key snapshot, so a tick allocates nothing.

@@ -10,13 +10,10 @@ namespace {
 
 constexpr std::uint32_t kShareReadWrite = kFileShareRead | kFileShareWrite;
 
-// A config.bin kept whole in memory (to be put back exactly) may not exceed this: far
-// beyond kMaxProfileCount records, small enough never to exhaust memory.
-constexpr std::size_t kMaxStoreFileBytes = 64u * 1024u * 1024u;
 constexpr std::uint32_t kStoreReadChunk = 64u * 1024u;
 
 std::string temporaryStorePath(const ProgramPaths& paths) {
-    return paths.configBin + ".new";
+    return paths.configBin + kTemporaryFileSuffix;
 }
 
 std::uint32_t storeBytes(std::uint32_t records) {
@@ -74,41 +71,6 @@ StoreRead readAll(FileApi& files, NativeHandle file, std::uint8_t* buffer, std::
         total += got;
     }
     return {StoreState::read, total, {}};
-}
-
-// config.bin as a whole, to be put back exactly as it was.
-struct StoreImage {
-    StoreRead read;
-    std::vector<std::uint8_t> bytes;
-};
-
-StoreImage readWholeStore(FileApi& files, const ProgramPaths& paths) {
-    StoreImage image;
-    NativeHandle file = kInvalidHandle;
-    image.read = openStoreForReading(files, paths, file);
-    if (file == kInvalidHandle) {
-        return image;
-    }
-    for (;;) {
-        const std::size_t before = image.bytes.size();
-        image.bytes.resize(before + kStoreReadChunk);
-        const StoreRead chunk = readAll(files, file, image.bytes.data() + before, kStoreReadChunk);
-        image.bytes.resize(before + chunk.bytesRead);
-        if (!chunk.readable()) {
-            image.read = chunk;
-            break;
-        }
-        if (image.bytes.size() > kMaxStoreFileBytes) {
-            image.read = unreadable(kErrorFileTooLarge, 0);
-            break;
-        }
-        if (chunk.bytesRead < kStoreReadChunk) {
-            break;
-        }
-    }
-    image.read.bytesRead = static_cast<std::uint32_t>(image.bytes.size());
-    files.closeHandle(file);
-    return image;
 }
 
 // The first records of a store image, with zeros where the file is shorter.
@@ -209,6 +171,35 @@ StoreRead readStore(FileApi& files, const ProgramPaths& paths, std::uint8_t* buf
     const StoreRead read = readAll(files, file, buffer, length);
     files.closeHandle(file);
     return read;
+}
+
+StoreImage readWholeStore(FileApi& files, const ProgramPaths& paths) {
+    StoreImage image;
+    NativeHandle file = kInvalidHandle;
+    image.read = openStoreForReading(files, paths, file);
+    if (file == kInvalidHandle) {
+        return image;
+    }
+    for (;;) {
+        const std::size_t before = image.bytes.size();
+        image.bytes.resize(before + kStoreReadChunk);
+        const StoreRead chunk = readAll(files, file, image.bytes.data() + before, kStoreReadChunk);
+        image.bytes.resize(before + chunk.bytesRead);
+        if (!chunk.readable()) {
+            image.read = chunk;
+            break;
+        }
+        if (image.bytes.size() > kMaxConfigBinBytes) {
+            image.read = unreadable(kErrorFileTooLarge, 0);
+            break;
+        }
+        if (chunk.bytesRead < kStoreReadChunk) {
+            break;
+        }
+    }
+    image.read.bytesRead = static_cast<std::uint32_t>(image.bytes.size());
+    files.closeHandle(file);
+    return image;
 }
 
 StoreWrite writeStore(FileApi& files, const ProgramPaths& paths, const std::uint8_t* buffer,

@@ -18,12 +18,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qora {
-
-// CONFIGURATION/COUNT is clamped to this many records whatever the ini holds, so that
-// COUNT x 144 bytes can neither overflow nor ask for an absurd buffer.
-inline constexpr std::uint32_t kMaxProfileCount = 65535;
 
 // COUNT as every caller must read it: default 0, a negative value acts as 0, and values
 // above kMaxProfileCount act as kMaxProfileCount.
@@ -59,6 +56,15 @@ struct StoreRead {
 // created. Unreadable counts the bytes that came in before the failure.
 StoreRead readStore(FileApi& files, const ProgramPaths& paths, std::uint8_t* buffer,
                     std::uint32_t length);
+
+// config.bin as a whole, as the file holds it: the one reader of the whole store, for the
+// writes that must put it back exactly and for whoever needs its true length. A file
+// longer than kMaxConfigBinBytes is unreadable ("file too large").
+struct StoreImage {
+    StoreRead read;
+    std::vector<std::uint8_t> bytes; // what was read, also up to a failure
+};
+StoreImage readWholeStore(FileApi& files, const ProgramPaths& paths);
 
 // The outcome of a whole-store write. bytesWritten is 0 whenever replaced is false; a
 // store emptied on purpose is replaced with 0 bytes written.

@@ -23,12 +23,17 @@ qora_wine_prefix
 # The display comes first (see qora_bench_display).
 qora_bench_display
 
-echo "The package as shipped: qora-profiles.exe checks and lists its store"
+echo "The package as shipped: both starter profiles as text, and qora-profiles.exe checks and lists its store"
+for text in shooter.txt shooter-precise.txt; do
+    [ -f "$unpacked/$text" ] || { echo "error: the zip lacks $text" >&2; exit 1; }
+done
 profiles() { (cd "$unpacked" && wine qora-profiles.exe "$@") >"$folder/profiles.txt" 2>&1; }
 profiles check || { cat "$folder/profiles.txt"; echo "error: the shipped store fails its check" >&2; exit 1; }
-grep -q "^1 profile, no problems" "$folder/profiles.txt" || { cat "$folder/profiles.txt"; exit 1; }
+grep -q "^2 profiles, no problems" "$folder/profiles.txt" || { cat "$folder/profiles.txt"; exit 1; }
 profiles list || { cat "$folder/profiles.txt"; exit 1; }
 grep -q '^\* 0 "Shooter"' "$folder/profiles.txt" || { cat "$folder/profiles.txt"; exit 1; }
+grep -q '^  1 "Shooter precise": .*precise aim' "$folder/profiles.txt" ||
+    { cat "$folder/profiles.txt"; exit 1; }
 cat "$folder/profiles.txt"
 
 sed -i -e 's/^VIRTUAL=.*/VIRTUAL=1/' -e 's/^TITLE=.*/TITLE=qora smoke/' "$unpacked/setting.ini"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the host, host-asan and windows presets, and runs every
 # test: the unit tests natively and under the sanitizers, each fuzz target for 20 s, the
-# resource script check, the end-to-end smoke test of the release zip under Wine, and the
-# check that it never writes over a config.bin the user cannot read.
+# resource script check, the end-to-end smoke test of the release zip under Wine, the
+# check that it never writes over a config.bin the user cannot read, and the same for the
+# Linux qora-profiles and a setting.ini the user cannot read or write.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,9 @@ for preset in host host-asan; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+
+echo "== qora-profiles on a setting.ini the user cannot read or write"
+bash scripts/unreadable-settings-test.sh
 
 echo "== fuzz"
 bash scripts/fuzz.sh 20

@@ -1,6 +1,7 @@
 #include "tools/packets_tool.h"
 
 #include "tools/packet_stream.h"
+#include "tools/tool_output.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -66,14 +67,15 @@ FileDecoding decodeFile(PacketConsole console, const std::string& path, std::ost
     PacketStreamDecoder decoder(console, out);
     std::vector<std::uint8_t> chunk(kReadChunkSize);
     std::size_t got = 0;
-    while (out && (got = std::fread(chunk.data(), 1, chunk.size(), file.get())) > 0) {
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), file.get())) > 0) {
         decoder.feed(chunk.data(), got);
+        if (!out) {
+            // No use decoding on: nothing more would reach the output.
+            return {kToolBadFile, outputFailure(out)};
+        }
     }
     if (std::ferror(file.get())) {
         return {kToolBadFile, "cannot read " + path + ": " + std::strerror(errno)};
-    }
-    if (!out) {
-        return {kToolBadFile, "cannot write the decoded packets"};
     }
     if (decoder.pendingBytes() != 0) {
         return {kToolTornTail, path + ": " + tornTailError(decoder)};
@@ -90,9 +92,9 @@ std::string packetsToolUsage() {
            "Prints the packets in FILE (a packets.bin written by the virtual adapter), one\n"
            "line per 50-byte packet, the way the chosen console reads them.\n"
            "\n"
-           "Exit status: 0 every packet decoded; 1 FILE cannot be opened or read; 2 bad\n"
-           "arguments; 3 FILE ends in part of a packet (the whole packets before it are\n"
-           "decoded).\n";
+           "Exit status: 0 every packet decoded; 1 FILE cannot be opened or read, or the\n"
+           "output cannot be written (a full disk, for example); 2 bad arguments; 3 FILE\n"
+           "ends in part of a packet (the whole packets before it are decoded).\n";
 }
 
 ParsedArguments parsePacketsToolArguments(const std::vector<std::string>& arguments) {
@@ -151,11 +153,17 @@ int runPacketsTool(const std::vector<std::string>& arguments, std::ostream& out,
         err << kProgramName << ": " << parsed.error << '\n' << packetsToolUsage();
         return kToolBadArguments;
     }
+    FileDecoding decoding;
     if (parsed.arguments.help) {
         out << packetsToolUsage();
-        return kToolSuccess;
+    } else {
+        decoding = decodeFile(parsed.arguments.console, parsed.arguments.file, out);
     }
-    const FileDecoding decoding = decodeFile(parsed.arguments.console, parsed.arguments.file, out);
+    if (decoding.status == kToolSuccess || decoding.status == kToolTornTail) {
+        if (std::string failure = outputFailure(out); !failure.empty()) {
+            decoding = {kToolBadFile, std::move(failure)};
+        }
+    }
     if (decoding.status != kToolSuccess) {
         err << kProgramName << ": " << decoding.error << '\n';
     }

@@ -13,7 +13,7 @@
 namespace qora {
 
 inline constexpr int kToolSuccess = 0;
-inline constexpr int kToolBadFile = 1;
+inline constexpr int kToolBadFile = 1; // FILE cannot be read, or the output cannot be written
 inline constexpr int kToolBadArguments = 2;
 inline constexpr int kToolTornTail = 3; // the whole packets were decoded, a torn one was not
 

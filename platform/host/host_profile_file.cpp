@@ -1,12 +1,17 @@
 #include "platform/host/host_profile_file.h"
 
+#include "formats/setting_ini.h"
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace qora {
@@ -47,15 +52,55 @@ std::string trim(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
-std::optional<IniText> loadIni(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
+// A file descriptor closed when it goes out of scope; errno survives the close.
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
+    ~Descriptor() {
+        if (descriptor_ >= 0) {
+            const int error = errno;
+            ::close(descriptor_);
+            errno = error;
+        }
     }
-    std::stringstream content;
-    content << file.rdbuf();
-    const std::string text = content.str();
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
 
+    int get() const { return descriptor_; }
+    bool open() const { return descriptor_ >= 0; }
+    // Closes now, as the last step of a write: a failed close may be a failed write.
+    bool close() {
+        const int descriptor = descriptor_;
+        descriptor_ = -1;
+        return ::close(descriptor) == 0;
+    }
+
+private:
+    int descriptor_;
+};
+
+enum class FileState { read, missing, unreadable };
+
+// The whole file; errno tells why when it is unreadable.
+FileState readWholeFile(const char* path, std::string& text) {
+    Descriptor file(::open(path, O_RDONLY | O_CLOEXEC));
+    if (!file.open()) {
+        return errno == ENOENT ? FileState::missing : FileState::unreadable;
+    }
+    char chunk[4096];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), chunk, sizeof chunk);
+        if (got < 0) {
+            return FileState::unreadable;
+        }
+        if (got == 0) {
+            return FileState::read;
+        }
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+IniText parseIni(const std::string& text) {
     IniText ini;
     ini.byteOrderMark = text.starts_with(kUtf8ByteOrderMark);
     // A file of LF lines keeps them; any other is written back with CR LF, as the
@@ -76,18 +121,80 @@ std::optional<IniText> loadIni(const char* path) {
     return ini;
 }
 
-bool saveIni(const IniText& ini, const char* path) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
+// The file's lines; an empty file when it is missing, nothing when it cannot be read.
+std::optional<IniText> loadIni(const char* path, FileState& state) {
+    std::string text;
+    state = readWholeFile(path, text);
+    if (state == FileState::unreadable) {
+        return std::nullopt;
+    }
+    return parseIni(text);
+}
+
+std::string iniText(const IniText& ini) {
+    std::string text = ini.byteOrderMark ? kUtf8ByteOrderMark : "";
+    for (const auto& line : ini.lines) {
+        text += line;
+        text += ini.lineEnd;
+    }
+    return text;
+}
+
+bool writeAll(int descriptor, const std::string& text) {
+    std::size_t total = 0;
+    while (total < text.size()) {
+        const ssize_t put = ::write(descriptor, text.data() + total, text.size() - total);
+        if (put <= 0) {
+            if (put == 0) {
+                errno = ENOSPC; // nothing more fits
+            }
+            return false;
+        }
+        total += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// The permission bits a replacement takes: those of the file it replaces, or the usual
+// ones of a new file.
+mode_t replacementMode(const char* path) {
+    struct stat status {};
+    return ::stat(path, &status) == 0 ? (status.st_mode & 07777) : 0644;
+}
+
+// Only a file that may be written is replaced: the rename would go through a read-only
+// one, since it needs no more than the folder. A file that nobody may write is read-only
+// even for root, as the platform's read-only attribute is for every user.
+bool mayWrite(const char* path, FileState state) {
+    if (state == FileState::missing) {
+        return true;
+    }
+    struct stat status {};
+    if (::stat(path, &status) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        errno = EACCES;
         return false;
     }
-    if (ini.byteOrderMark) {
-        file << kUtf8ByteOrderMark;
+    const Descriptor file(::open(path, O_WRONLY | O_CLOEXEC));
+    return file.open();
+}
+
+// The text goes to a temporary file that then replaces the file in one step, so a crash
+// or a full disk never leaves half a file. errno tells why it failed.
+bool replaceFile(const char* path, const std::string& text) {
+    const std::string temporary = std::string(path) + kTemporaryFileSuffix;
+    Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (!file.open()) {
+        return false;
     }
-    for (const auto& line : ini.lines) {
-        file << line << ini.lineEnd;
+    const bool written = ::fchmod(file.get(), replacementMode(path)) == 0 &&
+                         writeAll(file.get(), text) && ::fsync(file.get()) == 0 && file.close() &&
+                         std::rename(temporary.c_str(), path) == 0;
+    if (!written) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        errno = error;
     }
-    return static_cast<bool>(file.flush());
+    return written;
 }
 
 // The section name of a "[NAME]" line.
@@ -230,7 +337,8 @@ std::uint32_t HostProfileFile::getPrivateProfileString(const char* section, cons
     if (section == nullptr || key == nullptr) {
         return copyCut(fallback, buffer, size);
     }
-    const auto ini = loadIni(path);
+    FileState state = FileState::missing;
+    const auto ini = loadIni(path, state);
     if (!ini) {
         return copyCut(fallback, buffer, size);
     }
@@ -255,7 +363,13 @@ bool HostProfileFile::writePrivateProfileString(const char* section, const char*
     if (section == nullptr || key == nullptr || value == nullptr) {
         return false;
     }
-    IniText ini = loadIni(path).value_or(IniText{});
+    // What could not be read is never written back as if it were empty.
+    FileState state = FileState::missing;
+    std::optional<IniText> loaded = loadIni(path, state);
+    if (!loaded || !mayWrite(path, state)) {
+        return false;
+    }
+    IniText& ini = *loaded;
     const std::string line = std::string(key) + "=" + value;
     const KeyPlace place = findKey(ini, section, key);
     if (place.keyLine) {
@@ -269,7 +383,7 @@ bool HostProfileFile::writePrivateProfileString(const char* section, const char*
         ini.lines.push_back(std::string("[") + section + "]");
         ini.lines.push_back(line);
     }
-    return saveIni(ini, path);
+    return replaceFile(path, iniText(ini));
 }
 
 } // namespace qora

@@ -3,7 +3,13 @@
 // program relies on: case-insensitive section and key names, defaults for anything
 // missing, integers read as GetPrivateProfileIntA reads them, strings cut to the buffer,
 // lines ended by CR LF, LF or a lone CR, a UTF-8 byte-order mark skipped (and kept), and
-// writes that create or replace in place while keeping every other line.
+// writes that create or change a key while keeping every other line.
+//
+// qora-profiles ships with it on Linux, so it also keeps the promises a store makes: a
+// file that exists but cannot be read reads as missing (the platform's answer) and is
+// never written, since what could not be read would go back as nothing; a file that may
+// not be written is not replaced; and every write goes to "<file>.new" first, which then
+// replaces the file in one step. A failed write returns false with errno telling why.
 
 #include "platform/profile_file_api.h"
 

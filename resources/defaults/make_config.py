@@ -7,8 +7,10 @@ Run from the repository root (python3, standard library only):
     python3 resources/defaults/make_config.py --check   # exit 1 if config.bin differs
 
 config.bin holds ProfileRecords of 144 bytes back to back with no header; setting.ini's
-[CONFIGURATION] COUNT=1 says there is one. Key bindings are DirectInput scan codes (DIK_*).
-The one profile, "Shooter", works in both console modes; see the README.
+[CONFIGURATION] COUNT=2 says there are two (the check also holds setting.ini to it). Key
+bindings are DirectInput scan codes (DIK_*). Both profiles work in both console modes and
+have the same bindings: "Shooter" aims the classic way, "Shooter precise" with precise
+aim; see the README.
 """
 
 import os
@@ -17,6 +19,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CONFIG_BIN = os.path.join(HERE, "config.bin")
+SETTING_INI = os.path.join(HERE, "setting.ini")
 
 # ProfileRecord layout
 RECORD_SIZE = 144
@@ -25,10 +28,15 @@ NAME_SIZE = 64
 PRIMARY_KEYS = 64  # byte k: scan code of ActionCode k
 SECONDARY_KEYS = 93
 MOUSE_BINDINGS = 122  # byte i: a position in the Map dialog's mouse-action list
+AIM_WORD = 132  # 16-bit little-endian: bit 15 precise, bit 14 square, bits 0-13 dead zone
 INVERT_FLAGS = 134
 X_ZOOM_SCALE = 135  # IEEE single, little-endian, at an odd offset
 Y_ZOOM_SCALE = 139
+AIM_EXPONENT = 143  # signed steps of 0.05 from 1.0
 ACTION_COUNT = 29
+AIM_PRECISE = 0x8000
+AIM_SQUARE = 0x4000
+MAX_DEAD_ZONE_HUNDREDTHS = 9000  # 90 %
 
 # ActionCodes, in the order of the Map dialog's key fields.
 DPAD_UP, DPAD_DOWN, DPAD_LEFT, DPAD_RIGHT = 0, 1, 2, 3
@@ -99,13 +107,16 @@ MOUSE = {
     MOUSE_ROLL_DOWN: LIST_Y_TRIANGLE,
     MOUSE_DIRECTION: DIRECTION_RIGHT_STICK,
 }
-NAME_TEXT = b"Shooter"
 ZOOM_SCALE = 1.0
+# "Shooter precise": precise aim for a game with a round dead zone of about 20 %, a linear
+# response and the classic zoom of 1.0 (full deflection at 10 counts per millisecond).
+PRECISE_DEAD_ZONE_HUNDREDTHS = 2000
+PRECISE_EXPONENT_STEPS = 0  # 1.0
 
 
-def shooter_record():
+def shooter_record(name=b"Shooter"):
     record = bytearray(RECORD_SIZE)
-    record[NAME:NAME + len(NAME_TEXT)] = NAME_TEXT
+    record[NAME:NAME + len(name)] = name
     for action, key in PRIMARY.items():
         record[PRIMARY_KEYS + action] = DIK[key]
     for action, key in SECONDARY.items():
@@ -116,6 +127,17 @@ def shooter_record():
     record[X_ZOOM_SCALE:X_ZOOM_SCALE + 4] = struct.pack("<f", ZOOM_SCALE)
     record[Y_ZOOM_SCALE:Y_ZOOM_SCALE + 4] = struct.pack("<f", ZOOM_SCALE)
     return bytes(record)
+
+
+def shooter_precise_record():
+    record = bytearray(shooter_record(b"Shooter precise"))
+    struct.pack_into("<H", record, AIM_WORD, AIM_PRECISE | PRECISE_DEAD_ZONE_HUNDREDTHS)
+    struct.pack_into("<b", record, AIM_EXPONENT, PRECISE_EXPONENT_STEPS)
+    return bytes(record)
+
+
+def starter_store():
+    return [shooter_record(), shooter_precise_record()]
 
 
 def problems(record):
@@ -139,6 +161,11 @@ def problems(record):
         found.append("mouse bindings 5 and 6 have no control and must be 0")
     if record[MOUSE_BINDINGS + MOUSE_DIRECTION] > 1:
         found.append("the direction must be a stick to work in both modes")
+    aim = struct.unpack_from("<H", record, AIM_WORD)[0]
+    if aim & ~(AIM_PRECISE | AIM_SQUARE) > MAX_DEAD_ZONE_HUNDREDTHS:
+        found.append("the dead zone is above 90 %")
+    if not -15 <= struct.unpack_from("<b", record, AIM_EXPONENT)[0] <= 60:
+        found.append("the exponent is outside 0.25 to 4.0")
     for offset in (X_ZOOM_SCALE, Y_ZOOM_SCALE):
         scale = struct.unpack_from("<f", record, offset)[0]
         if not 0.5 <= scale <= 5.0:
@@ -146,21 +173,38 @@ def problems(record):
     return found
 
 
+def setting_count():
+    """COUNT of [CONFIGURATION] in the default setting.ini."""
+    section = None
+    with open(SETTING_INI, encoding="latin-1") as f:
+        for line in f:
+            line = line.strip()
+            if line.startswith("["):
+                section = line.strip("[]").upper()
+            elif section == "CONFIGURATION" and line.upper().startswith("COUNT="):
+                return int(line.split("=", 1)[1])
+    return 0
+
+
 def main(argv):
-    record = shooter_record()
-    issues = problems(record)
+    records = starter_store()
+    issues = ["record %d: %s" % (index, issue)
+              for index, record in enumerate(records) for issue in problems(record)]
+    if setting_count() != len(records):
+        issues.append("setting.ini says COUNT=%d, not %d" % (setting_count(), len(records)))
     for issue in issues:
         print("config.bin: " + issue)
     if issues:
         return 1
+    store = b"".join(records)
     if "--check" in argv:
         with open(CONFIG_BIN, "rb") as f:
-            if f.read() != record:
+            if f.read() != store:
                 print("config.bin differs from what make_config.py writes")
                 return 1
         return 0
     with open(CONFIG_BIN, "wb") as f:
-        f.write(record)
+        f.write(store)
     return 0
 
 

@@ -121,7 +121,7 @@ TEST_F(CaptureRunTest, NoAdapterWarnsNamingTheCauseAndStaysIdle) {
     const std::string unreachable = dir.file("missing-folder/packets.bin");
     const std::pair<const char*, std::string> cases[] = {
         {"0", "Can not find QORA"},
-        {"1", "Can not create " + unreachable + " for the virtual adapter"},
+        {"1", "Can not create " + unreachable + " for the virtual adapter: file not found"},
     };
     paths.packetsBin = unreachable;
     for (const auto& [isVirtual, text] : cases) {

@@ -126,7 +126,7 @@ TEST_F(MainWindowTest, TheAdapterProbeWarnsWhenNoneAnswersNamingTheCause) {
     const std::string unreachable = dir.file("missing-folder/packets.bin");
     const std::pair<const char*, std::string> cases[] = {
         {"0", "Can not find QORA"},
-        {"1", "Can not create " + unreachable + " for the virtual adapter"},
+        {"1", "Can not create " + unreachable + " for the virtual adapter: file not found"},
     };
     for (const auto& [isVirtual, text] : cases) {
         setIni("ADAPTER", "VIRTUAL", isVirtual);

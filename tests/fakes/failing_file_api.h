@@ -12,15 +12,18 @@ namespace qora::testing {
 
 class FailingFileApi : public HostFileApi {
 public:
-    enum class Failure { none, createTemporary, openStore, write, flush, close, move };
+    // openStore: config.bin cannot be opened; openFile: no file but a temporary one can.
+    enum class Failure { none, createTemporary, openStore, openFile, write, flush, close, move };
 
     explicit FailingFileApi(Failure failure) : failure_(failure) {}
 
     NativeHandle createFile(const char* path, std::uint32_t access, std::uint32_t share,
                             std::uint32_t disposition, std::uint32_t flags) override {
         const bool temporary = std::string(path).ends_with(".new");
+        const bool store = std::string(path).ends_with("config.bin");
         if ((temporary && failure_ == Failure::createTemporary) ||
-            (!temporary && failure_ == Failure::openStore)) {
+            (store && failure_ == Failure::openStore) ||
+            (!temporary && failure_ == Failure::openFile)) {
             fail(EACCES);
             return kInvalidHandle;
         }

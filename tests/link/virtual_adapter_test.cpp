@@ -102,15 +102,36 @@ TEST_F(OpenAdapter, VirtualAdapterKeepsTheWholePacketsEarlierRunsWrote) {
     }
 }
 
-TEST_F(OpenAdapter, VirtualAdapterThatCannotBeCreatedIsNoAdapterAndSaysWhichFile) {
+TEST_F(OpenAdapter, VirtualAdapterThatCannotBeCreatedIsNoAdapterAndSaysWhichFileAndWhy) {
     setVirtual("1");
-    paths.packetsBin = directory.file("missing-dir/packets.bin");
-    const AdapterLink adapter = open();
-    EXPECT_FALSE(isOpen(adapter));
-    // No falling back to a real adapter the user did not ask for.
-    EXPECT_TRUE(hid.calls.empty());
-    EXPECT_EQ(adapterUnavailableText(adapter, paths),
-              "Can not create " + paths.packetsBin + " for the virtual adapter");
+    const std::string unreachable = directory.file("missing-dir/packets.bin");
+    struct Case {
+        std::string packetsBin;
+        FailingFileApi::Failure failure;
+        bool full; // a file at the cap, which must move to packets.old.bin first
+        const char* reason;
+    };
+    const Case cases[] = {
+        {unreachable, FailingFileApi::Failure::none, false, "file not found"},
+        {paths.packetsBin, FailingFileApi::Failure::openFile, false, "access denied"},
+        {paths.packetsBin, FailingFileApi::Failure::move, true, "access denied"},
+    };
+    for (const Case& refused : cases) {
+        SCOPED_TRACE(refused.reason);
+        ProgramPaths where = paths;
+        where.packetsBin = refused.packetsBin;
+        if (refused.full) {
+            makeSparse("packets.bin", kPacketsFileCap);
+        }
+        FailingFileApi failing(refused.failure);
+        const AdapterLink adapter = openAdapter(hid, failing, ini, where);
+        EXPECT_FALSE(isOpen(adapter));
+        // No falling back to a real adapter the user did not ask for.
+        EXPECT_TRUE(hid.calls.empty());
+        EXPECT_EQ(adapterUnavailableText(adapter, where),
+                  "Can not create " + where.packetsBin +
+                      " for the virtual adapter: " + refused.reason);
+    }
     EXPECT_EQ(adapterUnavailableText(AdapterLink{}, paths), "Can not find QORA");
 }
 

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+#include <functional>
+#include <utility>
+
 namespace qora {
 namespace {
 
@@ -156,6 +161,46 @@ TEST_F(HostProfileFileTest, ALoneCarriageReturnEndsALineAndRewritesKeepTheFile) 
     EXPECT_EQ(dir.read("setting.ini"), once);
     EXPECT_EQ(readInt("S", "A"), 1u);
     EXPECT_EQ(readInt("S", "C"), 3u);
+}
+
+// A write replaces the file whole through a temporary file, keeping its permissions (a
+// name linked to the old file still sees the old bytes), or fails and changes nothing: on
+// a file that cannot be read (it reads as missing, and would be written back as nothing),
+// on one nobody may write, and when the temporary file cannot be made.
+TEST_F(HostProfileFileTest, AWriteReplacesTheFileWholeOrChangesNothing) {
+    namespace fs = std::filesystem;
+    const fs::perms readWrite = fs::perms::owner_read | fs::perms::owner_write;
+    const std::string before = "[S]\nA=1\n";
+    const std::pair<std::function<void()>, int> cases[] = {
+        {[] {}, 0},
+        {[&] {
+             fs::remove(ini());
+             fs::create_directory(ini());
+         },
+         EISDIR},
+        {[&] { fs::permissions(ini(), fs::perms::owner_read); }, EACCES},
+        {[&] { fs::create_directory(ini() + ".new"); }, EISDIR},
+    };
+    for (const auto& [restrict, error] : cases) {
+        SCOPED_TRACE(error);
+        fs::remove_all(ini());
+        fs::remove_all(ini() + ".new");
+        fs::remove(dir.file("old.ini"));
+        dir.write("setting.ini", before);
+        fs::permissions(ini(), readWrite);
+        fs::create_hard_link(ini(), dir.file("old.ini"));
+        restrict();
+        errno = 0;
+        EXPECT_EQ(file.writePrivateProfileString("S", "A", "2", ini().c_str()), error == 0);
+        EXPECT_EQ(errno, error);
+        EXPECT_EQ(dir.read("old.ini"), before);
+        if (error == 0) {
+            EXPECT_EQ(dir.read("setting.ini"), "[S]\nA=2\n");
+            EXPECT_EQ(fs::status(ini()).permissions(), readWrite);
+        } else if (!fs::is_directory(ini())) {
+            EXPECT_EQ(dir.read("setting.ini"), before);
+        }
+    }
 }
 
 } // namespace

@@ -676,6 +676,7 @@ TEST_F(MapDialogTest, AProfileIndexOutsideTheStoreIsNeverReadNorWritten) {
 
 TEST_F(MapDialogTest, AStoreThatCannotBeReadIsNotOpened) {
     storeProfiles({namedRecord("a")});
+    const std::string before = config();
     files.openStoreError = EACCES;
     open(IDD_MAP_360, 0);
     ASSERT_EQ(user.messageBoxes.size(), 1u);
@@ -685,6 +686,12 @@ TEST_F(MapDialogTest, AStoreThatCannotBeReadIsNotOpened) {
     EXPECT_EQ(dialogs.endedDialogs[0].result, kMapDialogCancelled);
     EXPECT_FALSE(keyboardExists(devices));
     EXPECT_EQ(std::count(user.calls.begin(), user.calls.end(), "SetTimer 0 50"), 0);
+
+    // A Confirm that still reaches the ended dialog, once the file reads again, must not
+    // write the zeros of the failed read.
+    files.clear();
+    confirm();
+    EXPECT_EQ(config(), before);
 }
 
 // The files change under the open dialog. A Confirm that cannot save says why and keeps

@@ -1,5 +1,5 @@
 # Runs the built qora-packets on real files: a good file decodes, bad input fails with a
-# message on standard error. Called as cmake -DTOOL=... -DWORK=... -P run_packets_tool.cmake
+# message on standard error, and so does output that cannot be written (a full disk). Called as cmake -DTOOL=... -DWORK=... -P run_packets_tool.cmake
 file(MAKE_DIRECTORY "${WORK}")
 
 function(expect_run expected_status expected_text)
@@ -27,6 +27,14 @@ expect_run(3 "#0 xbox360 .*\n#1 xbox360 .*ends in 49 bytes that are not a whole 
 expect_run(1 "cannot open" --console ps3 "${WORK}/missing.bin")
 expect_run(2 "unknown console" --console ps4 "${WORK}/two.bin")
 expect_run(2 "--console is required" "${WORK}/two.bin")
+
+foreach(arguments IN ITEMS "--console;ps3;${WORK}/two.bin" "--console;ps3;${WORK}/torn.bin" --help)
+    execute_process(COMMAND "${TOOL}" ${arguments}
+        RESULT_VARIABLE status OUTPUT_FILE /dev/full ERROR_VARIABLE err)
+    if(NOT status EQUAL 1 OR NOT err MATCHES "standard output cannot be written")
+        message(FATAL_ERROR "qora-packets ${arguments} > /dev/full: status ${status}\n${err}")
+    endif()
+endforeach()
 
 # An endless input streams: its first packets come out at once, in bounded memory.
 execute_process(COMMAND "${TOOL}" --console xbox360 /dev/zero

@@ -1,9 +1,11 @@
-# The starter profile ships twice: as config.bin and as its text, shooter.txt. Both must say
-# the same: the export of config.bin is the text, and the import of the text is config.bin.
+# The starter profiles ship twice: as config.bin and as their texts, shooter.txt (record 0)
+# and shooter-precise.txt (record 1). Both must say the same: the export of each record is
+# its text, and the import of the texts, in order, is config.bin.
 # Called as cmake -DTOOL=qora-profiles -DDEFAULTS=resources/defaults -DWORK=dir -P this file.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/exported" "${WORK}/imported")
 file(COPY "${DEFAULTS}/setting.ini" "${DEFAULTS}/config.bin" DESTINATION "${WORK}/exported")
+set(texts shooter.txt shooter-precise.txt)
 
 function(run)
     execute_process(COMMAND "${TOOL}" ${ARGN} RESULT_VARIABLE status ERROR_VARIABLE err)
@@ -12,19 +14,23 @@ function(run)
     endif()
 endfunction()
 
-function(expect_same first second what)
+function(expect_same first second what regenerate)
     execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${first}" "${second}"
         RESULT_VARIABLE differ)
     if(differ)
-        message(FATAL_ERROR "${what}: ${first} and ${second} differ. Regenerate the text with\n"
-            "  qora-profiles --folder resources/defaults --console xbox360 export 0 "
-            "-o resources/defaults/shooter.txt")
+        message(FATAL_ERROR "${what}: ${first} and ${second} differ. ${regenerate}")
     endif()
 endfunction()
 
-run(--folder "${WORK}/exported" --console xbox360 export 0 -o "${WORK}/exported/shooter.txt")
-expect_same("${WORK}/exported/shooter.txt" "${DEFAULTS}/shooter.txt"
-    "the text is not the export of config.bin")
-run(--folder "${WORK}/imported" import "${DEFAULTS}/shooter.txt")
+set(index 0)
+foreach(text IN LISTS texts)
+    run(--folder "${WORK}/exported" --console xbox360 export ${index} -o "${WORK}/exported/${text}")
+    set(regenerate "Regenerate it with\n  qora-profiles --folder resources/defaults")
+    string(APPEND regenerate " --console xbox360 export ${index} -o resources/defaults/${text}")
+    expect_same("${WORK}/exported/${text}" "${DEFAULTS}/${text}"
+        "the text is not the export of record ${index} of config.bin" "${regenerate}")
+    run(--folder "${WORK}/imported" import "${DEFAULTS}/${text}")
+    math(EXPR index "${index} + 1")
+endforeach()
 expect_same("${WORK}/imported/config.bin" "${DEFAULTS}/config.bin"
-    "the import of the text is not config.bin")
+    "the import of the texts is not config.bin" "")

@@ -28,9 +28,7 @@ inline constexpr const char* kInvertYWord = "Y";
 // The longest name the 64-byte field holds with its NUL.
 inline constexpr std::size_t kMaxProfileNameLength = profile::nameSize - 1;
 
-// The record's reserved bytes; they hold 0.
-inline constexpr std::size_t kReservedOffsets[] = {profile::aimWord, profile::aimWord + 1,
-                                                   profile::aimExponent};
+// The invert bits the text has words for; the others are left out.
 inline constexpr std::uint8_t kKnownInvertBits = profile::kInvertX | profile::kInvertY;
 
 struct MouseInput {

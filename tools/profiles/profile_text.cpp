@@ -5,6 +5,7 @@
 #include "profiles/map_dialog_fields.h"
 #include "profiles/map_dialog_lists.h"
 #include "profiles/map_dialog_zoom.h"
+#include "tools/profiles/aim_text.h"
 #include "tools/profiles/profile_fields.h"
 
 #include <algorithm>
@@ -114,7 +115,33 @@ void writeMouse(std::string& text, const ProfileRecord& record, ConsoleMode cons
     writeLine(text, kZoomYSetting, formatZoomText(readZoomScale(record, profile::yZoomScale)));
 }
 
+// A classic profile without precise settings, all three bytes 0, has no aim lines, so its
+// text is what it was before precise aim. Any other has all four, so that reading them
+// back gives the same bytes.
+void writeAim(std::string& text, const ProfileRecord& record) {
+    const AimSettings aim = readAimSettings(record);
+    if (aim == AimSettings{}) {
+        return;
+    }
+    text += "; AIM classic or precise. DEADZONE: the game's dead zone in percent, 0 to 90.\n"
+            "; SHAPE circle or square. EXPONENT 0.25 to 4.0, 1.0 for a linear response.\n";
+    writeLine(text, kAimSetting, aimModeWord(aim.mode));
+    writeLine(text, kDeadZoneSetting, formatDeadZone(aim.deadZoneHundredths));
+    writeLine(text, kShapeSetting, aimShapeWord(aim.shape));
+    writeLine(text, kExponentSetting, formatExponent(aim.exponentSteps));
+}
+
 // --- Reading -------------------------------------------------------------------------
+
+struct AimLine {
+    const char* setting;
+    AimReading (*read)(std::string_view text, AimSettings& aim);
+};
+
+constexpr AimLine kAimLines[] = {{kAimSetting, readAimMode},
+                                 {kDeadZoneSetting, readDeadZone},
+                                 {kShapeSetting, readAimShape},
+                                 {kExponentSetting, readExponent}};
 
 struct TextLine {
     std::size_t number;
@@ -207,6 +234,11 @@ public:
         }
         if (line.setting == kZoomYSetting) {
             return readZoom(line, profile::yZoomScale);
+        }
+        for (const AimLine& aimLine : kAimLines) {
+            if (line.setting == aimLine.setting) {
+                return readAim(line, aimLine);
+            }
         }
         for (const MouseInput& input : kMouseInputs) {
             if (line.setting == input.setting) {
@@ -329,6 +361,16 @@ private:
         writeZoomScale(reading_.record, offset, *scale);
     }
 
+    // Each line changes its own field of the three aim bytes; absent ones stay 0.
+    void readAim(const TextLine& line, const AimLine& aimLine) {
+        AimSettings aim = readAimSettings(reading_.record);
+        const AimReading read = aimLine.read(line.value, aim);
+        if (!read.ok) {
+            return error(line.number, line.setting + ": " + read.error);
+        }
+        writeAimSettings(reading_.record, aim);
+    }
+
     static std::optional<std::uint8_t> keyCode(std::string_view word) {
         if (word.empty() || word == kNoneWord) {
             return 0;
@@ -433,6 +475,7 @@ std::string formatProfileText(const ProfileRecord& record, ConsoleMode console) 
     writeKeys(text, record, console);
     text += "\n";
     writeMouse(text, record, console);
+    writeAim(text, record);
     return text;
 }
 

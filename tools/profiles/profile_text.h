@@ -11,10 +11,15 @@
 //   DIRECTION = Right Stick
 //   INVERT = none
 //   ZOOMX = 1.0
+//   AIM = precise
+//   DEADZONE = 24.5
+//   SHAPE = circle
+//   EXPONENT = 1.0
 //
 // An action takes one or two keys ("none" or nothing for no key); INVERT takes none, X, Y
-// or X, Y. The reserved bytes, unknown invert bits and the bytes after the name's NUL are
-// not part of the text: reading always leaves them 0.
+// or X, Y. Export writes the four aim lines (see aim_text.h) all or none, none for a
+// profile whose aim bytes are all 0; reading takes a missing one as its field's 0. Unknown invert
+// bits and the bytes after the name's NUL are not part of the text: reading always leaves them 0.
 
 #include "formats/profile_record.h"
 #include "platform/platform_types.h"
@@ -47,7 +52,8 @@ struct ProfileTextReading {
 // Reads a profile text. The names are those of requested when given (a CONSOLE line that
 // says otherwise is an error), else of the CONSOLE line, else of fallback. Lines may come in
 // any order; a missing action or mouse line leaves it unbound, a missing DIRECTION is the
-// left stick, a missing zoom scale 1.0.
+// left stick, a missing zoom scale 1.0, a missing aim line the field's 0 (classic, dead
+// zone 0, circle, exponent 1.0).
 ProfileTextReading readProfileText(std::string_view text, std::optional<ConsoleMode> requested,
                                    ConsoleMode fallback);
 

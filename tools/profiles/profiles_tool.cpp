@@ -5,11 +5,13 @@
 #include "profiles/map_dialog_lists.h"
 #include "profiles/map_dialog_zoom.h"
 #include "profiles/store.h"
+#include "tools/profiles/aim_text.h"
 #include "tools/profiles/profile_fields.h"
 #include "tools/profiles/profile_text.h"
 #include "tools/profiles/record_problems.h"
 #include "tools/profiles/store_check.h"
 #include "tools/profiles/store_contents.h"
+#include "tools/tool_output.h"
 
 #include <charconv>
 #include <exception>
@@ -138,9 +140,15 @@ std::string summaryOf(const ProfileRecord& record, ConsoleMode console) {
     const std::string target = direction < directions.size()
                                    ? directions[direction]
                                    : "direction " + std::to_string(direction) + "?";
-    return std::to_string(keys) + (keys == 1 ? " key" : " keys") + ", mouse " + target + ", zoom " +
-           formatZoomScale(readZoomScale(record, profile::xZoomScale)).data() + " x " +
-           formatZoomScale(readZoomScale(record, profile::yZoomScale)).data();
+    std::string summary =
+        std::to_string(keys) + (keys == 1 ? " key" : " keys") + ", mouse " + target + ", zoom " +
+        formatZoomScale(readZoomScale(record, profile::xZoomScale)).data() + " x " +
+        formatZoomScale(readZoomScale(record, profile::yZoomScale)).data();
+    const AimSettings aim = readAimSettings(record);
+    if (aim.mode == AimMode::precise) {
+        summary += ", precise aim, dead zone " + formatDeadZone(aim.deadZoneHundredths) + " %";
+    }
+    return summary;
 }
 
 int listProfiles(const Session& session) {
@@ -217,6 +225,23 @@ int exportProfile(const Session& session) {
     return kProfilesToolSuccess;
 }
 
+// Why a profile cannot be appended to the store; empty when it can. An append writes
+// COUNT + 1 records, so records that the file holds beyond COUNT would be lost.
+std::string appendRefusal(const StoreContents& store) {
+    if (store.count >= kMaxProfileCount) {
+        return "the store already holds " + std::to_string(store.count) +
+               " profiles, as many as COUNT can say";
+    }
+    const std::uint64_t counted = std::uint64_t{store.count} * kProfileRecordSize;
+    if (store.fileLength > counted) {
+        return "config.bin holds " + std::to_string(store.fileLength) + " bytes, more than the " +
+               std::to_string(store.count) + (store.count == 1 ? " record" : " records") +
+               " COUNT names (" + std::to_string(counted) +
+               " bytes), and an import would drop the rest; 'qora-profiles check' tells more";
+    }
+    return {};
+}
+
 bool readTextFile(const std::string& path, std::string& text) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
@@ -244,11 +269,16 @@ int importProfile(const Session& session) {
         reading.name.value_or(std::filesystem::path(arguments.file).stem().string()));
     setProfileName(reading.record, name);
 
-    const std::uint32_t count = readProfileCount(session.platform.ini, session.paths);
-    if (count >= kMaxProfileCount) {
-        return session.fail("the store already holds " + std::to_string(count) +
-                            " profiles, as many as COUNT can say; the store is unchanged");
+    StoreContents store;
+    std::string refusal;
+    if (!readStoreContents(session.platform.files, session.platform.ini, session.paths, store,
+                           refusal)) {
+        return session.fail(refusal + "\nthe store is unchanged");
     }
+    if (refusal = appendRefusal(store); !refusal.empty()) {
+        return session.fail(refusal + "\nthe store is unchanged");
+    }
+    const std::uint32_t count = store.count;
     const StoreChange change = appendProfile(session.platform.files, session.platform.ini,
                                              session.paths, count, reading.record);
     if (!change.done) {
@@ -285,6 +315,10 @@ int runCommand(ProfilesToolPlatform& platform, const ProfilesToolArguments& argu
         return kProfilesToolFailure;
     }
     const Session session{platform, arguments, makeProgramPaths(*folder), out, err};
+    if (const std::optional<FileFailure> failure =
+            settingIniUnreadable(platform.files, session.paths)) {
+        return session.fail(describeFailure(*failure));
+    }
     switch (arguments.command) {
     case ProfilesCommand::list:
         return listProfiles(session);
@@ -314,7 +348,11 @@ std::string profilesToolUsage() {
            "  list                      one line per profile; * marks the selected one\n"
            "  export INDEX [-o FILE]    profile INDEX (from 0) as text\n"
            "  import FILE [--name NAME] appends the profile in FILE and raises COUNT\n"
-           "  check                     reports what is wrong in the store\n";
+           "  check                     reports what is wrong in the store\n"
+           "\n"
+           "Exit status: 0 done; 1 a file that cannot be read or written (standard output\n"
+           "included), problems found or input refused, with a message on standard error;\n"
+           "2 bad arguments. A refused import or a failed write leaves the store as it was.\n";
 }
 
 ParsedProfilesArguments parseProfilesToolArguments(const std::vector<std::string>& arguments) {
@@ -388,15 +426,19 @@ int runProfilesTool(const std::vector<std::string>& arguments, ProfilesToolPlatf
         err << kProgramName << ": " << parsed.error << '\n' << profilesToolUsage();
         return kProfilesToolBadArguments;
     }
+    int status = kProfilesToolSuccess;
     if (parsed.arguments.help) {
         out << profilesToolUsage();
-        return kProfilesToolSuccess;
-    }
-    if (parsed.arguments.version) {
+    } else if (parsed.arguments.version) {
         out << kProgramName << ' ' << QORA_VERSION << '\n';
-        return kProfilesToolSuccess;
+    } else {
+        status = runCommand(platform, parsed.arguments, out, err);
     }
-    return runCommand(platform, parsed.arguments, out, err);
+    if (const std::string failure = outputFailure(out); !failure.empty()) {
+        err << kProgramName << ": " << failure << '\n';
+        return kProfilesToolFailure;
+    }
+    return status;
 }
 
 } // namespace qora

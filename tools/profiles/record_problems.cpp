@@ -3,6 +3,7 @@
 #include "input/key_names.h"
 #include "profiles/action_names.h"
 #include "profiles/map_dialog_lists.h"
+#include "tools/profiles/aim_text.h"
 #include "tools/profiles/profile_fields.h"
 
 #include <algorithm>
@@ -12,8 +13,8 @@
 namespace qora {
 namespace {
 
-void addProblem(std::vector<RecordProblem>& problems, std::string message, bool reserved = false) {
-    problems.push_back({reserved, std::move(message)});
+void addProblem(std::vector<RecordProblem>& problems, std::string message, bool leftOut = false) {
+    problems.push_back({leftOut, std::move(message)});
 }
 
 void checkName(const ProfileRecord& record, std::vector<RecordProblem>& problems) {
@@ -68,15 +69,22 @@ void checkZoom(const ProfileRecord& record, std::size_t offset, const char* sett
     }
 }
 
-void checkReserved(const ProfileRecord& record, std::vector<RecordProblem>& problems) {
-    for (const std::size_t offset : kReservedOffsets) {
-        if (record.bytes[offset] != 0) {
-            addProblem(problems,
-                       "reserved byte " + std::to_string(offset) + " holds " +
-                           hexText(record.bytes[offset]) + ", not 0",
-                       true);
-        }
+// Every bit of the aim fields means something, and non-zero values in a classic profile
+// are the precise settings kept for later; only values the rule cannot take are wrong.
+void checkAim(const ProfileRecord& record, std::vector<RecordProblem>& problems) {
+    const AimSettings aim = readAimSettings(record);
+    if (aim.deadZoneHundredths > profile::kMaxDeadZoneHundredths) {
+        addProblem(problems, std::string(kDeadZoneSetting) + ": " +
+                                 formatDeadZone(aim.deadZoneHundredths) + " is outside 0 to 90");
     }
+    if (aim.exponentSteps < profile::kMinExponentSteps ||
+        aim.exponentSteps > profile::kMaxExponentSteps) {
+        addProblem(problems, std::string(kExponentSetting) + ": " +
+                                 formatExponent(aim.exponentSteps) + " is outside 0.25 to 4.0");
+    }
+}
+
+void checkInvertBits(const ProfileRecord& record, std::vector<RecordProblem>& problems) {
     const std::uint8_t unknownBits = record.bytes[profile::invertFlags] & ~kKnownInvertBits;
     if (unknownBits != 0) {
         addProblem(problems,
@@ -95,13 +103,14 @@ std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMo
     checkMouse(record, console, problems);
     checkZoom(record, profile::xZoomScale, kZoomXSetting, problems);
     checkZoom(record, profile::yZoomScale, kZoomYSetting, problems);
-    checkReserved(record, problems);
+    checkAim(record, problems);
+    checkInvertBits(record, problems);
     return problems;
 }
 
 std::vector<RecordProblem> exportBlockers(const ProfileRecord& record, ConsoleMode console) {
     std::vector<RecordProblem> problems = recordProblems(record, console);
-    std::erase_if(problems, [](const RecordProblem& problem) { return problem.reserved; });
+    std::erase_if(problems, [](const RecordProblem& problem) { return problem.leftOut; });
     return problems;
 }
 

@@ -1,5 +1,6 @@
 #include "tools/profiles/store_contents.h"
 
+#include "platform/file_failure.h"
 #include "profiles/store.h"
 
 #include <algorithm>
@@ -7,24 +8,8 @@
 namespace qora {
 namespace {
 
-constexpr std::uint32_t kFirstReadLength = 64u << 10;
-
-// Reads config.bin with ever larger buffers until one is not filled.
-StoreRead readWholeStore(FileApi& files, const ProgramPaths& paths, std::uint32_t atLeast,
-                         std::vector<std::uint8_t>& bytes) {
-    std::uint32_t length = std::max(atLeast, kFirstReadLength);
-    while (true) {
-        bytes.assign(length, 0);
-        const StoreRead read = readStore(files, paths, bytes.data(), length);
-        if (read.state != StoreState::read || read.bytesRead < length ||
-            length >= kMaxStoreFileLength) {
-            bytes.resize(read.bytesRead);
-            return read;
-        }
-        length =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(2ull * length, kMaxStoreFileLength));
-    }
-}
+constexpr std::uint32_t kShareReadWrite = kFileShareRead | kFileShareWrite;
+constexpr std::size_t kSettingIniProbeLength = 512;
 
 } // namespace
 
@@ -32,23 +17,43 @@ ProfileRecord recordAt(const StoreContents& store, std::uint32_t index) {
     return loadRecord(store.records.data(), index);
 }
 
+std::optional<FileFailure> settingIniUnreadable(FileApi& files, const ProgramPaths& paths) {
+    const NativeHandle file =
+        files.createFile(paths.settingIni.c_str(), kGenericRead, kShareReadWrite, kOpenExisting,
+                         kFileAttributeNormal);
+    if (file == kInvalidHandle) {
+        const std::uint32_t error = files.getLastError();
+        if (error == kErrorFileNotFound) {
+            return std::nullopt;
+        }
+        return FileFailure{kSettingIniName, FileAction::read, error};
+    }
+    // Some files open and then refuse to be read (a folder, a failing device).
+    std::uint8_t probe[kSettingIniProbeLength];
+    std::uint32_t got = 0;
+    std::optional<FileFailure> failure;
+    if (!files.readFile(file, probe, sizeof probe, &got)) {
+        failure = FileFailure{kSettingIniName, FileAction::read, files.getLastError()};
+    }
+    files.closeHandle(file);
+    return failure;
+}
+
 bool readStoreContents(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths,
                        StoreContents& store, std::string& error) {
-    store.countSetting = static_cast<std::int32_t>(
-        ini.getPrivateProfileInt(kConfigurationSection, kCountKey, 0, paths.settingIni.c_str()));
+    store.countSetting = static_cast<std::int32_t>(ini.getPrivateProfileInt(
+        kConfigurationSection, kCountKey, kCountDefault, paths.settingIni.c_str()));
     store.count = readProfileCount(ini, paths);
     store.current = readCurrentProfile(ini, paths);
-    const std::uint32_t storeLength = store.count * static_cast<std::uint32_t>(kProfileRecordSize);
-    std::vector<std::uint8_t> bytes;
-    const StoreRead read = readWholeStore(files, paths, storeLength + 1, bytes);
-    if (!read.readable()) {
-        error = describeFailure(read.failure);
+    StoreImage image = readWholeStore(files, paths);
+    if (!image.read.readable()) {
+        error = describeFailure(image.read.failure);
         return false;
     }
-    store.fileMissing = read.state == StoreState::missing;
-    store.fileLength = bytes.size();
-    bytes.resize(storeLength, 0);
-    store.records = std::move(bytes);
+    store.fileMissing = image.read.state == StoreState::missing;
+    store.fileLength = image.bytes.size();
+    image.bytes.resize(std::size_t{store.count} * kProfileRecordSize, 0);
+    store.records = std::move(image.bytes);
     return true;
 }
 

@@ -1,6 +1,6 @@
 // Export followed by import gives back the same 144 bytes, except what the text leaves out
-// on purpose: the bytes after the name's NUL, the reserved bytes 132, 133 and 143, and the
-// invert bits other than X and Y. Import writes those as 0.
+// on purpose: the bytes after the name's NUL and the invert bits other than X and Y. Import
+// writes those as 0.
 
 #include "profiles_tool_fixture.h"
 
@@ -27,15 +27,13 @@ ProfileRecord withoutLeftOutBytes(ProfileRecord record) {
     for (std::size_t i = nul; i < profile::nameSize; ++i) {
         record.bytes[profile::name + i] = 0;
     }
-    for (const std::size_t offset : kReservedOffsets) {
-        record.bytes[offset] = 0;
-    }
     record.bytes[profile::invertFlags] &= kKnownInvertBits;
     return record;
 }
 
-// Any record the text can hold for console: every byte random first (so stale name bytes,
-// reserved bytes and invert bits are set), then each field drawn from its valid values.
+// Any record the text can hold for console: every byte random first (so stale name bytes
+// and invert bits are set), then each field drawn from its valid values; a quarter of them
+// classic without precise settings, whose text has no aim lines.
 ProfileRecord randomRecord(std::mt19937& random, ConsoleMode console) {
     std::uniform_int_distribution<int> byte(0, 255);
     ProfileRecord record;
@@ -69,6 +67,16 @@ ProfileRecord randomRecord(std::mt19937& random, ConsoleMode console) {
                        barStep ? zoomScaleAt(5 + byte(random) % 46)
                                : std::uniform_real_distribution<float>(0.5f, 5.0f)(random));
     }
+    AimSettings aim;
+    if (byte(random) % 4 != 0) {
+        aim.mode = byte(random) % 2 == 0 ? AimMode::precise : AimMode::classic;
+        aim.shape = byte(random) % 2 == 0 ? AimShape::square : AimShape::circle;
+        aim.deadZoneHundredths = static_cast<std::uint16_t>(
+            std::uniform_int_distribution<int>(0, profile::kMaxDeadZoneHundredths)(random));
+        aim.exponentSteps = static_cast<std::int8_t>(std::uniform_int_distribution<int>(
+            profile::kMinExponentSteps, profile::kMaxExponentSteps)(random));
+    }
+    writeAimSettings(record, aim);
     return record;
 }
 
@@ -144,6 +152,40 @@ TEST(ProfileText, AwkwardValuesRoundTrip) {
             setProfileName(reading.record, *reading.name);
             EXPECT_EQ(reading.record, record) << text;
         }
+    }
+}
+
+// The aim lines as the text writes them, and back: none for all-zero bytes (the text of a
+// classic profile is what it always was), otherwise all four, each value as the record
+// holds it.
+TEST(ProfileText, AimLinesAreAllOrNoneAndReadBackExactly) {
+    struct Case {
+        AimSettings aim;
+        const char* lines; // "" for none
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{AimMode::precise, AimShape::circle, 0, 0},
+         "AIM = precise\nDEADZONE = 0\nSHAPE = circle\nEXPONENT = 1.0\n"},
+        {{AimMode::classic, AimShape::square, 9000, 60},
+         "AIM = classic\nDEADZONE = 90\nSHAPE = square\nEXPONENT = 4.0\n"},
+        {{AimMode::precise, AimShape::circle, 1, -15},
+         "AIM = precise\nDEADZONE = 0.01\nSHAPE = circle\nEXPONENT = 0.25\n"},
+        {{AimMode::precise, AimShape::square, 2450, 1},
+         "AIM = precise\nDEADZONE = 24.5\nSHAPE = square\nEXPONENT = 1.05\n"},
+        {{AimMode::classic, AimShape::circle, 0, -1},
+         "AIM = classic\nDEADZONE = 0\nSHAPE = circle\nEXPONENT = 0.95\n"},
+    };
+    for (const Case& c : cases) {
+        ProfileRecord record = testing::newProfile("Aim");
+        writeAimSettings(record, c.aim);
+        const std::string text = formatProfileText(record, kConsoleXbox360);
+        const std::size_t aim = text.find("AIM =");
+        EXPECT_EQ(aim == std::string::npos ? "" : text.substr(aim), c.lines) << text;
+
+        ProfileTextReading reading = readProfileText(text, std::nullopt, kConsolePs3);
+        ASSERT_TRUE(reading.errors.empty()) << reading.errors[0].message << "\n" << text;
+        EXPECT_EQ(readAimSettings(reading.record), c.aim) << text;
     }
 }
 

@@ -21,7 +21,12 @@ using testing::newProfile;
 using testing::ProfilesToolTest;
 
 TEST_F(ProfilesToolTest, ASoundStorePassesTheCheck) {
-    writeStore({newProfile("One"), newProfile("Two")}, 1);
+    // Precise settings at their limits, and kept in a classic profile, are sound.
+    ProfileRecord precise = newProfile("One");
+    writeAimSettings(precise, {AimMode::precise, AimShape::square, 9000, 60});
+    ProfileRecord classic = newProfile("Two");
+    writeAimSettings(classic, {AimMode::classic, AimShape::circle, 2000, -15});
+    writeStore({precise, classic}, 1);
     const testing::ToolRun check = run({"check"});
     EXPECT_EQ(check.status, 0) << check.out;
     EXPECT_EQ(check.out, "2 profiles, no problems\n");
@@ -61,12 +66,12 @@ TEST_F(ProfilesToolTest, CheckComparesCountWithTheFileAndCurrentWithCount) {
     }
 }
 
-TEST_F(ProfilesToolTest, CheckNamesEveryBadValueAndExportRefusesAllButReservedOnes) {
+TEST_F(ProfilesToolTest, CheckNamesEveryBadValueAndExportRefusesAllButLeftOutOnes) {
     struct Case {
         ConsoleMode console;
         std::function<void(ProfileRecord&)> spoil;
         std::string message; // after the profile's number and name
-        bool exportable;     // the text leaves reserved bytes out, so they keep nothing
+        bool exportable;     // the text leaves unknown invert bits out, so they keep nothing
     };
     const auto zoomX = [](float scale) {
         return [scale](ProfileRecord& r) { writeZoomScale(r, profile::xZoomScale, scale); };
@@ -99,8 +104,17 @@ TEST_F(ProfilesToolTest, CheckNamesEveryBadValueAndExportRefusesAllButReservedOn
         {kConsoleXbox360, zoomX(std::nextafter(0.5f, 0.0f)), "ZOOMX: 0.5 is outside 0.5 to 5.0",
          false},
         {kConsolePs3, zoomX(5.5f), "ZOOMX: 5.5 is outside 0.5 to 5.0", false},
-        {kConsoleXbox360, setByte(133, 0x07), "reserved byte 133 holds 0x07, not 0", true},
-        {kConsoleXbox360, setByte(143, 0x80), "reserved byte 143 holds 0x80, not 0", true},
+        {kConsoleXbox360, setByte(profile::aimWord + 1, 0x3F),
+         "DEADZONE: 161.28 is outside 0 to 90", false},
+        {kConsolePs3,
+         [](ProfileRecord& r) {
+             writeAimSettings(r, {AimMode::precise, AimShape::square, 9001});
+         },
+         "DEADZONE: 90.01 is outside 0 to 90", false},
+        {kConsoleXbox360, setByte(profile::aimExponent, 0x80),
+         "EXPONENT: -5.4 is outside 0.25 to 4.0", false},
+        {kConsoleXbox360, setByte(profile::aimExponent, 61),
+         "EXPONENT: 4.05 is outside 0.25 to 4.0", false},
         {kConsolePs3, setByte(profile::invertFlags, 0x85),
          "INVERT: bits 0x84 are neither X (0x01) nor Y (0x02)", true},
     };
@@ -166,12 +180,17 @@ TEST_F(ProfilesToolTest, ListSumsUpEachProfileAndMarksTheSelectedOne) {
     tilted.bytes[profile::primaryKeys + 0] = 0xC8;
     tilted.bytes[profile::direction] = profile::kDirectionTilt;
     writeZoomScale(tilted, profile::xZoomScale, 0.7f);
-    writeStore({newProfile("One"), tilted}, 1);
+    ProfileRecord precise = newProfile("Precise");
+    writeAimSettings(precise, {AimMode::precise, AimShape::circle, 2450, 0});
+    writeStore({newProfile("One"), tilted, precise}, 1);
 
     const testing::ToolRun ps3 = run({"--console", "ps3", "list"});
     EXPECT_EQ(ps3.status, 0);
-    EXPECT_EQ(ps3.out, "  0 \"One\": 0 keys, mouse Left Stick, zoom 1.0 x 1.0\n"
-                       "* 1 \"Tilted\": 3 keys, mouse TILT, zoom 0.7 x 1.0\n");
+    EXPECT_EQ(ps3.out,
+              "  0 \"One\": 0 keys, mouse Left Stick, zoom 1.0 x 1.0\n"
+              "* 1 \"Tilted\": 3 keys, mouse TILT, zoom 0.7 x 1.0\n"
+              "  2 \"Precise\": 0 keys, mouse Left Stick, zoom 1.0 x 1.0, precise aim, dead "
+              "zone 24.5 %\n");
     // The folder's OSTYPE=0 picks the Xbox 360, whose list has no TILT.
     const testing::ToolRun xbox = run({"list"});
     EXPECT_NE(xbox.out.find("* 1 \"Tilted\": 3 keys, mouse direction 2?, zoom"), std::string::npos)

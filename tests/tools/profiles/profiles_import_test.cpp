@@ -50,7 +50,10 @@ TEST_F(ProfilesImportTest, AppendsTheProfileAndRaisesCount) {
                           "MOUSE LEFT = TU\r\n"
                           "DIRECTION = TILT\r\n"
                           "INVERT = Y, X\r\n"
-                          "ZOOMY = 2.5\r\n");
+                          "ZOOMY = 2.5\r\n"
+                          "EXPONENT = 0.80\r\n"
+                          "AIM = precise\r\n"
+                          "DEADZONE = 24.50\r\n");
     const testing::ToolRun imported = run({"import", dir.file("mine.txt")});
     ASSERT_EQ(imported.status, 0) << imported.err;
     EXPECT_EQ(imported.out, "imported \"Racing\" as profile 2\n");
@@ -63,6 +66,9 @@ TEST_F(ProfilesImportTest, AppendsTheProfileAndRaisesCount) {
     expected.bytes[profile::direction] = profile::kDirectionTilt;
     expected.bytes[profile::invertFlags] = profile::kInvertX | profile::kInvertY;
     writeZoomScale(expected, profile::yZoomScale, 2.5f);
+    expected.bytes[profile::aimWord] = 0x92;     // 2450 = 0x0992, and 0x8000 precise
+    expected.bytes[profile::aimWord + 1] = 0x89; // the shape missing: a circle
+    expected.bytes[profile::aimExponent] = 0xFC; // 0.80 = 1.0 - 4 x 0.05
     EXPECT_EQ(dir.read("config.bin"), testing::bytesOf(newProfile("One")) +
                                           testing::bytesOf(newProfile("Two")) +
                                           testing::bytesOf(expected));
@@ -126,6 +132,19 @@ TEST_F(ProfilesImportTest, BadTextIsRefusedWithItsLineBeforeAnythingIsWritten) {
         {"NAME = \"" + longName + "\"\n", {}, ":1: NAME has 64 characters; at most 63 fit"},
         {"NAME = \"a\\q\"\n", {}, ":1: NAME: write a backslash as \\\\"},
         {"NAME = \"a\\x00\"\n", {}, ":1: NAME: write a backslash as \\\\"},
+        // aim
+        {"AIM = fast\n", {}, ":1: AIM: unknown aim \"fast\"; use classic or precise"},
+        {"SHAPE = Circle\n", {}, ":1: SHAPE: unknown shape \"Circle\"; use circle or square"},
+        {"DEADZONE = 24.333\n", {}, ":1: DEADZONE: 24.333 has more decimals than the two"},
+        {"DEADZONE = 90.01\n", {}, ":1: DEADZONE: 90.01 is outside 0 to 90"},
+        {"DEADZONE = -1\n", {}, ":1: DEADZONE: -1 is outside 0 to 90"},
+        {"DEADZONE = 24 %\n", {}, ":1: DEADZONE: \"24 %\" is not a percentage"},
+        {"EXPONENT = 1.37\n", {}, ":1: EXPONENT: 1.37 is not a multiple of 0.05"},
+        {"EXPONENT = 1.051\n", {}, ":1: EXPONENT: 1.051 is not a multiple of 0.05"},
+        {"EXPONENT = 0.2\n", {}, ":1: EXPONENT: 0.2 is outside 0.25 to 4.0"},
+        {"EXPONENT = 4.05\n", {}, ":1: EXPONENT: 4.05 is outside 0.25 to 4.0"},
+        {"EXPONENT = 1e0\n", {}, ":1: EXPONENT: \"1e0\" is not a decimal number"},
+        {"AIM = precise\nAIM = classic\n", {}, ":2: AIM is given twice (first on line 1)"},
     };
     for (const Case& bad : cases) {
         expectRefused(bad.text, bad.options, bad.message);

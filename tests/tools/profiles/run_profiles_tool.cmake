@@ -1,5 +1,6 @@
 # Runs the built qora-profiles on a copy of the default files: the version is the project's,
-# the starter store passes the check, and mistakes end with their exit status.
+# the starter store passes the check, mistakes end with their exit status, and output that
+# cannot be written (a full disk) is a failure.
 # Called as cmake -DTOOL=... -DDEFAULTS=... -DWORK=... -DVERSION=... -P run_profiles_tool.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
@@ -18,8 +19,16 @@ endfunction()
 
 string(REPLACE "." "\\." version "${VERSION}")
 expect_run(0 "^qora-profiles ${version}\n$" --version)
-expect_run(0 "^1 profile, no problems\n$" check)
-expect_run(0 "^\\* 0 \"Shooter\": 25 keys, mouse Right Stick, zoom 1\\.0 x 1\\.0\n$" list)
+expect_run(0 "^2 profiles, no problems\n$" check)
+expect_run(0 "^\\* 0 \"Shooter\": 25 keys, mouse Right Stick, zoom 1\\.0 x 1\\.0\n  1 \"Shooter precise\": 25 keys, mouse Right Stick, zoom 1\\.0 x 1\\.0, precise aim, dead zone 20 %\n$" list)
 expect_run(0 "\nL2 = Q\n" --console ps3 export 0)
 expect_run(1 "cannot read" import "${WORK}/missing.txt")
 expect_run(2 "unknown command 'lst'" lst)
+
+foreach(command IN ITEMS list check --help)
+    execute_process(COMMAND "${TOOL}" ${command} WORKING_DIRECTORY "${WORK}"
+        RESULT_VARIABLE status OUTPUT_FILE /dev/full ERROR_VARIABLE err)
+    if(NOT status EQUAL 1 OR NOT err MATCHES "standard output cannot be written")
+        message(FATAL_ERROR "qora-profiles ${command} > /dev/full: status ${status}\n${err}")
+    endif()
+endforeach()

@@ -1,0 +1,158 @@
+// qora-profiles import over random profile texts, the files players share with each
+// other. A refused text fails with status 1, one message per bad line with the file and
+// its line, and leaves config.bin and setting.ini byte for byte. An accepted one appends
+// exactly one record and raises COUNT; that record exports again with the names it was
+// read with, the store passes the check, and the exported text reads back to the same
+// 144 bytes.
+//
+// Input: a flags byte (bits 0-1: no --console, --console xbox360, --console ps3, no
+// --console; bit 2: OSTYPE of the folder, 0 or 1; bit 3: --name given), then the text.
+
+#include "fuzz_check.h"
+#include "fuzz_input.h"
+#include "work_directory.h"
+
+#include "formats/profile_record.h"
+#include "platform/host/host_profile_file.h"
+#include "tools/profiles/profile_fields.h"
+#include "tools/profiles/profile_text.h"
+#include "tools/profiles/profiles_tool.h"
+
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace qora::fuzzing {
+namespace {
+
+constexpr std::uint8_t kConsoleBits = 0x03;
+constexpr std::uint8_t kPs3Folder = 0x04;
+constexpr std::uint8_t kNameGiven = 0x08;
+constexpr const char* kGivenName = "given";
+constexpr const char* kTextName = "mine.txt";
+constexpr const char* kExportName = "exported.txt";
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string filePath(const char* name) {
+    return workDirectory().file(name);
+}
+
+std::string fileText(const char* name) {
+    return workDirectory().exists(name) ? workDirectory().read(name) : "(missing)";
+}
+
+// The store the text is imported into: one sound profile, selected.
+std::string baseStore() {
+    ProfileRecord record;
+    setProfileName(record, "Base");
+    writeZoomScale(record, profile::xZoomScale, kNewProfileZoomScale);
+    writeZoomScale(record, profile::yZoomScale, kNewProfileZoomScale);
+    return std::string(reinterpret_cast<const char*>(record.bytes.data()), kProfileRecordSize);
+}
+
+void layOutFolder(bool ps3Folder, const std::string& text) {
+    workDirectory().write("config.bin", baseStore());
+    workDirectory().write("setting.ini", std::string("[SETTING]\r\nOSTYPE=") +
+                                             (ps3Folder ? "1" : "0") +
+                                             "\r\n[CONFIGURATION]\r\nCOUNT=1\r\nCURRENT=0\r\n");
+    workDirectory().write(kTextName, text);
+    removeFile(filePath(kExportName));
+}
+
+Outcome runTool(std::vector<std::string> arguments) {
+    UnsyncedFileApi files;
+    HostProfileFile ini;
+    ProfilesToolPlatform platform{files, ini};
+    arguments.insert(arguments.begin(), {"--folder", workDirectory().path()});
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runProfilesTool(arguments, platform, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> consoleArguments(std::optional<ConsoleMode> console) {
+    if (!console) {
+        return {};
+    }
+    return {"--console", consoleWord(*console)};
+}
+
+void checkRefused(const Outcome& import, const std::string& config, const std::string& setting) {
+    require(import.status == kProfilesToolFailure, "a refused text fails with status 1");
+    require(import.out.empty(), "a refused text prints nothing on stdout");
+    require(import.err.starts_with(filePath(kTextName) + ":"),
+            "a refused text names the file and the line");
+    require(fileText("config.bin") == config, "a refused text leaves config.bin as it was");
+    require(fileText("setting.ini") == setting, "a refused text leaves setting.ini as it was");
+    require(!workDirectory().exists("config.bin.new") && !workDirectory().exists("setting.ini.new"),
+            "a refused text leaves no temporary file");
+}
+
+void checkAccepted(const std::string& text, std::optional<ConsoleMode> requested,
+                   ConsoleMode fallback, const std::string& config) {
+    const std::string store = fileText("config.bin");
+    require(store.size() == 2 * kProfileRecordSize && store.starts_with(config),
+            "an import appends exactly one record");
+    require(fileText("setting.ini").find("COUNT=2") != std::string::npos, "an import raises COUNT");
+    ProfileRecord imported;
+    store.copy(reinterpret_cast<char*>(imported.bytes.data()), kProfileRecordSize,
+               kProfileRecordSize);
+
+    // The names the text was read with are those its export must use.
+    const ConsoleMode console = readProfileText(text, requested, fallback).console;
+    std::vector<std::string> exportCommand = consoleArguments(console);
+    exportCommand.insert(exportCommand.end(), {"export", "1", "-o", filePath(kExportName)});
+    const Outcome exported = runTool(exportCommand);
+    require(exported.status == kProfilesToolSuccess, "an imported profile exports again");
+
+    std::vector<std::string> checkCommand = consoleArguments(console);
+    checkCommand.push_back("check");
+    require(runTool(checkCommand).status == kProfilesToolSuccess,
+            "a store with an imported profile passes the check");
+
+    ProfileTextReading again = readProfileText(fileText(kExportName), console, console);
+    require(again.errors.empty() && again.name.has_value(), "an exported text reads back");
+    setProfileName(again.record, *again.name);
+    require(again.record == imported, "an exported text reads back to the same bytes");
+}
+
+} // namespace
+} // namespace qora::fuzzing
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace qora;
+    using namespace qora::fuzzing;
+    FuzzInput input(data, size);
+    const std::uint8_t flags = input.byte();
+    const std::vector<std::uint8_t> rest = input.rest();
+    const std::string text(rest.begin(), rest.end());
+
+    const std::uint8_t consoleChoice = flags & kConsoleBits;
+    const std::optional<ConsoleMode> requested =
+        consoleChoice == 1   ? std::optional<ConsoleMode>(kConsoleXbox360)
+        : consoleChoice == 2 ? std::optional<ConsoleMode>(kConsolePs3)
+                             : std::nullopt;
+    const bool ps3Folder = (flags & kPs3Folder) != 0;
+    layOutFolder(ps3Folder, text);
+    const std::string config = fileText("config.bin");
+    const std::string setting = fileText("setting.ini");
+
+    std::vector<std::string> command = consoleArguments(requested);
+    command.insert(command.end(), {"import", filePath(kTextName)});
+    if ((flags & kNameGiven) != 0) {
+        command.insert(command.end(), {"--name", kGivenName});
+    }
+    const Outcome import = runTool(command);
+    if (import.status != kProfilesToolSuccess) {
+        checkRefused(import, config, setting);
+    } else {
+        checkAccepted(text, requested, ps3Folder ? kConsolePs3 : kConsoleXbox360, config);
+    }
+    return 0;
+}
