@@ -33,6 +33,11 @@ constexpr std::int64_t kPeriodMinCounts = 2;
 constexpr std::int64_t kMinPeriodUs = 100; // 10 kHz
 constexpr std::int64_t kMaxPeriodUs = kMaxIntervalUs;
 
+// The read-time jitter is at most this; with the period known it is measured on
+// intervals of up to this many polls, where the period's own error stays small.
+constexpr std::int64_t kMaxJitterUs = 1000;
+constexpr std::int64_t kMaxGridPolls = 4;
+
 AimReportPoint& pointAt(AimVelocityEstimator& estimator, std::uint32_t index) {
     return estimator.points[(estimator.first + index) % kAimPointSlots];
 }
@@ -128,7 +133,7 @@ bool meetsMinimum(const AimVelocityEstimator& estimator, std::uint32_t start,
 
 // Reaches back from the last report until the window meets its minimum, or the next
 // point back would be beyond the longest window, or there is none.
-WindowChoice chooseWindow(const AimVelocityEstimator& estimator, const AimWindow& window) {
+WindowChoice shortestWindow(const AimVelocityEstimator& estimator, const AimWindow& window) {
     const std::uint32_t last = estimator.count - 1;
     const std::int64_t endUs = pointAt(estimator, last).timeUs;
     std::uint32_t start = last - 1;
@@ -147,29 +152,120 @@ WindowChoice chooseWindow(const AimVelocityEstimator& estimator, const AimWindow
     }
 }
 
-AimVelocity velocityOver(const AimVelocityEstimator& estimator, const WindowChoice& choice) {
-    const AimReportPoint& from = pointAt(estimator, choice.start);
+double millisBetween(std::int64_t fromUs, std::int64_t toUs) {
+    return static_cast<double>(toUs - fromUs) / kUsPerMs;
+}
+
+AimVelocity velocityOver(const AimVelocityEstimator& estimator, std::uint32_t start) {
+    const AimReportPoint& from = pointAt(estimator, start);
     const AimReportPoint& to = pointAt(estimator, estimator.count - 1);
-    const double spanMs = static_cast<double>(choice.spanUs) / kUsPerMs;
+    const double spanMs = millisBetween(from.timeUs, to.timeUs);
     return {static_cast<double>(to.x - from.x) / spanMs,
             static_cast<double>(to.y - from.y) / spanMs};
 }
 
-// The estimate wobbles by about one count over the window's time, and by the velocity
-// times the jitter of the read times at either end.
-bool leavesBand(double estimate, double shown, std::int64_t spanUs, const AimWindow& window) {
-    const double spanMs = static_cast<double>(spanUs) / kUsPerMs;
-    const double band = (window.bandCounts + std::abs(estimate) * window.bandJitterMs) / spanMs;
-    return std::abs(estimate - shown) > band;
+struct Intervals {
+    std::int64_t shortestUs = kMaxIntervalUs;
+    std::int64_t longestUs = 0;
+};
+
+// The intervals between the reports from start on.
+Intervals intervalsFrom(const AimVelocityEstimator& estimator, std::uint32_t start) {
+    Intervals intervals;
+    for (std::uint32_t i = start; i + 1 < estimator.count; ++i) {
+        const std::int64_t intervalUs =
+            pointAt(estimator, i + 1).timeUs - pointAt(estimator, i).timeUs;
+        intervals.shortestUs = std::min(intervals.shortestUs, intervalUs);
+        intervals.longestUs = std::max(intervals.longestUs, intervalUs);
+    }
+    intervals.longestUs = std::min(intervals.longestUs, kMaxIntervalUs);
+    return intervals;
 }
 
-std::int64_t longestInterval(const AimVelocityEstimator& estimator, std::uint32_t start) {
-    std::int64_t longest = 0;
-    for (std::uint32_t i = start; i + 1 < estimator.count; ++i) {
-        longest =
-            std::max(longest, pointAt(estimator, i + 1).timeUs - pointAt(estimator, i).timeUs);
+// How far a read time may lie from its report. A mouse reports on a grid of its period
+// (skipping polls without motion), so with the period known it is the largest distance
+// of a recent interval from the grid; without, half the spread of the intervals (one
+// read late and the next early make the spread). Either way at most a millisecond: the
+// reads happen at the mouse's event.
+double readJitterMs(const AimVelocityEstimator& estimator, const AimWindow& window) {
+    const std::int64_t periodUs = estimator.reportPeriodUs;
+    std::int64_t jitterUs = 0;
+    if (periodUs == 0) {
+        const Intervals intervals = intervalsFrom(estimator, 0);
+        jitterUs = (intervals.longestUs - intervals.shortestUs) / 2;
+    } else {
+        for (std::uint32_t i = 0; i + 1 < estimator.count; ++i) {
+            const std::int64_t intervalUs =
+                pointAt(estimator, i + 1).timeUs - pointAt(estimator, i).timeUs;
+            const std::int64_t polls =
+                std::max<std::int64_t>(1, (intervalUs + periodUs / 2) / periodUs);
+            if (polls <= kMaxGridPolls) {
+                jitterUs =
+                    std::max<std::int64_t>(jitterUs, std::llabs(intervalUs - polls * periodUs));
+            }
+        }
     }
-    return std::min(longest, kMaxIntervalUs);
+    return std::max(window.minJitterMs,
+                    static_cast<double>(std::min(jitterUs, kMaxJitterUs)) / kUsPerMs);
+}
+
+// The slopes of the lines through the last point that pass within a tolerance of every
+// point seen so far.
+struct SlopeRange {
+    double low = -INFINITY;
+    double high = INFINITY;
+
+    bool holds(double slope) const { return slope >= low && slope <= high; }
+    void narrow(std::int64_t counts, std::int64_t endCounts, double beforeEndMs, double tolerance) {
+        const double moved = static_cast<double>(endCounts - counts);
+        low = std::max(low, (moved - tolerance) / beforeEndMs);
+        high = std::min(high, (moved + tolerance) / beforeEndMs);
+    }
+};
+
+// While the hand keeps its speed, every report lies on one line within a count and the
+// jitter, so the window reaches further back, up to the longest window, and the estimate
+// gets steadier; the first report off the line (the hand changed speed) ends it.
+WindowChoice extendWhileSteady(const AimVelocityEstimator& estimator, WindowChoice choice,
+                               double jitterMs, const AimWindow& window) {
+    const std::uint32_t last = estimator.count - 1;
+    const AimReportPoint& end = pointAt(estimator, last);
+    const AimVelocity shortest = velocityOver(estimator, choice.start);
+    const double toleranceX = window.fitCounts + std::abs(shortest.x) * jitterMs;
+    const double toleranceY = window.fitCounts + std::abs(shortest.y) * jitterMs;
+    SlopeRange rangeX;
+    SlopeRange rangeY;
+    for (std::uint32_t k = last; k-- > 0;) {
+        if (k + 1 < last) {
+            const AimReportPoint& inner = pointAt(estimator, k + 1);
+            const double beforeEndMs = millisBetween(inner.timeUs, end.timeUs);
+            rangeX.narrow(inner.x, end.x, beforeEndMs, toleranceX);
+            rangeY.narrow(inner.y, end.y, beforeEndMs, toleranceY);
+        }
+        const AimReportPoint& from = pointAt(estimator, k);
+        if (end.timeUs - from.timeUs > window.maxSpanUs) {
+            break;
+        }
+        const double spanMs = millisBetween(from.timeUs, end.timeUs);
+        if (!rangeX.holds(static_cast<double>(end.x - from.x) / spanMs) ||
+            !rangeY.holds(static_cast<double>(end.y - from.y) / spanMs)) {
+            break;
+        }
+        if (k < choice.start) {
+            choice.start = k;
+            choice.spanUs = end.timeUs - from.timeUs;
+        }
+    }
+    return choice;
+}
+
+// The estimate wobbles by up to a count at either end of the window, over its time, and
+// by the velocity times the jitter of the read times at either end.
+bool leavesBand(double estimate, double shown, std::int64_t spanUs, double jitterMs,
+                const AimWindow& window) {
+    const double band = (window.bandCounts + 2.0 * std::abs(estimate) * jitterMs) /
+                        (static_cast<double>(spanUs) / kUsPerMs);
+    return std::abs(estimate - shown) > band;
 }
 
 std::int64_t stopAfter(std::int64_t intervalUs) {
@@ -224,13 +320,14 @@ AimVelocity velocityAt(const AimVelocityEstimator& estimator, std::int64_t nowUs
 // A new estimate replaces the value shown only when it leaves the deadband around it,
 // on either axis; otherwise the shown value is held, so the stick does not flicker with
 // the report timing.
-void holdEstimate(AimVelocityEstimator& estimator, const WindowChoice& choice, AimVelocity shown,
-                  const AimWindow& window) {
-    const AimVelocity estimate = velocityOver(estimator, choice);
-    const bool changed = !estimator.hasValue || !choice.settled ||
-                         leavesBand(estimate.x, shown.x, choice.spanUs, window) ||
-                         leavesBand(estimate.y, shown.y, choice.spanUs, window);
+void holdEstimate(AimVelocityEstimator& estimator, const WindowChoice& choice, double jitterMs,
+                  AimVelocity shown, const AimWindow& window) {
+    const AimVelocity estimate = velocityOver(estimator, choice.start);
+    const bool changed = !estimator.heldSettled || !choice.settled ||
+                         leavesBand(estimate.x, shown.x, choice.spanUs, jitterMs, window) ||
+                         leavesBand(estimate.y, shown.y, choice.spanUs, jitterMs, window);
     estimator.held = changed ? estimate : shown;
+    estimator.heldSettled = choice.settled;
     estimator.hasValue = true;
     estimator.windowSpanUs = choice.spanUs;
 }
@@ -243,12 +340,15 @@ void evaluate(AimVelocityEstimator& estimator, AimVelocity shown, const AimWindo
         setDeadlines(estimator, kMaxIntervalUs);
         return;
     }
-    const WindowChoice choice = chooseWindow(estimator, window);
-    holdEstimate(estimator, choice, shown, window);
-    setDeadlines(estimator, longestInterval(estimator, choice.start));
+    const WindowChoice shortest = shortestWindow(estimator, window);
+    const double jitterMs = readJitterMs(estimator, window);
+    const WindowChoice choice =
+        shortest.settled ? extendWhileSteady(estimator, shortest, jitterMs, window) : shortest;
+    holdEstimate(estimator, choice, jitterMs, shown, window);
+    // The recent intervals, not those of a window reaching back over a slower stretch.
+    setDeadlines(estimator, intervalsFrom(estimator, shortest.start).longestUs);
     learnReportPeriod(estimator);
 }
-
 } // namespace
 
 void addMotionRecords(AimVelocityEstimator& estimator, const MouseRecord* records,

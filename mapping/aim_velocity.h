@@ -56,6 +56,7 @@ struct AimVelocityEstimator {
     // The velocity as of the last report, and what makes it decay and stop.
     AimVelocity held;
     bool hasValue = false;
+    bool heldSettled = false;      // from a window that had grown to its length
     std::int64_t windowSpanUs = 0; // the time of the window behind `held`
     std::int64_t lastReportUs = 0;
     std::int64_t decayStartUs = 0;
@@ -71,11 +72,16 @@ struct AimWindow {
     std::uint32_t minReports; // ... this many report intervals ...
     std::int64_t minCounts;   // ... and this many counts on the busier axis,
     std::int64_t maxSpanUs;   // reaching back no further than this.
-    double bandCounts;        // the deadband: this many counts over the window's time,
-    double bandJitterMs;      // plus the velocity times this much read-time jitter
+    // Further back while every report lies within this many counts (plus the velocity
+    // times the read-time jitter) of the line the window draws.
+    double fitCounts;
+    // The deadband: this many counts, plus twice the velocity times the jitter, over the
+    // window's time.
+    double bandCounts;
+    double minJitterMs; // the read-time jitter assumed at least
 };
 
-inline constexpr AimWindow kAimWindow{8000, 2, 8, 32000, 1.0, 0.25};
+inline constexpr AimWindow kAimWindow{8000, 2, 8, 32000, 1.0, 2.0, 0.1};
 
 // Adds the motion records among records[0 .. count - 1] (count above 256 reads 256),
 // read from DirectInput at readTimeUs. Adjacent records with one dwTimeStamp are one
