@@ -342,8 +342,9 @@ void evaluate(AimVelocityEstimator& estimator, AimVelocity shown, const AimWindo
     }
     const WindowChoice shortest = shortestWindow(estimator, window);
     const double jitterMs = readJitterMs(estimator, window);
+    const bool extends = shortest.settled && window.fitCounts >= 0.0;
     const WindowChoice choice =
-        shortest.settled ? extendWhileSteady(estimator, shortest, jitterMs, window) : shortest;
+        extends ? extendWhileSteady(estimator, shortest, jitterMs, window) : shortest;
     holdEstimate(estimator, choice, jitterMs, shown, window);
     // The recent intervals, not those of a window reaching back over a slower stretch.
     setDeadlines(estimator, intervalsFrom(estimator, shortest.start).longestUs);

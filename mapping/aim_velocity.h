@@ -73,7 +73,7 @@ struct AimWindow {
     std::int64_t minCounts;   // ... and this many counts on the busier axis,
     std::int64_t maxSpanUs;   // reaching back no further than this.
     // Further back while every report lies within this many counts (plus the velocity
-    // times the read-time jitter) of the line the window draws.
+    // times the read-time jitter) of the line the window draws; negative: never further.
     double fitCounts;
     // The deadband: this many counts, plus twice the velocity times the jitter, over the
     // window's time.

@@ -190,11 +190,15 @@ void printLine(const AimWindow& window, std::int64_t periodUs, double speed,
 
 void printVariant(const Variant& variant, std::int64_t maxDelayUs) {
     const AimWindow& w = variant.window;
-    std::printf("\n%s: at least %.0f ms, %u intervals and %lld counts, at most %.0f ms, "
-                "further while within %.1f counts of the line; deadband %.1f counts\n",
+    std::printf("\n%s: at least %.0f ms, %u intervals and %lld counts, at most %.0f ms, ",
                 variant.name, millis(w.minSpanUs), w.minReports,
-                static_cast<long long>(w.minCounts), millis(w.maxSpanUs), w.fitCounts,
-                w.bandCounts);
+                static_cast<long long>(w.minCounts), millis(w.maxSpanUs));
+    if (w.fitCounts >= 0.0) {
+        std::printf("further while within %.1f counts of the line", w.fitCounts);
+    } else {
+        std::printf("never further");
+    }
+    std::printf("; deadband %.1f counts\n", w.bandCounts);
     std::printf(" mouse  counts/ms | onset ms | changes/s | spread   | error    | stop ms | change "
                 "ms | flick ms\n");
     for (const std::int64_t periodUs : kReportPeriodsUs) {
