@@ -11,6 +11,12 @@
 // value) must be exactly the negation, a diagonal tilt the other side's diagonal, and
 // after four ticks without records the state is back at rest.
 //
+// The same ticks also drive precise aim, as if the profile asked for it: each tick's
+// records are one read, at a time that advances with the passed count, evaluated then and
+// at the time the estimator names next. Its sticks hold 16-bit units (whole high bytes on
+// the PS3), mirrored motion gives exactly the negation there too, and once the input ends
+// and its stop time has passed, the estimator rests and the state is back at rest.
+//
 // Input: a console mode byte (signed), the smoothing depth byte, the 144 profile bytes,
 // then ticks: a 16-bit count passed to the processor (above 256 too), and for each of up
 // to 256 records an offset byte, the 32-bit data and a time stamp byte.
@@ -22,8 +28,10 @@
 #include "input/mouse_record.h"
 #include "mapping/controller_state.h"
 #include "mapping/mouse_motion.h"
+#include "mapping/mouse_records.h"
 #include "mapping/mouse_shaping.h"
 #include "mapping/mouse_state.h"
+#include "mapping/precise_aim.h"
 #include "mapping/tilt.h"
 
 #include <algorithm>
@@ -43,6 +51,11 @@ constexpr std::uint32_t kSpreadOffset = 0x01010101u;
 // Ticks without records after which every deflection has died away, whatever the depth.
 constexpr std::size_t kQuietTicksToRest = kMaxSmoothingDepth;
 constexpr std::int32_t kDeflectionUnit = 256;
+constexpr std::int32_t kLargestStickUnits = 32767;
+// Each tick's read comes this much later per passed count, and a microsecond more.
+constexpr std::int64_t kReadSpacingUs = 61;
+// Long past any stop time of the estimator.
+constexpr std::int64_t kQuietAfterInputUs = 10000000;
 
 constexpr std::array<std::size_t, 4> kStickAxes{state::leftStickX, state::leftStickY,
                                                 state::rightStickX, state::rightStickY};
@@ -127,7 +140,17 @@ void checkMouseState(const MouseState& mouse) {
     }
 }
 
-void checkControllerState(const ControllerState& state, ConsoleMode mode) {
+// Classic aim and precise aim on the PS3 write whole high bytes; precise aim on the Xbox
+// 360 any 16-bit value but the one without a negation.
+bool isStickValue(std::int16_t value, bool wholeHighBytes) {
+    if (wholeHighBytes) {
+        return isDeflection(value);
+    }
+    return std::abs(static_cast<std::int32_t>(value)) <= kLargestStickUnits;
+}
+
+void checkControllerState(const ControllerState& state, ConsoleMode mode,
+                          bool wholeHighBytes = true) {
     const ControllerState rest = restState();
     for (std::size_t i = state::reservedBegin; i < state::reservedEnd; ++i) {
         require(state.bytes[i] == 0, "the reserved bytes stay zero");
@@ -138,7 +161,7 @@ void checkControllerState(const ControllerState& state, ConsoleMode mode) {
             "the report header and the trailer stay as reset");
     for (const std::size_t axis : kStickAxes) {
         const std::int16_t value = stickValue(state, axis);
-        if (!isDeflection(value) && value != kStickFullPositive) {
+        if (!isStickValue(value, wholeHighBytes) && value != kStickFullPositive) {
             fail("stick axis at byte " + std::to_string(axis) + " holds " + std::to_string(value));
         }
     }
@@ -206,6 +229,59 @@ void checkMirror(const ControllerState& plain, const ControllerState& mirror,
     }
 }
 
+// Precise aim for one processor: a read, then the evaluations at the read and at the
+// estimator's next time, as the capture run's scheduler makes them.
+struct PreciseRun {
+    MouseState mouse;
+    std::int64_t nowUs = 0;
+
+    ControllerState read(ConsoleMode mode, const ProfileRecord& profile,
+                         const std::vector<MouseRecord>& records, std::uint32_t count,
+                         std::int64_t readUs) {
+        clearWheelFlags(mouse);
+        nowUs = std::max(nowUs, readUs);
+        readPreciseAimRecords(mouse, records.data(), count, nowUs);
+        return evaluate(mode, profile, nowUs);
+    }
+
+    ControllerState evaluate(ConsoleMode mode, const ProfileRecord& profile, std::int64_t atUs) {
+        nowUs = std::max(nowUs, atUs);
+        ControllerState state = restState();
+        writePreciseAim(mouse, state, mode, profile, nowUs);
+        return state;
+    }
+};
+
+void checkPreciseStep(const ControllerState& plain, const ControllerState& mirror,
+                      const ProfileRecord& profile, ConsoleMode mode) {
+    checkControllerState(plain, mode, mode == kConsolePs3);
+    checkMirror(plain, mirror, profile);
+}
+
+// One tick of the precise leg: the read, then the next change the estimator names.
+void preciseTick(PreciseRun& plain, PreciseRun& mirror, ConsoleMode mode,
+                 const ProfileRecord& unbound, const std::vector<MouseRecord>& records,
+                 const std::vector<MouseRecord>& opposite, std::uint32_t count,
+                 std::int64_t readUs) {
+    checkPreciseStep(plain.read(mode, unbound, records, count, readUs),
+                     mirror.read(mode, unbound, opposite, count, readUs), unbound, mode);
+    const std::int64_t nextUs = nextVelocityChange(plain.mouse.aim, plain.nowUs);
+    require(nextUs == nextVelocityChange(mirror.mouse.aim, mirror.nowUs),
+            "mirrored motion changes at the same times");
+    if (nextUs != kAimNever) {
+        require(nextUs > plain.nowUs, "the next change lies ahead of the evaluation");
+        checkPreciseStep(plain.evaluate(mode, unbound, nextUs),
+                         mirror.evaluate(mode, unbound, nextUs), unbound, mode);
+    }
+}
+
+void checkPreciseRest(PreciseRun& run, ConsoleMode mode, const ProfileRecord& unbound) {
+    clearWheelFlags(run.mouse);
+    const ControllerState state = run.evaluate(mode, unbound, run.nowUs + kQuietAfterInputUs);
+    require(preciseAimAtRest(run.mouse), "precise aim rests once the mouse stops");
+    require(state == restState(), "precise aim at rest writes the rest state");
+}
+
 } // namespace
 } // namespace qora::fuzzing
 
@@ -224,6 +300,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fill_n(unbound.bytes.begin() + profile::mouseBindings, kMouseFlagCount, 0);
 
     SilentUserApi user;
+    PreciseRun precise;
+    PreciseRun preciseMirror;
+    std::int64_t readUs = 0;
     std::size_t quietTicks = 0;
     for (std::size_t t = 0; t < kMaxTicks && !input.empty(); ++t) {
         const Tick tick = readTick(input);
@@ -242,10 +321,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkControllerState(plainState, mode);
         checkMirror(plainState, mirrorState, profile);
 
+        readUs += 1 + kReadSpacingUs * tick.passedCount;
+        preciseTick(precise, preciseMirror, mode, unbound, records, opposite, tick.passedCount,
+                    readUs);
+
         quietTicks = tick.passedCount == 0 ? quietTicks + 1 : 0;
         if (quietTicks >= kQuietTicksToRest) {
             require(plainState == restState(), "four ticks without records bring the rest state");
         }
     }
+    checkPreciseRest(precise, mode, unbound);
     return 0;
 }

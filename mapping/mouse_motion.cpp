@@ -11,11 +11,26 @@
 namespace qora {
 namespace {
 
-// A deflection goes into the high byte of the 16-bit axis; the low byte stays 0.
+// Classic aim's deflection goes into the high byte of the 16-bit axis, the low byte 0.
 constexpr std::int32_t kDeflectionScale = 256;
+// Both signs stop at the same magnitude, so a negated axis stays the exact negation.
+constexpr std::int32_t kLargestStickUnits = 32767;
 
-void writeStickAxis(ControllerState& state, std::size_t offset, std::int32_t deflection) {
-    setStickValue(state, offset, static_cast<std::int16_t>(deflection * kDeflectionScale));
+std::int32_t limitedUnits(std::int32_t units) {
+    return std::clamp(units, -kLargestStickUnits, kLargestStickUnits);
+}
+
+void writeStickAxis(ControllerState& state, std::size_t offset, std::int32_t units) {
+    setStickValue(state, offset, static_cast<std::int16_t>(units));
+}
+
+// Stick units back on the -127..127 scale, rounded half away from zero; wide, so no
+// value can overflow.
+std::int32_t tiltScale(std::int32_t units) {
+    const std::int64_t wide = units;
+    const std::int64_t half = kDeflectionScale / 2;
+    return static_cast<std::int32_t>(wide >= 0 ? (wide + half) / kDeflectionScale
+                                               : (wide - half) / kDeflectionScale);
 }
 
 // The mouse's Y grows towards the user, the stick's upwards, so Y is negated unless the
@@ -24,8 +39,10 @@ void writeStick(ControllerState& state, std::size_t xOffset, std::size_t yOffset
                 std::uint8_t invertFlags, MotionPair value) {
     const bool invertX = (invertFlags & profile::kInvertX) != 0;
     const bool invertY = (invertFlags & profile::kInvertY) != 0;
-    writeStickAxis(state, xOffset, invertX ? -value.x : value.x);
-    writeStickAxis(state, yOffset, invertY ? value.y : -value.y);
+    const std::int32_t x = limitedUnits(value.x);
+    const std::int32_t y = limitedUnits(value.y);
+    writeStickAxis(state, xOffset, invertX ? -x : x);
+    writeStickAxis(state, yOffset, invertY ? y : -y);
 }
 
 } // namespace
@@ -40,17 +57,17 @@ bool mouseAtRest(const MouseState& mouse) {
            mouse.smoothingDepth == clampSmoothingDepth(mouse.smoothingDepth);
 }
 
-void writeMouseDeflection(ControllerState& state, const ProfileRecord& profile, MotionPair value) {
+void writeMouseDeflection(ControllerState& state, const ProfileRecord& profile, MotionPair units) {
     const std::uint8_t invertFlags = profile.bytes[profile::invertFlags];
     switch (profile.bytes[profile::direction]) {
     case profile::kDirectionRightStick:
-        writeStick(state, state::rightStickX, state::rightStickY, invertFlags, value);
+        writeStick(state, state::rightStickX, state::rightStickY, invertFlags, units);
         break;
     case profile::kDirectionTilt:
-        tiltFromMouse(state, value.x, value.y, invertFlags);
+        tiltFromMouse(state, tiltScale(units.x), tiltScale(units.y), invertFlags);
         break;
     default: // "Left Stick", and any unknown Direction
-        writeStick(state, state::leftStickX, state::leftStickY, invertFlags, value);
+        writeStick(state, state::leftStickX, state::leftStickY, invertFlags, units);
         break;
     }
 }
@@ -74,8 +91,8 @@ void processMouse(MouseState& mouse, ControllerState& state, ConsoleMode mode,
                             stepGain(drained.y, readZoomScale(profile, profile::yZoomScale))};
     const MotionPair damped = dampDiagonal(drained, gained);
     const MotionPair smoothed = smoothMotion(mouse.history, mouse.smoothingDepth, damped);
-    mouse.output = smoothed;
-    writeMouseDeflection(state, profile, smoothed);
+    mouse.output = MotionPair{smoothed.x * kDeflectionScale, smoothed.y * kDeflectionScale};
+    writeMouseDeflection(state, profile, mouse.output);
     applyMouseFlagActions(mouse, state, mode, profile);
 }
 

@@ -67,10 +67,14 @@ void finishGroup(MouseState& mouse, MotionGroup& group, std::uint32_t timeStamp,
 
 } // namespace
 
-void runRecordPass(MouseState& mouse, const MouseRecord* records, std::uint32_t count,
-                   UserApi& debugOutput) {
+void clearWheelFlags(MouseState& mouse) {
     mouse.flags[mouse_flag::wheelUp] = 0;
     mouse.flags[mouse_flag::wheelDown] = 0;
+}
+
+void runRecordPass(MouseState& mouse, const MouseRecord* records, std::uint32_t count,
+                   UserApi& debugOutput) {
+    clearWheelFlags(mouse);
     if (records == nullptr) {
         return;
     }

@@ -10,6 +10,9 @@
 
 namespace qora {
 
+// The wheel flags last until the next tick: each tick starts by clearing them.
+void clearWheelFlags(MouseState& mouse);
+
 // Clears the wheel flags, then walks records[0 .. count - 1] (at most the buffer's 256).
 // Each run of adjacent records with one time stamp is a group; a group with motion
 // writes a line feed to the debugger output and pushes its average motion per event.

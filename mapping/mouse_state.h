@@ -1,8 +1,10 @@
 #pragma once
 // The mouse processor's state that lives from tick to tick: the nine mouse flags, the
-// pending motion samples, the smoothing history and the smoothing depth. One instance is
-// owned by the application layer and passed in; zero-initialised it is the state at
-// program start.
+// pending motion samples, the smoothing history and the smoothing depth of classic aim,
+// and the velocity estimator of precise aim. One instance is owned by the application
+// layer and passed in; zero-initialised it is the state at program start.
+
+#include "mapping/aim_velocity.h"
 
 #include <array>
 #include <cstddef>
@@ -69,9 +71,12 @@ struct MouseState {
     SmoothingHistory history;
     // Low byte of SETTING/PACKETBUFFERLENGTH; clamped to 1-4 in place at every tick.
     std::uint8_t smoothingDepth = 0;
-    // What the last call wrote to the stick or the tilt (before inversion); it stands
-    // until the next tick, so a state rebuilt between ticks shows it too.
+    // What the last call wrote to the stick or the tilt (before inversion), in 16-bit
+    // stick units: classic aim writes its -127..127 deflection times 256. It stands until
+    // the next call, so a state rebuilt in between shows it too.
     MotionPair output{};
+    // Precise aim only.
+    AimVelocityEstimator aim;
 
     friend bool operator==(const MouseState&, const MouseState&) = default;
 };

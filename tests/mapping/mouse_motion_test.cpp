@@ -385,12 +385,12 @@ TEST_F(ProcessMouse, WithoutRecordsOnlyAMouseAtRestStaysAsItIs) {
          [](MouseState& m) {
              m.smoothingDepth = 2;
              m.history.x[1] = 20;
-             m.output = MotionPair{10, 0};
+             m.output = MotionPair{10 * 256, 0};
          },
          false},
         {"an output", 2, kConsolePs3,
          [](MouseState& m) {
-             m.output = MotionPair{0, 5};
+             m.output = MotionPair{0, 5 * 256};
          },
          false},
         {"a wheel flag", 0, kConsoleXbox360, [](MouseState& m) { m.flags[7] = 1; }, false},

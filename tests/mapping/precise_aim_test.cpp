@@ -1,0 +1,408 @@
+#include "mapping/precise_aim.h"
+
+#include "mapping/aim_curve.h"
+#include "mapping/aim_velocity.h"
+#include "mapping/mouse_motion.h"
+#include "mapping/synthetic_mouse.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace qora {
+namespace {
+
+using testing::HandMotion;
+
+constexpr std::uint8_t kLeft = profile::kDirectionLeftStick;
+constexpr std::uint8_t kRight = profile::kDirectionRightStick;
+constexpr std::uint8_t kTilt = profile::kDirectionTilt;
+constexpr std::uint8_t kBindA = 4; // mouse-action list position of A: buttons2 0x10
+
+ControllerState restState() {
+    ControllerState state;
+    resetToRest(state);
+    return state;
+}
+
+ProfileRecord preciseProfile(float zoomX, float zoomY, AimSettings aim, std::uint8_t direction,
+                             std::uint8_t invert = 0) {
+    ProfileRecord profile;
+    writeZoomScale(profile, profile::xZoomScale, zoomX);
+    writeZoomScale(profile, profile::yZoomScale, zoomY);
+    aim.mode = AimMode::precise;
+    writeAimSettings(profile, aim);
+    profile.bytes[profile::direction] = direction;
+    profile.bytes[profile::invertFlags] = invert;
+    return profile;
+}
+
+// The whole rule, from a velocity to what lands in the state: for a stick the 16-bit
+// values of its X and Y, for TILT the three motion values.
+TEST(PreciseAimRule, VelocityAndSettingsGiveTheStick) {
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    constexpr AimShape circle = AimShape::circle;
+    constexpr AimShape square = AimShape::square;
+    struct Case {
+        const char* name;
+        AimVelocity velocity;
+        float zoomX, zoomY;
+        AimSettings aim; // mode is set to precise
+        std::uint8_t direction, invert;
+        ConsoleMode mode;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {"no motion is the centre, dead zone or not",
+         {0, 0},
+         1,
+         1,
+         {{}, circle, 2000, 0},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {0, 0}},
+        {"half of 10 counts/ms is half way, Y negated",
+         {5, -2},
+         1,
+         1,
+         {{}, square, 0, 0},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {16384, 6553}},
+        {"the dead zone lifts the smallest motion",
+         {0, 2.5},
+         1,
+         1,
+         {{}, circle, 2000, 0},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {0, -13107}},
+        {"the circle keeps the direction and saturates",
+         {30, 40},
+         1,
+         1,
+         {{}, circle, 0, 0},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {19660, -26214}},
+        {"a diagonal inside the circle",
+         {3, 4},
+         1,
+         1,
+         {{}, circle, 2000, 0},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {11796, -15728}},
+        {"the square shapes each axis on its own",
+         {3, -4},
+         1,
+         1,
+         {{}, square, 2000, 0},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {14417, 17039}},
+        {"exponent 2 bends the curve down",
+         {5, 0},
+         1,
+         1,
+         {{}, circle, 0, 20},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {8192, 0}},
+        {"exponent 0.5 bends it up",
+         {2.5, 0},
+         1,
+         1,
+         {{}, circle, 0, -10},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {16384, 0}},
+        {"dead zone and exponent above their ranges act as 90 % and 4",
+         {5, 0},
+         1,
+         1,
+         {{}, circle, 9999, 127},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {29695, 0}},
+        {"an exponent below its range acts as 0.25",
+         {0.1, 0},
+         1,
+         1,
+         {{}, circle, 0, -128},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {10362, 0}},
+        {"each axis has its own sensitivity",
+         {2, 4},
+         2,
+         0.5f,
+         {{}, square, 0, 0},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {13107, -6553}},
+        {"NaN and negative zooms act as 0",
+         {5, 5},
+         kNaN,
+         -1,
+         {{}, circle, 0, 0},
+         kRight,
+         0,
+         kConsoleXbox360,
+         {0, 0}},
+        {"the PS3 gets the nearest whole high byte",
+         {4, 0},
+         1,
+         1,
+         {{}, circle, 0, 0},
+         kRight,
+         0,
+         kConsolePs3,
+         {51 * 256, 0}},
+        {"inversion on the left stick",
+         {5, 2.5},
+         1,
+         1,
+         {{}, square, 0, 0},
+         kLeft,
+         profile::kInvertX | profile::kInvertY,
+         kConsoleXbox360,
+         {-16384, 8192}},
+        {"TILT on the PS3",
+         {5, -2.5},
+         1,
+         1,
+         {{}, square, 0, 0},
+         kTilt,
+         0,
+         kConsolePs3,
+         {512 - 64, 512 + 32, 400 + 64}},
+        {"TILT rounds the 16-bit units to its scale",
+         {3.5, 0},
+         1,
+         1,
+         {{}, square, 0, 0},
+         kTilt,
+         0,
+         kConsoleXbox360,
+         {512 - 45, 512, 400 + 45}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        const ProfileRecord profile =
+            preciseProfile(test.zoomX, test.zoomY, test.aim, test.direction, test.invert);
+        ControllerState state = restState();
+        writeMouseDeflection(
+            state, profile,
+            stickUnitsFor(deflectionFor(test.velocity, aimCurveOf(profile)), test.mode));
+        ControllerState expected = restState();
+        const auto& v = test.expected;
+        if (test.direction == kTilt) {
+            setMotionValue(expected, state::accelX, static_cast<std::uint16_t>(v[0]));
+            setMotionValue(expected, state::accelY, static_cast<std::uint16_t>(v[1]));
+            setMotionValue(expected, state::accelZ, static_cast<std::uint16_t>(v[2]));
+        } else {
+            const bool right = test.direction == kRight;
+            setStickValue(expected, right ? state::rightStickX : state::leftStickX,
+                          static_cast<std::int16_t>(v[0]));
+            setStickValue(expected, right ? state::rightStickY : state::leftStickY,
+                          static_cast<std::int16_t>(v[1]));
+        }
+        EXPECT_EQ(state, expected);
+    }
+}
+
+// The velocity in force at timeUs.
+AimVelocity velocityAt(const testing::AimRun& run, std::int64_t timeUs) {
+    AimVelocity velocity;
+    for (const testing::AimSample& sample : run.samples) {
+        if (sample.timeUs > timeUs) {
+            break;
+        }
+        velocity = sample.velocity;
+    }
+    return velocity;
+}
+
+constexpr std::int64_t kStartUs = 100000;
+constexpr std::int64_t kEndUs = 1500000;
+constexpr std::int64_t kSteadyFromUs = kStartUs + 300000;
+constexpr std::int64_t kMaxReadDelayUs = 300;
+
+HandMotion steadyHand(std::int64_t periodUs, double speedX, double speedY, std::uint32_t seed) {
+    return {periodUs, speedX, speedY, kStartUs, kEndUs, kMaxReadDelayUs, seed};
+}
+
+// Whatever the report rate, the same hand speed gives the same velocity: within a few
+// per cent and a tenth of a count per millisecond (a count over the window and the read
+// jitter), over the whole steady stretch.
+TEST(PreciseAimVelocity, TheSameHandSpeedGivesTheSameVelocityAtEveryReportRate) {
+    const AimVelocity speeds[] = {{1.3, 0.0}, {4.1, -2.7}, {12.6, 5.0}};
+    const std::int64_t periodsUs[] = {8000, 2000, 1000};
+    const auto close = [](double estimate, double speed) {
+        return std::abs(estimate - speed) <= 0.03 * std::abs(speed) + 0.1;
+    };
+    for (const AimVelocity& speed : speeds) {
+        for (const std::int64_t periodUs : periodsUs) {
+            SCOPED_TRACE(std::to_string(speed.x) + " counts/ms at " +
+                         std::to_string(1000000 / periodUs) + " Hz");
+            AimVelocityEstimator estimator;
+            const testing::AimRun run =
+                testing::simulateAim(estimator, steadyHand(periodUs, speed.x, speed.y, 7));
+            for (std::int64_t t = kSteadyFromUs; t < kEndUs; t += 50000) {
+                const AimVelocity estimate = velocityAt(run, t);
+                EXPECT_TRUE(close(estimate.x, speed.x) && close(estimate.y, speed.y))
+                    << "at " << t << " us: " << estimate.x << ", " << estimate.y;
+            }
+        }
+    }
+}
+
+// The report timing makes the raw estimate wobble; the stick must not follow it.
+TEST(PreciseAimVelocity, AConstantHandSpeedGivesASteadyStick) {
+    const ProfileRecord profile = preciseProfile(0.5f, 0.5f, {}, kRight);
+    const std::int64_t periodsUs[] = {8000, 2000, 1000};
+    for (const double speed : {0.7, 2.7, 7.3, 19.4}) {
+        for (const std::int64_t periodUs : periodsUs) {
+            for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+                SCOPED_TRACE(std::to_string(speed) + " counts/ms at " +
+                             std::to_string(1000000 / periodUs) + " Hz, seed " +
+                             std::to_string(seed));
+                AimVelocityEstimator estimator;
+                const testing::AimRun run =
+                    testing::simulateAim(estimator, steadyHand(periodUs, speed, 0.0, seed));
+                int changes = 0;
+                MotionPair last = stickUnitsFor(
+                    deflectionFor(velocityAt(run, kSteadyFromUs), aimCurveOf(profile)),
+                    kConsoleXbox360);
+                for (const testing::AimSample& sample : run.samples) {
+                    if (sample.timeUs > kSteadyFromUs && sample.timeUs < kSteadyFromUs + 1000000) {
+                        const MotionPair stick = stickUnitsFor(
+                            deflectionFor(sample.velocity, aimCurveOf(profile)), kConsoleXbox360);
+                        changes += stick != last ? 1 : 0;
+                        last = stick;
+                    }
+                }
+                EXPECT_LE(changes, 2) << "changes of the stick in one second";
+            }
+        }
+    }
+}
+
+MouseRecord motion(std::uint32_t offset, std::int32_t counts, std::uint32_t stamp) {
+    return MouseRecord{offset, static_cast<std::uint32_t>(counts), stamp, 0, 0};
+}
+
+void read(AimVelocityEstimator& estimator, std::vector<MouseRecord> records, std::int64_t atUs) {
+    addMotionRecords(estimator, records.data(), static_cast<std::uint32_t>(records.size()), atUs);
+}
+
+// A mouse whose report period is learned: 40 reports of 3 counts, 1 ms apart, then rest.
+AimVelocityEstimator learnedMillisecond() {
+    AimVelocityEstimator estimator;
+    for (std::uint32_t i = 0; i < 40; ++i) {
+        read(estimator, {motion(mouse_offset::x, 3, 100 + i)}, 1000 * i);
+    }
+    currentVelocity(estimator, 1000000);
+    return estimator;
+}
+
+TEST(PreciseAimOnset, TheFirstReportAfterRestGivesAVelocityOnceThePeriodIsKnown) {
+    AimVelocityEstimator learned = learnedMillisecond();
+    ASSERT_TRUE(velocityAtRest(learned));
+    read(learned, {motion(mouse_offset::x, 2, 5000), motion(mouse_offset::y, -1, 5000)}, 2000000);
+    EXPECT_EQ(currentVelocity(learned, 2000000), (AimVelocity{2.0, -1.0}));
+
+    AimVelocityEstimator fresh;
+    read(fresh, {motion(mouse_offset::x, 2, 5000)}, 2000000);
+    EXPECT_EQ(currentVelocity(fresh, 2000000), AimVelocity{});
+    EXPECT_FALSE(velocityAtRest(fresh));
+    read(fresh, {motion(mouse_offset::x, 3, 5002)}, 2002000);
+    EXPECT_EQ(currentVelocity(fresh, 2002000), (AimVelocity{1.5, 0.0}));
+}
+
+TEST(PreciseAimOnset, ReportsOfOneReadArePlacedByTheirTimeStamps) {
+    AimVelocityEstimator apart;
+    read(apart, {motion(mouse_offset::x, 4, 9)}, 9000);
+    read(apart, {motion(mouse_offset::x, 4, 10), motion(mouse_offset::y, 2, 10)}, 10000);
+    read(apart, {motion(mouse_offset::x, 4, 12)}, 12000);
+    AimVelocityEstimator together;
+    read(together,
+         {motion(mouse_offset::x, 4, 9), motion(mouse_offset::x, 4, 10),
+          motion(mouse_offset::y, 2, 10), motion(12, 0x80, 11), motion(mouse_offset::x, 4, 12)},
+         12000);
+    EXPECT_EQ(currentVelocity(together, 12000), currentVelocity(apart, 12000));
+    EXPECT_EQ(currentVelocity(together, 12000), (AimVelocity{8.0 / 3.0, 2.0 / 3.0}));
+}
+
+// After the last report the velocity holds, decays, and is exactly 0 within two report
+// periods and a few milliseconds; every change comes at a time nextVelocityChange named,
+// at most 4 ms after the one before.
+TEST(PreciseAimStop, TheVelocityStopsAtTheTimesItAnnounces) {
+    AimVelocityEstimator estimator = learnedMillisecond();
+    for (std::uint32_t i = 0; i < 20; ++i) {
+        read(estimator, {motion(mouse_offset::x, 5, 200 + i)}, 2000000 + 1000 * i);
+    }
+    const std::int64_t lastUs = 2019000;
+    AimVelocity shown = currentVelocity(estimator, lastUs);
+    EXPECT_EQ(shown, (AimVelocity{5.0, 0.0}));
+    std::int64_t nowUs = lastUs;
+    while (!velocityAtRest(estimator)) {
+        const std::int64_t changeUs = nextVelocityChange(estimator, nowUs);
+        ASSERT_GT(changeUs, nowUs);
+        EXPECT_LE(changeUs - nowUs, 4000) << "while decaying";
+        EXPECT_EQ(currentVelocity(estimator, changeUs - 1), shown) << "before " << changeUs;
+        const AimVelocity next = currentVelocity(estimator, changeUs);
+        EXPECT_LT(next.x, shown.x) << "at " << changeUs;
+        EXPECT_GE(next.x, 0.0);
+        shown = next;
+        nowUs = changeUs;
+    }
+    EXPECT_EQ(shown, AimVelocity{});
+    EXPECT_LE(nowUs - lastUs, 2 * 1000 + 5000);
+    EXPECT_EQ(nextVelocityChange(estimator, nowUs), kAimNever);
+}
+
+TEST(PreciseAimStop, TheStepWritesTheStickAndRestsWithTheMouse) {
+    ProfileRecord profile = preciseProfile(1, 1, {}, kRight);
+    profile.bytes[profile::mouseBindings + 0] = kBindA;
+    EXPECT_TRUE(isPreciseAim(profile));
+    EXPECT_FALSE(isPreciseAim(ProfileRecord{}));
+    MouseState mouse;
+    mouse.aim = learnedMillisecond();
+    const std::vector<MouseRecord> records{motion(12, 0x80, 7), motion(mouse_offset::x, 5, 7)};
+    readPreciseAimRecords(mouse, records.data(), 2, 3000000);
+    ControllerState state = restState();
+    writePreciseAim(mouse, state, kConsoleXbox360, profile, 3000000);
+    EXPECT_EQ(mouse.output, (MotionPair{16384, 0}));
+    EXPECT_EQ(stickValue(state, state::rightStickX), 16384);
+    EXPECT_EQ(state.bytes[state::buttons2], buttons2::a);
+    EXPECT_FALSE(preciseAimAtRest(mouse));
+
+    const std::int64_t stopUs = 3000000 + 5000;
+    state = restState();
+    writePreciseAim(mouse, state, kConsoleXbox360, profile, stopUs);
+    EXPECT_EQ(stickValue(state, state::rightStickX), 0);
+    EXPECT_EQ(state.bytes[state::buttons2], buttons2::a); // the button is still held
+    EXPECT_TRUE(preciseAimAtRest(mouse));
+    mouse.flags[mouse_flag::wheelDown] = 1;
+    EXPECT_FALSE(preciseAimAtRest(mouse));
+}
+
+} // namespace
+} // namespace qora
