@@ -6,6 +6,7 @@
 #include "mapping/actions.h"
 #include "mapping/mouse_motion.h"
 #include "mapping/mouse_records.h"
+#include "mapping/precise_aim.h"
 
 #include <algorithm>
 #include <cstring>
@@ -74,57 +75,103 @@ void sendChangedState(CaptureServices& services, CaptureContext& context) {
     services.user.invalidateRect(context.mainWindow, false);
 }
 
-// The tick's mouse records, into the run's record buffer: those kept since the last tick,
-// oldest first, then as many more from the device as fit. With none kept this is the
-// plain read of 256.
-std::uint32_t takeMouseRecords(CaptureServices& services, CaptureContext& context) {
+// The tick's mouse records in the run's record buffer: those kept since the last tick,
+// oldest first, then the fresh ones, as many more from the device as fit. With none kept
+// this is the plain read of 256.
+struct TickRecords {
+    std::uint32_t kept;
+    std::uint32_t total;
+};
+
+TickRecords takeMouseRecords(CaptureServices& services, CaptureContext& context) {
     CaptureRun& run = context.run;
     FastPath& fastPath = run.fastPath;
     const std::uint32_t kept = fastPath.pendingMouseCount;
     std::copy_n(fastPath.pendingMouseRecords.begin(), kept, run.mouseRecords.begin());
     fastPath.pendingMouseCount = 0;
     const std::span<MouseRecord> room = std::span(run.mouseRecords).subspan(kept);
-    return kept + readMouseRecordsInto(services.directInput, context.devices, room);
+    return {kept, kept + readMouseRecordsInto(services.directInput, context.devices, room)};
 }
 
-// Moves what the device holds into the pending records, as far as there is room: once
+bool isMotion(const MouseRecord& record) {
+    return record.dwOfs == mouse_offset::x || record.dwOfs == mouse_offset::y;
+}
+
+// Reads what the device holds after the pending records, as far as there is room: once
 // 256 wait, the rest stays in the device's buffer, as it would until the tick. Their
-// button and wheel records set the flags now. Returns how many it moved.
-std::uint32_t keepMouseRecords(CaptureServices& services, CaptureContext& context) {
+// button and wheel records set the flags now; classic motion waits for the tick, precise
+// motion goes to the velocity estimator now and is not kept. True when records were kept.
+bool keepMouseRecords(CaptureServices& services, CaptureContext& context, std::int64_t nowUs) {
     FastPath& fastPath = context.run.fastPath;
     const std::span<MouseRecord> room =
         std::span(fastPath.pendingMouseRecords).subspan(fastPath.pendingMouseCount);
     const std::uint32_t read = readMouseRecordsInto(services.directInput, context.devices, room);
-    applyButtonRecords(context.mouse, room.data(), read);
-    fastPath.pendingMouseCount += read;
-    return read;
+    if (!isPreciseAim(context.run.profile)) {
+        applyButtonRecords(context.mouse, room.data(), read);
+        fastPath.pendingMouseCount += read;
+        return read != 0;
+    }
+    readPreciseAimRecords(context.mouse, room.data(), read, nowUs);
+    const auto end = std::remove_if(room.begin(), room.begin() + read, isMotion);
+    const auto kept = static_cast<std::uint32_t>(end - room.begin());
+    fastPath.pendingMouseCount += kept;
+    return kept != 0;
+}
+
+// Precise aim at a tick: the kept records set their flags again (so a wheel action lasts
+// to the second tick after its event, as in classic aim), the fresh ones also move the
+// velocity estimator.
+void processPreciseMouse(CaptureContext& context, TickRecords records, std::int64_t nowUs) {
+    CaptureRun& run = context.run;
+    clearWheelFlags(context.mouse);
+    applyButtonRecords(context.mouse, run.mouseRecords.data(), records.kept);
+    readPreciseAimRecords(context.mouse, run.mouseRecords.data() + records.kept,
+                          records.total - records.kept, nowUs);
+    writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs);
 }
 
 // A full buffer owes another tick: the device may hold more, and no event announces
 // records that are already there.
-void readMouseAtTick(CaptureServices& services, CaptureContext& context, StepResult& result) {
+void readMouseAtTick(CaptureServices& services, CaptureContext& context, std::int64_t nowUs,
+                     StepResult& result) {
     CaptureRun& run = context.run;
-    const std::uint32_t count = takeMouseRecords(services, context);
-    if (count == kMouseRecordCapacity) {
+    const TickRecords records = takeMouseRecords(services, context);
+    if (records.total == kMouseRecordCapacity) {
         result.tickOwed = true;
     }
+    if (isPreciseAim(run.profile)) {
+        processPreciseMouse(context, records, nowUs);
+        return;
+    }
     processMouse(context.mouse, run.state, context.mode, run.profile, run.mouseRecords.data(),
-                 count, services.user);
+                 records.total, services.user);
 }
 
-// Motion waits for the tick, which owes it its mouse processor.
-void readMouseAtEvent(CaptureServices& services, CaptureContext& context, StepResult& result) {
+// The mouse's part of a state rebuilt between ticks: classic aim's last output, or
+// precise aim as of now, then the actions of the mouse flags.
+void writeMouseInput(CaptureContext& context, std::int64_t nowUs) {
     CaptureRun& run = context.run;
-    if (keepMouseRecords(services, context) != 0) {
-        result.tickOwed = true;
+    if (isPreciseAim(run.profile)) {
+        writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs);
+        return;
     }
     writeMouseDeflection(run.state, run.profile, context.mouse.output);
     applyMouseFlagActions(context.mouse, run.state, context.mode, run.profile);
 }
 
+// Records kept for the tick owe it; classic motion waits for its mouse processor, precise
+// aim is written as of now.
+void readMouseAtEvent(CaptureServices& services, CaptureContext& context, std::int64_t nowUs,
+                      StepResult& result) {
+    if (keepMouseRecords(services, context, nowUs)) {
+        result.tickOwed = true;
+    }
+    writeMouseInput(context, nowUs);
+}
+
 } // namespace
 
-StepResult captureTick(CaptureServices& services, CaptureContext& context, std::int64_t) {
+StepResult captureTick(CaptureServices& services, CaptureContext& context, std::int64_t nowUs) {
     CaptureRun& run = context.run;
     std::memset(run.mouseRecords.data(), 0, sizeof(MouseRecord) * run.mouseRecords.size());
     run.keyboardSnapshot.fill(0);
@@ -134,7 +181,7 @@ StepResult captureTick(CaptureServices& services, CaptureContext& context, std::
         return result;
     }
     if (mouseExists(context.devices)) {
-        readMouseAtTick(services, context, result);
+        readMouseAtTick(services, context, nowUs, result);
     }
     if (applyKeyboardInput(services, context, result)) {
         sendChangedState(services, context);
@@ -142,7 +189,7 @@ StepResult captureTick(CaptureServices& services, CaptureContext& context, std::
     return result;
 }
 
-StepResult captureEvent(CaptureServices& services, CaptureContext& context, std::int64_t) {
+StepResult captureEvent(CaptureServices& services, CaptureContext& context, std::int64_t nowUs) {
     CaptureRun& run = context.run;
     StepResult result;
     if (!run.active || !run.fastPath.enabled) {
@@ -150,13 +197,25 @@ StepResult captureEvent(CaptureServices& services, CaptureContext& context, std:
     }
     resetToRest(run.state);
     if (mouseExists(context.devices)) {
-        readMouseAtEvent(services, context, result);
+        readMouseAtEvent(services, context, nowUs, result);
     }
     run.keyboardSnapshot.fill(0);
     if (applyKeyboardInput(services, context, result)) {
         sendChangedState(services, context);
     }
     return result;
+}
+
+void refreshAim(CaptureServices& services, CaptureContext& context, std::int64_t nowUs) {
+    CaptureRun& run = context.run;
+    if (!run.active || !mouseExists(context.devices)) {
+        return;
+    }
+    resetToRest(run.state);
+    writeMouseInput(context, nowUs);
+    if (dispatchPressedKeys(services, context)) {
+        sendChangedState(services, context);
+    }
 }
 
 void searchForLostAdapter(CaptureServices& services, CaptureContext& context) {

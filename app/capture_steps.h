@@ -27,6 +27,10 @@ StepResult captureTick(CaptureServices& services, CaptureContext& context, std::
 // path.
 StepResult captureEvent(CaptureServices& services, CaptureContext& context, std::int64_t nowUs);
 
+// Precise aim between events: the state rebuilt with the mouse's velocity as of now, the
+// keys as last read, and sent if it changed.
+void refreshAim(CaptureServices& services, CaptureContext& context, std::int64_t nowUs);
+
 // After a write failed: when the lost adapter answers the same discovery again, it gets
 // the current state at once.
 void searchForLostAdapter(CaptureServices& services, CaptureContext& context);

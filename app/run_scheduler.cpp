@@ -4,7 +4,9 @@
 #include "app/capture_steps.h"
 #include "app/message_loop_api.h"
 #include "input/mouse_device.h"
+#include "mapping/aim_velocity.h"
 #include "mapping/mouse_motion.h"
+#include "mapping/precise_aim.h"
 
 #include <algorithm>
 
@@ -56,13 +58,37 @@ void resumeTick(CaptureServices& services, CaptureContext& context, std::int64_t
     setTimerUnlessSet(services, context);
 }
 
-// Held buttons do not matter: their actions are the same at every tick.
+bool wheelFlagSet(const MouseState& mouse) {
+    return mouse.flags[mouse_flag::wheelUp] != 0 || mouse.flags[mouse_flag::wheelDown] != 0;
+}
+
+// Held buttons do not matter: their actions are the same at every tick. Precise aim's
+// motion keeps its own time (aimDueUs); only its wheel flags wait for the tick.
 bool mouseNeedsTick(const CaptureContext& context) {
-    const FastPath& fastPath = context.run.fastPath;
     if (!mouseExists(context.devices)) {
         return false;
     }
-    return !fastPath.mouseArmed || !mouseAtRest(context.mouse);
+    if (!context.run.fastPath.mouseArmed) {
+        return true;
+    }
+    if (isPreciseAim(context.run.profile)) {
+        return wheelFlagSet(context.mouse);
+    }
+    return !mouseAtRest(context.mouse);
+}
+
+// After anything that looked at precise aim: when it must be looked at again. At rest,
+// never; while the mouse moves, when its velocity may change without new motion, and
+// at least every kAimCadenceUs.
+void scheduleAim(CaptureContext& context, std::int64_t nowUs) {
+    RunSchedule& schedule = context.run.schedule;
+    if (!context.run.active || !isPreciseAim(context.run.profile) ||
+        !mouseExists(context.devices)) {
+        schedule.aimDueUs = kNeverUs;
+        return;
+    }
+    const std::int64_t change = nextVelocityChange(context.mouse.aim, nowUs);
+    schedule.aimDueUs = change == kAimNever ? kNeverUs : std::min(change, nowUs + kAimCadenceUs);
 }
 
 // Nothing can change at a tick once it has run since whatever else a tick might pick up,
@@ -104,6 +130,7 @@ void runTick(CaptureServices& services, CaptureContext& context, std::int64_t no
     }
     schedule.tickOwed = result.tickOwed;
     schedule.nextTickUs = nextGridPoint(schedule, nowUs);
+    scheduleAim(context, nowUs);
     searchAdapterIfDue(services, context, nowUs);
 }
 
@@ -174,6 +201,7 @@ void onDeviceEvent(CaptureServices& services, CaptureContext& context) {
         return;
     }
     trackAdapter(context, nowUs);
+    scheduleAim(context, nowUs);
     // Only after the packet: the change goes out first.
     if (result.tickOwed) {
         context.run.schedule.tickOwed = true;
@@ -204,6 +232,13 @@ void onWaitTimeout(CaptureServices& services, CaptureContext& context) {
     const RunSchedule& schedule = context.run.schedule;
     if (!schedule.tickPaused && nowUs >= schedule.nextTickUs) {
         runTick(services, context, nowUs);
+    }
+    if (context.run.active && nowUs >= schedule.aimDueUs) {
+        refreshAim(services, context, nowUs);
+        if (context.run.active) {
+            trackAdapter(context, nowUs);
+            scheduleAim(context, nowUs);
+        }
     }
 }
 

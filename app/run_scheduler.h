@@ -21,6 +21,9 @@ inline constexpr std::int64_t kTickPeriodUs =
 inline constexpr std::uint32_t kTimerResolutionMs = 1;
 // A timer message this close before the grid's tick runs it (the wait would, a moment later).
 inline constexpr std::int64_t kTimerMessageSlackUs = 1000;
+// While the mouse of precise aim moves, its state is looked at again at least this often:
+// about as often as a console reads its pad.
+inline constexpr std::int64_t kAimCadenceUs = 4000;
 
 // The run's devices are made: the tick starts, its grid from now, and with the fast path
 // the system timer's resolution is raised to 1 ms. False when nothing can carry the tick

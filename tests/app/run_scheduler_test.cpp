@@ -398,6 +398,60 @@ TEST_F(CaptureEventsTest, TheWaitAndTheTimerShareOneGrid) {
     EXPECT_EQ(run.schedule.nextTickUs, startUs + 4 * kTickPeriodUs);
 }
 
+// Precise aim between ticks: the first motion goes out at its event, the loop then wakes
+// at least every 4 ms while the mouse moves and when the velocity must stop, the centred
+// stick goes out at the stop without a tick, and then the run waits for news alone.
+TEST_F(CaptureEventsTest, PreciseAimFollowsTheMouseAtItsOwnPace) {
+    profile.bytes[profile::direction] = profile::kDirectionRightStick;
+    writeZoomScale(profile, profile::xZoomScale, 1.0f);
+    writeZoomScale(profile, profile::yZoomScale, 1.0f);
+    writeAimSettings(profile, AimSettings{AimMode::precise, AimShape::circle, 2000, 0});
+    setProfiles({profile});
+    start();
+    tick();
+    ASSERT_EQ(wait(), kInfinite); // settled: the tick pauses
+
+    // Two bursts of a 1000 Hz mouse at 5 counts/ms: the first teaches the report period.
+    for (int burst = 0; burst < 2; ++burst) {
+        const std::size_t packetsBefore = packets().size();
+        std::int64_t lastMotionUs = 0;
+        for (std::uint32_t ms = 0; ms < 40; ++ms) {
+            if (ms > 0) {
+                EXPECT_LE(wait(), 4u);
+            }
+            clock.advanceMicroseconds(1000);
+            directInput.mouseBuffer = {record(mouse_offset::x, 5, 100 + ms)};
+            event();
+            lastMotionUs = microsecondsNow(clock);
+            if (burst == 1 && ms == 0) {
+                EXPECT_EQ(packets().size(), packetsBefore + 1) << "onset at the first event";
+            }
+        }
+        EXPECT_GT(stickValue(run.lastSent, state::rightStickX), 0);
+        const std::int64_t stopAtUs = mouse.aim.stopUs; // the estimator's, after the last report
+        std::uint32_t timeout = 0;
+        for (int wakes = 0; wakes < 20 && stickValue(run.lastSent, state::rightStickX) != 0;
+             ++wakes) {
+            timeout = wait();
+            ASSERT_LE(timeout, 4u);
+            clock.advanceMicroseconds(timeout * 1000);
+            onWaitTimeout(services, context);
+        }
+        EXPECT_EQ(run.lastSent, restState()) << "centred by the stop";
+        // Woken for it: at the stop, give or take the wait's whole milliseconds.
+        EXPECT_GT(stopAtUs, lastMotionUs);
+        EXPECT_GE(microsecondsNow(clock), stopAtUs);
+        EXPECT_LT(microsecondsNow(clock), stopAtUs + 1000);
+        EXPECT_EQ(run.schedule.aimDueUs, kNeverUs);
+        // No records wait for a tick, so a tick or two later nothing keeps the run awake.
+        for (int i = 0; i < 3 && wait() != kInfinite; ++i) {
+            tick();
+        }
+        EXPECT_EQ(wait(), kInfinite);
+        EXPECT_TRUE(run.schedule.tickPaused);
+    }
+}
+
 struct TimerFailureCase {
     const char* name;
     bool fastPath;

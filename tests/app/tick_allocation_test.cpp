@@ -55,12 +55,21 @@ TEST_P(TickAllocation, ABusyRunAllocatesNothingAndTouchesNoFileWhileTicking) {
     EXPECT_GT(busy.user.debugLines, 0);       // motion groups were processed
 }
 
+struct FastPathCase {
+    ConsoleMode mode;
+    AimMode aim;
+};
+
+class FastPathAllocation : public ::testing::TestWithParam<FastPathCase> {};
+
 // The main loop of the fast path, round after round: events between the ticks (mouse
-// records kept for the tick, the state rebuilt and sent at each), ticks at the wait's
-// timeout, then a quiet stretch until the tick pauses, and a message that resumes it.
-TEST_P(TickAllocation, TheFastPathAllocatesNothingAndTouchesNoFileEither) {
+// records kept for the tick or, with precise aim, read into the velocity estimator, the
+// state rebuilt and sent at each), ticks and precise aim's moments at the wait's timeout,
+// then a quiet stretch until the tick pauses, and a message that resumes it.
+TEST_P(FastPathAllocation, TheFastPathAllocatesNothingAndTouchesNoFileEither) {
     constexpr int kRounds = 300;
-    BusyRun busy(GetParam(), true);
+    BusyRun busy(GetParam().mode, true);
+    writeAimSettings(busy.run.profile, AimSettings{GetParam().aim, AimShape::circle, 2000, 0});
     ASSERT_TRUE(busy.run.active && busy.run.fastPath.keyboardArmed && busy.run.fastPath.mouseArmed);
     busy.files.otherCalls = 0;
     busy.user.timersKilled = 0;
@@ -72,7 +81,7 @@ TEST_P(TickAllocation, TheFastPathAllocatesNothingAndTouchesNoFileEither) {
             busy.waitAndServeEvent();
         }
         busy.directInput.recordCount = 0;
-        for (int i = 0; i < 12 && busy.waitForTimeout(); ++i) {
+        for (int i = 0; i < 40 && busy.waitForTimeout(); ++i) {
         }
         pauses += busy.run.schedule.tickPaused ? 1 : 0;
         beforeLoopMessage(busy.services, busy.context);
@@ -86,6 +95,12 @@ TEST_P(TickAllocation, TheFastPathAllocatesNothingAndTouchesNoFileEither) {
 
 INSTANTIATE_TEST_SUITE_P(BothConsoles, TickAllocation,
                          ::testing::Values(kConsoleXbox360, kConsolePs3));
+
+INSTANTIATE_TEST_SUITE_P(BothConsolesBothAims, FastPathAllocation,
+                         ::testing::Values(FastPathCase{kConsoleXbox360, AimMode::classic},
+                                           FastPathCase{kConsolePs3, AimMode::classic},
+                                           FastPathCase{kConsoleXbox360, AimMode::precise},
+                                           FastPathCase{kConsolePs3, AimMode::precise}));
 
 TEST(AllocationCounter, SeesAnAllocation) {
     const long before = allocations.load();
