@@ -119,8 +119,8 @@ static void appendMouseMotion(IDirectInputDevice8A* mouse, HANDLE file) {
     DIDEVICEOBJECTDATA records[MOUSE_BUFFER_RECORDS];
     MouseMotion motion = {0, 0, 0};
     DWORD count = MOUSE_BUFFER_RECORDS;
-    while (SUCCEEDED(IDirectInputDevice8_GetDeviceData(mouse, sizeof records[0], records, &count,
-                                                       0)) &&
+    while (SUCCEEDED(
+               IDirectInputDevice8_GetDeviceData(mouse, sizeof records[0], records, &count, 0)) &&
            count > 0) {
         addMotion(&motion, records, count);
         count = MOUSE_BUFFER_RECORDS;
@@ -159,8 +159,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     ShowWindow(window, showCommand);
     IDirectInput8A* directInput = openDirectInput(instance);
     IDirectInputDevice8A* device = directInput == NULL ? NULL
-                                   : mouse ? openMouse(directInput, window, event)
-                                           : openKeyboard(directInput, window, event);
+                                   : mouse             ? openMouse(directInput, window, event)
+                                                       : openKeyboard(directInput, window, event);
     if (device == NULL) {
         return 2;
     }
