@@ -26,7 +26,7 @@ folder=$(mktemp -d /tmp/qora-aim-deflection-XXXXXX)
 trap 'qora_stop_everything; rm -rf "$folder"' EXIT
 qora_wine_prefix
 qora_bench_display
-wineserver -p
+aim_start_wineserver
 
 # Lines "LABEL rate R speed V ..." as the probe prints them.
 lines=()

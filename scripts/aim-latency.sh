@@ -28,8 +28,7 @@ folder=$(mktemp -d /tmp/qora-aim-latency-XXXXXX)
 trap 'qora_stop_everything; rm -rf "$folder"' EXIT
 qora_wine_prefix
 qora_bench_display
-# Started here, so no Wine child holds this script's pipes.
-wineserver -p
+aim_start_wineserver
 
 rows=()   # "LABEL|WHAT|n N min MIN median MEDIAN p90 P90 max MAX"
 counts="" # the floor's check of the counts

@@ -29,7 +29,7 @@ folder=$(mktemp -d /tmp/qora-cpu-XXXXXX)
 trap 'xdotool keyup w Shift_L 2>/dev/null || true; qora_stop_everything; rm -rf "$folder"' EXIT
 qora_wine_prefix
 qora_bench_display
-wineserver -p
+aim_start_wineserver
 
 ticks_per_second=$(getconf CLK_TCK)
 

@@ -16,12 +16,14 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows --target timer-lateness >/dev/null
 
 source scripts/lib/wine-bench.sh
+source scripts/lib/capture-bench.sh
+source scripts/lib/aim-bench.sh
 folder=$(mktemp -d /tmp/qora-timer-XXXXXX)
 trap 'qora_stop_everything; rm -rf "$folder"' EXIT
 qora_wine_prefix
 # A display as the other benches have: user32 waits on it like qora's loop does.
 qora_bench_display
-wineserver -p
+aim_start_wineserver
 
 cp build/windows/timer-lateness.exe "$folder/"
 echo "== timed waits, $samples each"

@@ -57,3 +57,13 @@ aim_start_floor() {
     # The mouse is exclusive and foreground: it is acquired once the focus has arrived.
     sleep 0.5
 }
+
+# A persistent wineserver for the prefix, started before the first Wine program so that no
+# Wine child holds the script's pipes. One that already runs would be ended with the bench.
+aim_start_wineserver() {
+    if ! wineserver -p; then
+        echo "error: a wineserver already runs for $WINEPREFIX: end it (wineserver -k)" \
+            "or choose another WINEPREFIX" >&2
+        return 1
+    fi
+}
