@@ -21,7 +21,8 @@
 //       Steady motion at 1000 Hz for SECONDS, turning back every second.
 //
 // SOURCE is `floor`, or the stick the profile's mouse moves: `left` or `right`. Exits 1
-// when a burst never reached the file or counts went missing, 2 on bad arguments.
+// when a burst never reached the file or counts went missing, 2 on bad arguments. With
+// AIM_PROBE_TRACE set, the latency command also prints every burst on standard error.
 
 #include "link/packet.h"
 #include "mapping/controller_state.h"
@@ -84,9 +85,10 @@ Display* openDisplayWithXTest() {
     return display;
 }
 
-// `xset m 1 1`: the server scales motion past a threshold otherwise, and the program
-// would read more counts than were sent. The core pointer's setting reaches every
-// pointer device, the XTest one included.
+// `xset m 1 1`: a program that reads the accelerated pointer would otherwise get more
+// counts than were sent. (Wine 8's exclusive mouse reads the counts one to one even at the
+// X server's default of 2x past 4 counts; this keeps other set-ups honest.) The core
+// pointer's setting reaches every pointer device, the XTest one included.
 void switchOffPointerAcceleration(Display* display) {
     XChangePointerControl(display, True, True, 1, 1, 1);
     XSync(display, False);
@@ -133,7 +135,7 @@ struct FloorTotals {
 };
 
 // The file, what has been read of it, and what it told about the current burst. Times are
-// when the probe read the record, which is within a fraction of a millisecond of its write.
+// when the probe read the record: inotify wakes it at the write.
 struct Watch {
     Source source = Source::floor;
     int file = -1;
