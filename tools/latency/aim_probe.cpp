@@ -9,7 +9,10 @@
 //       after the stick is back at rest. Two warm-up bursts are not counted. Prints, in ms:
 //         LABEL onset n N min MIN median MEDIAN p90 P90 max MAX
 //         LABEL stop n N min MIN median MEDIAN p90 P90 max MAX      (not for the floor)
+//         LABEL last n N min MIN median MEDIAN p90 P90 max MAX      (the floor only)
 //         LABEL counts sent S received R events E records C         (the floor only)
+//       stop: from the last event to the packet that centres the stick; last: from the
+//       last event to the floor's read of the last count, the earliest a stop can be.
 //   aim-probe deflection LABEL FILE SOURCE RATE SPEED...
 //       For each SPEED in counts/ms, 500 ms of steady motion along X as a RATE Hz mouse
 //       (one event every 1000/RATE ms, whole counts carried by a fractional accumulator,
@@ -147,6 +150,7 @@ struct Watch {
     double deflectedAt = -1.0;
     bool stopArmed = false; // the last motion is sent: the next centring is the stop
     double centredAt = -1.0;
+    double lastFloorMotionAt = -1.0; // the floor's latest record that carried motion
 };
 
 std::size_t recordSize(Source source) {
@@ -188,6 +192,9 @@ void takeFloorRecord(Watch& watch, const std::uint8_t* record, double at) {
     watch.floor.counts += littleEndian32(record);
     watch.floor.records += littleEndian32(record + 8);
     ++watch.floor.events;
+    if (littleEndian32(record + 8) != 0) {
+        watch.lastFloorMotionAt = at;
+    }
     if (watch.burstStartedAt >= 0 && watch.deflectedAt < 0) {
         watch.deflectedAt = at;
     }
@@ -383,6 +390,7 @@ int runLatency(Display* display, const char* label, Watch& watch, int bursts, un
                double speed) {
     std::mt19937 random(seed);
     std::vector<double> onsets, stops;
+    std::vector<double> lastCounts; // the floor: from the last motion to its last count read
     int missed = 0;
     CountCheck counts;
     const bool floor = watch.source == Source::floor;
@@ -409,10 +417,12 @@ int runLatency(Display* display, const char* label, Watch& watch, int bursts, un
         }
         if (floor) {
             checkFloorCounts(watch, before, direction * sent.counts, counts);
+            lastCounts.push_back(watch.lastFloorMotionAt - sent.lastMotionAt);
         }
     }
     printSummary(label, "onset", onsets);
     if (floor) {
+        printSummary(label, "last", lastCounts);
         printCountCheck(label, counts);
     } else {
         printSummary(label, "stop", stops);
