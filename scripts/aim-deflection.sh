@@ -8,7 +8,7 @@
 # full scale (32767) and raw, and the lowest and highest value seen there. Measured in the
 # same run: the floor program first, which checks that every count sent reaches
 # DirectInput, then qora with the starter profile as classic aim and as precise aim.
-# Takes about a minute and a half.
+# Takes about a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
