@@ -1,28 +1,35 @@
 #!/usr/bin/env bash
-# Measures the CPU time qora.exe uses under Wine and Xvfb, with the virtual adapter and
-# the starter profile. First with its window open and no capture run, over DURATION
-# seconds (default 60): what Wine costs a program that only waits for messages. Then in a
-# capture run: over DURATION seconds without any input, then over DURATION seconds with W
-# and L SHIFT held down (the X server repeats them), once with LOWLATENCY=1 and once on
-# the tick alone. The wineserver works on the program's behalf (messages, timers, waits),
-# so its CPU time is shown beside it.
+# Measures the CPU time qora.exe uses under Wine and Xvfb, with the virtual adapter. First
+# with its window open and no capture run, over DURATION seconds (default 60): what Wine
+# costs a program that only waits for messages. Then the bare DirectInput program of
+# latency.sh in its mouse mode, over DURATION seconds of mouse motion (below): what Wine
+# costs a program that reads every mouse event. Then in a capture run, once with
+# LOWLATENCY=1 and once on the tick alone, each with the starter profile as classic aim
+# and as precise aim: over DURATION seconds without any input; with classic aim also over
+# DURATION seconds with W and L SHIFT held down (the X server repeats them); and over
+# DURATION seconds of steady mouse motion, one XTest event per millisecond at SPEED
+# counts/ms (default 2; tools/latency/aim_probe.cpp), turning back every second. The
+# wineserver works on the program's behalf (messages, timers, waits), so its CPU time is
+# shown beside it, and so is the number of packets that went out while the mouse moved.
+# Takes about thirteen minutes with the default DURATION.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 duration=${DURATION:-60}
+speed=${SPEED:-2}
 
 bash scripts/install-deps.sh
 echo "== building"
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target qora >/dev/null
-
 source scripts/lib/wine-bench.sh
 source scripts/lib/capture-bench.sh
+source scripts/lib/aim-bench.sh
+aim_build qora latency-floor
+
 folder=$(mktemp -d /tmp/qora-cpu-XXXXXX)
 trap 'xdotool keyup w Shift_L 2>/dev/null || true; qora_stop_everything; rm -rf "$folder"' EXIT
 qora_wine_prefix
 qora_bench_display
-wineserver -p
+aim_start_wineserver
 
 ticks_per_second=$(getconf CLK_TCK)
 
@@ -48,17 +55,19 @@ cpu_ticks() {
     awk '{ print $12 + $13 }' <<<"${stat##*) }"
 }
 
-# cpu_over SECONDS: the CPU time of qora.exe and of the wineserver over that time, in ms.
-cpu_over() {
-    local server=$1 seconds=$2 qoraBefore serverBefore
+# cpu_during SERVER COMMAND...: the CPU time of qora.exe and of the wineserver while
+# COMMAND runs, in ms.
+cpu_during() {
+    local server=$1 qoraBefore serverBefore
+    shift
     qoraBefore=$(cpu_ticks "$QORA_PID")
     serverBefore=$(cpu_ticks "$server")
-    sleep "$seconds"
+    "$@" >/dev/null
     echo $(( ($(cpu_ticks "$QORA_PID") - qoraBefore) * 1000 / ticks_per_second )) \
         $(( ($(cpu_ticks "$server") - serverBefore) * 1000 / ticks_per_second ))
 }
 
-rows=()
+rows=() # "LABEL|idle qora server|held qora server|moving qora server packets/s"
 
 # measure_without_run LABEL LOWLATENCY: the window open, no F12.
 measure_without_run() {
@@ -70,50 +79,93 @@ measure_without_run() {
     server=$(wineserver_pid)
     sleep 2
     echo "== $label: ${duration} s with the window open"
-    idle=$(cpu_over "$server" "$duration")
+    idle=$(cpu_during "$server" sleep "$duration")
     qora_end_program
-    rows+=("$label $idle - -")
+    rows+=("$label|$idle|- -|- - -")
 }
 
-# measure LABEL LOWLATENCY
+# keys_held SERVER RUN: W and L SHIFT held down for the duration.
+keys_held() {
+    local server=$1 run=$2 packetsBefore held
+    xdotool keydown w keydown Shift_L
+    sleep 1
+    packetsBefore=$(qora_file_size "$run/packets.bin")
+    held=$(cpu_during "$server" sleep "$duration")
+    [ "$(qora_file_size "$run/packets.bin")" -eq "$packetsBefore" ] ||
+        echo "warning: packets went out while the keys stayed down" >&2
+    xdotool keyup w keyup Shift_L
+    echo "$held"
+}
+
+# mouse_moving SERVER RUN: steady motion for the duration; prints the CPU times and the
+# packets per second that went out meanwhile.
+mouse_moving() {
+    local server=$1 run=$2 packetsBefore moving packets
+    packetsBefore=$(qora_file_size "$run/packets.bin")
+    moving=$(cpu_during "$server" "$AIM_PROBE" move "$duration" "$speed")
+    packets=$(( ($(qora_file_size "$run/packets.bin") - packetsBefore) / 50 ))
+    echo "$moving $(awk -v p="$packets" -v s="$duration" 'BEGIN { printf "%.1f", p / s }')"
+}
+
+# measure_floor: the bare DirectInput program in its mouse mode, which reads every mouse
+# event and writes a record: what the motion itself costs under Wine.
+measure_floor() {
+    local label="floor (bare DirectInput program)" server moving
+    aim_start_floor "$folder/floor"
+    server=$(wineserver_pid)
+    echo "== $label: ${duration} s of mouse motion, 1000 Hz, $speed counts/ms"
+    moving=$(cpu_during "$server" "$AIM_PROBE" move "$duration" "$speed")
+    qora_end_program
+    rows+=("$label|- -|- -|$moving -")
+}
+
+# measure LOWLATENCY AIM
 measure() {
-    local label=$1 run="$folder/qora-$2" server idle held packetsBefore
-    qora_prepare_run "$run" "$2" "qora cpu"
+    local lowLatency=$1 aim=$2 run="$folder/qora-$1-$2" label server idle held="- -" moving
+    label="$([ "$lowLatency" = 1 ] && echo "LOWLATENCY=1" || echo "tick only"), $aim"
+    aim_prepare_run "$run" "$lowLatency" "qora cpu" "$aim" >/dev/null
     qora_start_capture "$run" "qora cpu"
     server=$(wineserver_pid)
     sleep 2
     echo "== $label: ${duration} s idle"
-    idle=$(cpu_over "$server" "$duration")
-    echo "== $label: ${duration} s with W and L SHIFT held"
-    xdotool keydown w keydown Shift_L
-    sleep 1
-    packetsBefore=$(qora_file_size "$run/packets.bin")
-    held=$(cpu_over "$server" "$duration")
-    [ "$(qora_file_size "$run/packets.bin")" -eq "$packetsBefore" ] ||
-        echo "warning: packets went out while the keys stayed down" >&2
-    xdotool keyup w keyup Shift_L
+    idle=$(cpu_during "$server" sleep "$duration")
+    if [ "$aim" = classic ]; then
+        echo "== $label: ${duration} s with W and L SHIFT held"
+        held=$(keys_held "$server" "$run")
+    fi
+    echo "== $label: ${duration} s of mouse motion, 1000 Hz, $speed counts/ms"
+    moving=$(mouse_moving "$server" "$run")
     qora_end_program
-    rows+=("$label $idle $held")
+    rows+=("$label|$idle|$held|$moving")
 }
 
 measure_without_run "no run" 1
-measure "LOWLATENCY=1" 1
-measure "tick only" 0
+measure_floor
+for lowLatency in 1 0; do
+    for aim in classic precise; do
+        measure "$lowLatency" "$aim"
+    done
+done
 
 percent() {
     [ "$1" = - ] && return 0
     awk -v ms="$1" -v s="$duration" 'BEGIN { printf " (%.2f %%)", ms / (s * 10) }'
 }
 
+# cell MS: the figure and its share of the duration.
+cell() { echo "$1$(percent "$1")"; }
+
 echo
 echo "CPU time of qora.exe (and of the wineserver) over ${duration} s, in ms:"
 echo
-echo "| run | idle: qora.exe | idle: wineserver | keys held: qora.exe | keys held: wineserver |"
-echo "|---|---|---|---|---|"
+echo "| run | idle: qora.exe | idle: wineserver | keys held: qora.exe | keys held: wineserver |" \
+    "mouse moving: qora.exe | mouse moving: wineserver | packets/s while moving |"
+echo "|---|---|---|---|---|---|---|---|"
 for row in "${rows[@]}"; do
-    read -r -a f <<<"$row"
-    # The label may hold one blank: the four figures are the last fields.
-    n=${#f[@]}
-    label=${f[*]:0:n-4}
-    echo "| $label | ${f[n-4]}$(percent "${f[n-4]}") | ${f[n-3]} | ${f[n-2]}$(percent "${f[n-2]}") | ${f[n-1]} |"
+    IFS='|' read -r label idle held moving <<<"$row"
+    read -r idleQora idleServer <<<"$idle"
+    read -r heldQora heldServer <<<"$held"
+    read -r movingQora movingServer packets <<<"$moving"
+    echo "| $label | $(cell "$idleQora") | $idleServer | $(cell "$heldQora") | $heldServer |" \
+        "$(cell "$movingQora") | $movingServer | $packets |"
 done

@@ -1,16 +1,32 @@
-/* The platform's own floor for the time from a key press to a file write: a bare window, a
- * background DirectInput keyboard that sets an event at every change, a loop that waits on
- * that event and on the messages, and one byte appended to latency-floor.bin in the
- * current folder for every event. Nothing else happens between the event and the write. */
+/* The platform's own floor for the time from an input to a file write: a bare window, a
+ * DirectInput device that sets an event at every change, a loop that waits on that event
+ * and on the messages, and one write to latency-floor.bin in the current folder for every
+ * event. Nothing else happens between the event and the write.
+ *
+ *   latency-floor.exe          the keyboard (background): one byte per event, SPACE's state
+ *   latency-floor.exe mouse    the mouse, set up as qora sets it up (exclusive, foreground,
+ *                              buffered): one 12-byte record per event, the motion it read
+ *
+ * A mouse record is three little-endian 32-bit integers: the sum of the X motion, the sum
+ * of the Y motion and the number of motion records read at that event, so the bench can
+ * check that every count it sent arrived. */
 
 #define DIRECTINPUT_VERSION 0x0800
 #include <windows.h>
 
 #include <dinput.h>
+#include <string.h>
 
 #define KEY_COUNT 256
+#define MOUSE_BUFFER_RECORDS 256
 #define WINDOW_WIDTH 320
 #define WINDOW_HEIGHT 120
+
+typedef struct {
+    INT32 x;
+    INT32 y;
+    INT32 motionRecords;
+} MouseMotion;
 
 static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
@@ -33,12 +49,18 @@ static HWND createMainWindow(HINSTANCE instance) {
                            WINDOW_WIDTH, WINDOW_HEIGHT, NULL, NULL, instance, NULL);
 }
 
-static IDirectInputDevice8A* openKeyboard(HINSTANCE instance, HWND window, HANDLE event) {
+static IDirectInput8A* openDirectInput(HINSTANCE instance) {
     IDirectInput8A* directInput = NULL;
-    IDirectInputDevice8A* keyboard = NULL;
     if (FAILED(DirectInput8Create(instance, DIRECTINPUT_VERSION, &IID_IDirectInput8A,
-                                  (void**)&directInput, NULL)) ||
-        FAILED(IDirectInput8_CreateDevice(directInput, &GUID_SysKeyboard, &keyboard, NULL)) ||
+                                  (void**)&directInput, NULL))) {
+        return NULL;
+    }
+    return directInput;
+}
+
+static IDirectInputDevice8A* openKeyboard(IDirectInput8A* directInput, HWND window, HANDLE event) {
+    IDirectInputDevice8A* keyboard = NULL;
+    if (FAILED(IDirectInput8_CreateDevice(directInput, &GUID_SysKeyboard, &keyboard, NULL)) ||
         FAILED(IDirectInputDevice8_SetDataFormat(keyboard, &c_dfDIKeyboard)) ||
         FAILED(IDirectInputDevice8_SetCooperativeLevel(keyboard, window,
                                                        DISCL_NONEXCLUSIVE | DISCL_BACKGROUND)) ||
@@ -49,12 +71,62 @@ static IDirectInputDevice8A* openKeyboard(HINSTANCE instance, HWND window, HANDL
     return keyboard;
 }
 
+/* The mouse as qora opens it: c_dfDIMouse2, exclusive and foreground, a 256-record buffer.
+ * It can be acquired only once the window has the focus; the loop retries at every
+ * message. */
+static IDirectInputDevice8A* openMouse(IDirectInput8A* directInput, HWND window, HANDLE event) {
+    IDirectInputDevice8A* mouse = NULL;
+    DIPROPDWORD bufferSize;
+    memset(&bufferSize, 0, sizeof bufferSize);
+    bufferSize.diph.dwSize = sizeof bufferSize;
+    bufferSize.diph.dwHeaderSize = sizeof bufferSize.diph;
+    bufferSize.diph.dwHow = DIPH_DEVICE;
+    bufferSize.dwData = MOUSE_BUFFER_RECORDS;
+    if (FAILED(IDirectInput8_CreateDevice(directInput, &GUID_SysMouse, &mouse, NULL)) ||
+        FAILED(IDirectInputDevice8_SetDataFormat(mouse, &c_dfDIMouse2)) ||
+        FAILED(IDirectInputDevice8_SetCooperativeLevel(mouse, window,
+                                                       DISCL_EXCLUSIVE | DISCL_FOREGROUND)) ||
+        FAILED(IDirectInputDevice8_SetProperty(mouse, DIPROP_BUFFERSIZE, &bufferSize.diph)) ||
+        FAILED(IDirectInputDevice8_SetEventNotification(mouse, event))) {
+        return NULL;
+    }
+    IDirectInputDevice8_Acquire(mouse);
+    return mouse;
+}
+
 static void appendKeyState(IDirectInputDevice8A* keyboard, HANDLE file) {
     BYTE keys[KEY_COUNT];
     DWORD written = 0;
     if (SUCCEEDED(IDirectInputDevice8_GetDeviceState(keyboard, sizeof keys, keys))) {
         WriteFile(file, &keys[DIK_SPACE], 1, &written, NULL);
     }
+}
+
+static void addMotion(MouseMotion* motion, const DIDEVICEOBJECTDATA* records, DWORD count) {
+    for (DWORD i = 0; i < count; ++i) {
+        if (records[i].dwOfs == DIMOFS_X) {
+            motion->x += (INT32)records[i].dwData;
+            ++motion->motionRecords;
+        } else if (records[i].dwOfs == DIMOFS_Y) {
+            motion->y += (INT32)records[i].dwData;
+            ++motion->motionRecords;
+        }
+    }
+}
+
+/* Reads everything the buffer holds, then writes one record. */
+static void appendMouseMotion(IDirectInputDevice8A* mouse, HANDLE file) {
+    DIDEVICEOBJECTDATA records[MOUSE_BUFFER_RECORDS];
+    MouseMotion motion = {0, 0, 0};
+    DWORD count = MOUSE_BUFFER_RECORDS;
+    while (SUCCEEDED(
+               IDirectInputDevice8_GetDeviceData(mouse, sizeof records[0], records, &count, 0)) &&
+           count > 0) {
+        addMotion(&motion, records, count);
+        count = MOUSE_BUFFER_RECORDS;
+    }
+    DWORD written = 0;
+    WriteFile(file, &motion, sizeof motion, &written, NULL);
 }
 
 /* False once the quit message came. */
@@ -70,9 +142,13 @@ static BOOL pumpMessages(void) {
     return TRUE;
 }
 
+static BOOL mouseMode(const char* commandLine) {
+    return strstr(commandLine, "mouse") != NULL;
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
     (void)previous;
-    (void)commandLine;
+    const BOOL mouse = mouseMode(commandLine);
     const HWND window = createMainWindow(instance);
     const HANDLE event = CreateEventA(NULL, FALSE, FALSE, NULL);
     const HANDLE file = CreateFileA("latency-floor.bin", FILE_APPEND_DATA, FILE_SHARE_READ, NULL,
@@ -81,16 +157,25 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         return 1;
     }
     ShowWindow(window, showCommand);
-    IDirectInputDevice8A* keyboard = openKeyboard(instance, window, event);
-    if (keyboard == NULL) {
+    IDirectInput8A* directInput = openDirectInput(instance);
+    IDirectInputDevice8A* device = directInput == NULL ? NULL
+                                   : mouse             ? openMouse(directInput, window, event)
+                                                       : openKeyboard(directInput, window, event);
+    if (device == NULL) {
         return 2;
     }
     for (;;) {
         const DWORD woke = MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT);
         if (woke == WAIT_OBJECT_0) {
-            appendKeyState(keyboard, file);
+            if (mouse) {
+                appendMouseMotion(device, file);
+            } else {
+                appendKeyState(device, file);
+            }
         } else if (woke != WAIT_OBJECT_0 + 1 || !pumpMessages()) {
             break;
+        } else if (mouse) {
+            IDirectInputDevice8_Acquire(device); /* a no-op once acquired */
         }
     }
     CloseHandle(file);

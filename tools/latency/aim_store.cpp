@@ -1,0 +1,81 @@
+// Writes the store the aim bench runs qora with: record 0 the starter profile with classic
+// aim, record 1 the same profile with precise aim (circle, a dead zone of 20 %, exponent
+// 1.0). Prints the stick the profile's mouse moves, `left` or `right` (or `tilt`), which
+// is where the bench reads the deflection.
+//
+// usage: aim-store STARTER OUT   STARTER: a config.bin whose first record is the profile
+
+#include "formats/profile_record.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+constexpr std::uint16_t kPreciseDeadZoneHundredths = 2000; // 20 %
+constexpr const char* kPreciseName = "Shooter precise";
+
+bool readFirstRecord(const char* path, qora::ProfileRecord& record) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+    if (bytes.size() < qora::kProfileRecordSize) {
+        return false;
+    }
+    record = qora::loadRecord(reinterpret_cast<const std::uint8_t*>(bytes.data()), 0);
+    return true;
+}
+
+qora::ProfileRecord withAim(qora::ProfileRecord record, qora::AimMode mode) {
+    qora::AimSettings aim;
+    aim.mode = mode;
+    if (mode == qora::AimMode::precise) {
+        aim.deadZoneHundredths = kPreciseDeadZoneHundredths;
+        qora::setProfileName(record, kPreciseName);
+    }
+    qora::writeAimSettings(record, aim);
+    return record;
+}
+
+bool writeStore(const char* path, const qora::ProfileRecord& classic,
+                const qora::ProfileRecord& precise) {
+    std::vector<std::uint8_t> store(2 * qora::kProfileRecordSize);
+    qora::storeRecord(store.data(), 0, classic);
+    qora::storeRecord(store.data(), 1, precise);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(store.data()), static_cast<long>(store.size()));
+    return static_cast<bool>(out);
+}
+
+const char* stickName(const qora::ProfileRecord& record) {
+    switch (record.bytes[qora::profile::direction]) {
+    case qora::profile::kDirectionRightStick:
+        return "right";
+    case qora::profile::kDirectionTilt:
+        return "tilt";
+    default: // the left stick, and any unknown Direction, as qora reads it
+        return "left";
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qora::ProfileRecord starter;
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: aim-store STARTER OUT\n");
+        return 2;
+    }
+    if (!readFirstRecord(argv[1], starter)) {
+        std::fprintf(stderr, "aim-store: %s holds no whole profile\n", argv[1]);
+        return 1;
+    }
+    if (!writeStore(argv[2], withAim(starter, qora::AimMode::classic),
+                    withAim(starter, qora::AimMode::precise))) {
+        std::fprintf(stderr, "aim-store: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    std::printf("%s\n", stickName(starter));
+    return 0;
+}
