@@ -1,104 +1,87 @@
 #include "app/calibration.h"
 
-#include "app/capture_steps.h"
 #include "capture_run_fixture.h"
 #include "fakes/restricted_files.h"
-#include "mapping/mouse_state.h"
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 
 namespace qora::testing {
 namespace {
 
-constexpr std::uint8_t kScrollLock = calibration_key::toggle;
-constexpr std::uint8_t kF4 = calibration_key::save;
-constexpr std::uint8_t kF5 = calibration_key::deadZone;
-constexpr std::uint8_t kF6 = calibration_key::sensitivityX;
-constexpr std::uint8_t kF7 = calibration_key::sensitivityY;
-constexpr std::uint8_t kF8 = calibration_key::exponent;
-constexpr std::uint8_t kF9 = calibration_key::testRight;
-constexpr std::uint8_t kF10 = calibration_key::testUp;
-constexpr std::uint8_t kMouseActionY = 1; // its position in the mouse-action list
+namespace key = calibration_key;
 
 MouseRecord wheel(std::int32_t data) {
     return MouseRecord{mouse_offset::wheel, static_cast<std::uint32_t>(data), 7, 0, 0};
 }
 
-// One snapshot with the keys down, through the calibration keys.
-CalibrationKeys pressKeys(Calibration& calibration, ProfileRecord& profile,
-                          std::initializer_list<std::uint8_t> keys) {
+// One snapshot with these keys down, through the calibration keys.
+void pressKeys(Calibration& calibration, ProfileRecord& profile,
+               std::initializer_list<std::uint8_t> keys) {
     std::array<std::uint8_t, kKeyboardSnapshotSize> snapshot{};
-    for (const std::uint8_t key : keys) {
-        snapshot[key] = kKeyDown;
+    for (const std::uint8_t code : keys) {
+        snapshot[code] = kKeyDown;
     }
-    return takeCalibrationKeys(calibration, profile, snapshot.data());
+    takeCalibrationKeys(calibration, profile, snapshot.data());
 }
 
-// The four values as the profile stores them.
-struct StoredValues {
-    std::uint16_t deadZone = 2000;
-    float zoomX = 1.0f;
-    float zoomY = 1.0f;
-    std::int8_t exponent = 0;
-
-    friend bool operator==(const StoredValues&, const StoredValues&) = default;
-};
-
-ProfileRecord profileWith(const StoredValues& values) {
-    ProfileRecord profile;
-    writeAimSettings(profile,
-                     {AimMode::precise, AimShape::square, values.deadZone, values.exponent});
-    writeZoomScale(profile, profile::xZoomScale, values.zoomX);
-    writeZoomScale(profile, profile::yZoomScale, values.zoomY);
-    return profile;
+std::string bytesOf(const ProfileRecord& record) {
+    return std::string(reinterpret_cast<const char*>(record.bytes.data()), kProfileRecordSize);
 }
 
-StoredValues storedValues(const ProfileRecord& profile) {
+// The four values as the profile stores them: dead zone, zoom X, zoom Y, exponent steps.
+using Values = std::tuple<int, float, float, int>;
+
+Values valuesOf(const ProfileRecord& profile) {
     const AimSettings aim = readAimSettings(profile);
     return {aim.deadZoneHundredths, readZoomScale(profile, profile::xZoomScale),
             readZoomScale(profile, profile::yZoomScale), aim.exponentSteps};
 }
 
+ProfileRecord profileWith(const Values& values) {
+    const auto [deadZone, zoomX, zoomY, exponent] = values;
+    ProfileRecord profile;
+    writeAimSettings(profile,
+                     {AimMode::precise, AimShape::square, static_cast<std::uint16_t>(deadZone),
+                      static_cast<std::int8_t>(exponent)});
+    writeZoomScale(profile, profile::xZoomScale, zoomX);
+    writeZoomScale(profile, profile::yZoomScale, zoomY);
+    return profile;
+}
+
 struct StepCase {
-    const char* name;
     std::uint8_t pick;
     std::vector<std::int32_t> wheelData;
-    StoredValues before;
-    StoredValues after;
+    Values before;
+    Values after;
 };
 
-// The wheel moves the picked value to the next grid point on its side, one per record or
-// per notch, within the limits; the other values stay.
-TEST(CalibrationSteps, TheWheelStepsThePickedValueOnItsGridWithinItsLimits) {
+// Each wheel record (or notch) moves the picked value to the next grid point on its side,
+// within the limits; the other values and the shape stay.
+TEST(Calibration, TheWheelStepsThePickedValueOnItsGridWithinItsLimits) {
     const StepCase cases[] = {
-        {"dead zone up", kF5, {120}, {2000}, {2050}},
-        {"dead zone down", kF5, {-120}, {2000}, {1950}},
-        {"dead zone at 0", kF5, {-120}, {0}, {0}},
-        {"dead zone at 90 %", kF5, {120}, {9000}, {9000}},
-        {"dead zone above 90 % comes back", kF5, {-120}, {9500}, {9000}},
-        {"a finer dead zone up", kF5, {120}, {2395}, {2400}},
-        {"a finer dead zone down", kF5, {-120}, {2395}, {2350}},
-        {"two records", kF5, {120, 120}, {2000}, {2100}},
-        {"three notches", kF5, {360}, {2000}, {2150}},
-        {"less than a notch", kF5, {40}, {2000}, {2050}},
-        {"a record of any size", kF5, {INT_MIN}, {2000}, {0}},
-        {"sensitivity X up", kF6, {120}, {2000, 1.0f}, {2000, 1.05f}},
-        {"sensitivity X at 0.5", kF6, {-120}, {2000, 0.5f}, {2000, 0.5f}},
-        {"sensitivity X at 5.0", kF6, {120}, {2000, 5.0f}, {2000, 5.0f}},
-        {"a finer sensitivity X", kF6, {120}, {2000, 1.37f}, {2000, 1.4f}},
-        {"sensitivity Y down", kF7, {-120}, {2000, 1.0f, 1.0f}, {2000, 1.0f, 0.95f}},
-        {"sensitivity Y from nothing", kF7, {120}, {2000, 1.0f, 0.0f}, {2000, 1.0f, 0.5f}},
-        {"exponent up", kF8, {120}, {2000, 1.0f, 1.0f, 0}, {2000, 1.0f, 1.0f, 1}},
-        {"exponent at 0.25", kF8, {-120}, {2000, 1.0f, 1.0f, -15}, {2000, 1.0f, 1.0f, -15}},
-        {"exponent to 4.0", kF8, {120 * 100}, {2000, 1.0f, 1.0f, 0}, {2000, 1.0f, 1.0f, 60}},
+        {key::deadZone, {120, 120}, {2000, 1, 1, 0}, {2100, 1, 1, 0}},
+        {key::deadZone, {-360}, {2000, 1, 1, 0}, {1850, 1, 1, 0}}, // three notches
+        {key::deadZone, {40}, {2000, 1, 1, 0}, {2050, 1, 1, 0}},   // under a notch
+        {key::deadZone, {120}, {2395, 1, 1, 0}, {2400, 1, 1, 0}},  // a finer value
+        {key::deadZone, {-120}, {2395, 1, 1, 0}, {2350, 1, 1, 0}},
+        {key::deadZone, {120}, {9000, 1, 1, 0}, {9000, 1, 1, 0}},  // 90 %
+        {key::deadZone, {-120}, {9500, 1, 1, 0}, {9000, 1, 1, 0}}, // beyond it
+        {key::deadZone, {INT_MIN}, {2000, 1, 1, 0}, {0, 1, 1, 0}}, // 0 %
+        {key::sensitivityX, {120}, {0, 1.37f, 1, 0}, {0, 1.4f, 1, 0}},
+        {key::sensitivityX, {-120}, {0, 0.5f, 1, 0}, {0, 0.5f, 1, 0}},
+        {key::sensitivityY, {120}, {0, 1, 5.0f, 0}, {0, 1, 5.0f, 0}},
+        {key::sensitivityY, {-120}, {0, 1, 1.0f, 0}, {0, 1, 0.95f, 0}},
+        {key::sensitivityY, {120}, {0, 1, 0.0f, 0}, {0, 1, 0.5f, 0}}, // unset
+        {key::exponent, {-120}, {0, 1, 1, 1}, {0, 1, 1, 0}},
+        {key::exponent, {-120}, {0, 1, 1, -15}, {0, 1, 1, -15}},   // 0.25
+        {key::exponent, {120 * 100}, {0, 1, 1, 0}, {0, 1, 1, 60}}, // to 4.0
     };
     for (const StepCase& test : cases) {
-        SCOPED_TRACE(test.name);
+        SCOPED_TRACE(::testing::PrintToString(test.before) + " " + std::to_string(test.pick));
         ProfileRecord profile = profileWith(test.before);
         Calibration calibration;
-        pressKeys(calibration, profile, {kScrollLock});
+        pressKeys(calibration, profile, {key::toggle});
         pressKeys(calibration, profile, {test.pick});
         std::vector<MouseRecord> records;
         for (const std::int32_t data : test.wheelData) {
@@ -107,89 +90,80 @@ TEST(CalibrationSteps, TheWheelStepsThePickedValueOnItsGridWithinItsLimits) {
         const WheelTaken taken = takeCalibrationWheel(calibration, profile, records.data(),
                                                       static_cast<std::uint32_t>(records.size()));
         EXPECT_EQ(taken.count, 0u);
-        EXPECT_EQ(taken.changed, !(test.after == test.before));
-        EXPECT_EQ(storedValues(profile), test.after);
+        EXPECT_EQ(taken.changed, test.after != test.before);
+        EXPECT_EQ(valuesOf(profile), test.after);
         EXPECT_EQ(readAimSettings(profile).shape, AimShape::square);
     }
 }
 
-struct DeadZoneTestCase {
-    const char* name;
-    std::uint8_t key;
-    ConsoleMode mode;
-    std::uint8_t direction;
-    std::uint8_t invert;
-    std::int16_t x; // the stick the direction names
-    std::int16_t y;
-};
-
-// The stick sits at the dead zone (20 %), right or up on the stick, whatever the inversion.
-TEST(CalibrationDeadZoneTest, TheTestKeysHoldTheStickAtTheDeadZone) {
-    const DeadZoneTestCase cases[] = {
-        {"F9 on the Xbox 360", kF9, kConsoleXbox360, profile::kDirectionRightStick, 0, 6553, 0},
-        {"F10 on the Xbox 360", kF10, kConsoleXbox360, profile::kDirectionRightStick, 0, 0, 6553},
-        {"F9 inverted", kF9, kConsoleXbox360, profile::kDirectionRightStick,
-         profile::kInvertX | profile::kInvertY, 6553, 0},
-        {"F10 inverted", kF10, kConsoleXbox360, profile::kDirectionRightStick,
-         profile::kInvertX | profile::kInvertY, 0, 6553},
-        {"F9 on the PS3, left stick", kF9, kConsolePs3, profile::kDirectionLeftStick, 0, 25 * 256,
-         0},
-        {"F10 on the PS3, inverted Y", kF10, kConsolePs3, profile::kDirectionLeftStick,
-         profile::kInvertY, 0, 25 * 256},
+// At a 20 % dead zone: 6553 of 32767 on the Xbox 360, the high byte 25 on the PS3; right
+// and up on the stick whatever the inversion, and only while calibrating.
+TEST(Calibration, TheTestKeysHoldTheStickAtTheDeadZone) {
+    struct Case {
+        std::uint8_t test;
+        ConsoleMode mode;
+        std::uint8_t direction;
+        std::uint8_t invert;
+        std::int16_t x;
+        std::int16_t y;
     };
-    for (const DeadZoneTestCase& test : cases) {
-        SCOPED_TRACE(test.name);
-        ProfileRecord profile = profileWith({2000});
+    constexpr std::uint8_t kBoth = profile::kInvertX | profile::kInvertY;
+    const Case cases[] = {
+        {key::testRight, kConsoleXbox360, profile::kDirectionRightStick, 0, 6553, 0},
+        {key::testUp, kConsoleXbox360, profile::kDirectionRightStick, kBoth, 0, 6553},
+        {key::testRight, kConsolePs3, profile::kDirectionLeftStick, kBoth, 25 * 256, 0},
+        {key::testUp, kConsolePs3, profile::kDirectionLeftStick, 0, 0, 25 * 256},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(std::to_string(test.test) + " " + std::to_string(test.mode));
+        ProfileRecord profile = profileWith({2000, 1, 1, 0});
         profile.bytes[profile::direction] = test.direction;
         profile.bytes[profile::invertFlags] = test.invert;
         const bool left = test.direction == profile::kDirectionLeftStick;
-        const std::size_t xOffset = left ? state::leftStickX : state::rightStickX;
-        const std::size_t yOffset = left ? state::leftStickY : state::rightStickY;
+        const std::size_t x = left ? state::leftStickX : state::rightStickX;
+        const std::size_t y = left ? state::leftStickY : state::rightStickY;
         Calibration calibration;
         ControllerState state;
         resetToRest(state);
-        setStickValue(state, xOffset, -20000); // what the mouse wrote
-
-        pressKeys(calibration, profile, {test.key}); // calibration is off: no test
+        pressKeys(calibration, profile, {test.test}); // not calibrating: a key like any other
         holdDeadZoneTest(calibration, state, test.mode, profile);
-        EXPECT_EQ(stickValue(state, xOffset), -20000);
+        EXPECT_EQ(stickValue(state, x), 0);
 
-        pressKeys(calibration, profile, {kScrollLock, test.key});
+        pressKeys(calibration, profile, {key::toggle, test.test});
         holdDeadZoneTest(calibration, state, test.mode, profile);
-        EXPECT_EQ(stickValue(state, xOffset), test.x);
-        EXPECT_EQ(stickValue(state, yOffset), test.y);
-
-        pressKeys(calibration, profile, {}); // let go: the mouse has the stick again
-        resetToRest(state);
-        holdDeadZoneTest(calibration, state, test.mode, profile);
-        EXPECT_EQ(stickValue(state, xOffset), 0);
-        EXPECT_EQ(stickValue(state, yOffset), 0);
+        EXPECT_EQ(stickValue(state, x), test.x);
+        EXPECT_EQ(stickValue(state, y), test.y);
     }
 }
 
-// A run on the tick, or with the fast path, whose events keep the mouse records for the
-// tick: every calibration key and both wheel directions are bound to a button.
-class CalibrationRunTest : public CaptureRunTest, public ::testing::WithParamInterface<bool> {
+// A run on the tick alone, or with the fast path, whose events keep the mouse records for
+// the tick. Every calibration key and the wheel are bound to a button.
+class CalibrationRun : public CaptureRunTest, public ::testing::WithParamInterface<bool> {
 protected:
-    CalibrationRunTest() {
-        const std::uint8_t keys[] = {kScrollLock, kF4, kF5, kF6, kF7, kF8, kF9, kF10};
+    CalibrationRun() {
+        const std::uint8_t keys[] = {key::toggle,       key::save,         key::deadZone,
+                                     key::sensitivityX, key::sensitivityY, key::exponent,
+                                     key::testRight,    key::testUp};
         const ActionCode actions[] = {action::dpadUp,    action::dpadDown, action::dpadLeft,
                                       action::dpadRight, action::buttonY,  action::buttonX,
                                       action::buttonB,   action::buttonA};
         for (std::size_t i = 0; i < std::size(keys); ++i) {
             profile.bytes[profile::primaryKeys + static_cast<std::size_t>(actions[i])] = keys[i];
         }
-        profile.bytes[profile::mouseBindings + mouse_flag::wheelUp] = kMouseActionY;
-        profile.bytes[profile::mouseBindings + mouse_flag::wheelDown] = kMouseActionY;
-        writeAimSettings(profile, {AimMode::classic, AimShape::circle, 2000, 0});
+        profile.bytes[profile::mouseBindings + mouse_flag::wheelUp] = 1; // Y
         setProfiles({profile});
         run.fastPath.enabled = GetParam();
         run.fastPath.events = {11, 12};
     }
 
-    // The keys and records as they are now reach the run: at an event and the tick after
-    // it, or at the tick alone.
-    void step() {
+    // What the devices hold now reaches the run: at an event and the next tick, or the tick.
+    void step(std::initializer_list<std::uint8_t> keys = {},
+              std::vector<MouseRecord> records = {}) {
+        directInput.keyState.fill(0);
+        for (const std::uint8_t code : keys) {
+            press(code);
+        }
+        directInput.mouseBuffer.assign(records.begin(), records.end());
         if (run.fastPath.enabled) {
             onDeviceEvent(services, context);
             clock.advanceMicroseconds(
@@ -197,143 +171,97 @@ protected:
         }
         onCaptureTimer(services, context);
     }
-    std::uint16_t buttons() const {
-        return static_cast<std::uint16_t>(run.lastSent.bytes[state::buttons1] << 8 |
-                                          run.lastSent.bytes[state::buttons2]);
+    int buttons() const {
+        return run.lastSent.bytes[state::buttons1] << 8 | run.lastSent.bytes[state::buttons2];
     }
 };
 
-TEST_P(CalibrationRunTest, NoBindingFiresWhileCalibratingAndScrollLockNever) {
+TEST_P(CalibrationRun, NoBindingFiresWhileCalibratingAndScrollLockNever) {
     start();
-    step();
-    press(kScrollLock);
-    step();
+    step({key::toggle});
     EXPECT_TRUE(run.calibration.on);
-    EXPECT_EQ(buttons(), 0) << "Scroll Lock reaches no binding";
-    release(kScrollLock);
-    for (const std::uint8_t key : {kF5, kF6, kF7, kF8, kF9, kF10, kF4}) {
-        press(key);
-    }
-    directInput.mouseBuffer = {wheel(120), wheel(-240)};
-    step();
-    EXPECT_EQ(buttons(), 0) << "calibration keys and the wheel reach no binding";
+    EXPECT_EQ(buttons(), 0);
+    step({key::save, key::deadZone, key::sensitivityX, key::sensitivityY, key::exponent,
+          key::testRight, key::testUp},
+         {wheel(120), wheel(-240)});
+    EXPECT_EQ(buttons(), 0);
     EXPECT_TRUE(directInput.mouseBuffer.empty());
-    EXPECT_EQ(run.calibration.picked, CalibratedValue::exponent); // F8 is the last pick
-
-    for (const std::uint8_t key : {kF5, kF6, kF7, kF8, kF9, kF10, kF4}) {
-        release(key);
-    }
-    press(kScrollLock);
-    step();
+    step({key::toggle});
     EXPECT_FALSE(run.calibration.on);
-    EXPECT_EQ(buttons(), 0) << "nor when it ends calibration";
-    release(kScrollLock);
-    press(kF6);
-    directInput.mouseBuffer = {wheel(120)};
-    step();
-    EXPECT_EQ(buttons(), buttons1::dpadRight << 8 | buttons2::y)
-        << "off again, F6 and the wheel reach their bindings";
+    EXPECT_EQ(buttons(), 0);
+    step({key::sensitivityX}, {wheel(120)});
+    EXPECT_EQ(buttons(), buttons1::dpadRight << 8 | buttons2::y) << "off: both reach bindings";
 }
 
 // The stored profile stays classic, byte for byte, until F4 saves the values into it.
-TEST_P(CalibrationRunTest, AClassicProfileTurnsPreciseOnlyWhenSaved) {
-    const std::string stored = dir.read("config.bin");
+TEST_P(CalibrationRun, AClassicProfileTurnsPreciseOnlyWhenSaved) {
     start();
-    step();
-    press(kScrollLock);
-    step();
-    release(kScrollLock);
-    step();
+    step({key::toggle});
     EXPECT_EQ(readAimSettings(run.profile).mode, AimMode::precise) << "the run aims precisely";
-    CalibrationViewInputs view = calibrationViewInputs(run.calibration, run.profile, mouse.aim);
-    ASSERT_NE(view.notice, nullptr);
-    EXPECT_EQ(view.saveResult, nullptr);
+    EXPECT_NE(calibrationViewInputs(run.calibration, run.profile, mouse.aim).notice, nullptr);
+    step({}, {wheel(120)}); // the dead zone, picked from the start
+    step({key::toggle});    // leave without saving, and come back
+    step();
+    step({key::toggle});
+    EXPECT_EQ(dir.read("config.bin"), bytesOf(profile));
+    EXPECT_EQ(readAimSettings(run.profile).deadZoneHundredths, 50) << "kept for the run";
 
-    directInput.mouseBuffer = {wheel(120)}; // the dead zone, picked from the start
-    step();
-    press(kScrollLock); // leave without saving, and come back
-    step();
-    release(kScrollLock);
-    step();
-    EXPECT_EQ(dir.read("config.bin"), stored);
-    press(kScrollLock);
-    step();
-    release(kScrollLock);
-    EXPECT_EQ(readAimSettings(run.profile).deadZoneHundredths, 2050) << "kept for the run";
-
-    press(kF4);
-    step();
-    view = calibrationViewInputs(run.calibration, run.profile, mouse.aim);
+    step({key::save});
+    const CalibrationViewInputs view =
+        calibrationViewInputs(run.calibration, run.profile, mouse.aim);
     EXPECT_EQ(view.notice, nullptr);
-    ASSERT_NE(view.saveResult, nullptr);
     EXPECT_STREQ(view.saveResult, "Saved to profile 0");
-    ProfileRecord expected = profile;
-    writeAimSettings(expected, {AimMode::precise, AimShape::circle, 2050, 0});
-    EXPECT_EQ(dir.read("config.bin"),
-              std::string(reinterpret_cast<const char*>(expected.bytes.data()), 144));
+    writeAimSettings(profile, {AimMode::precise, AimShape::circle, 50, 0});
+    EXPECT_EQ(dir.read("config.bin"), bytesOf(profile));
 }
 
-INSTANTIATE_TEST_SUITE_P(TickAndFastPath, CalibrationRunTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(TickAndFastPath, CalibrationRun, ::testing::Bool());
 
-struct SaveCase {
-    const char* name;
-    const char* current;
-    void (*restrict)(RestrictedFileApi&);
-    const char* result;
-};
-
-// F4 writes record CURRENT through the whole-store write: the other records and the bytes
-// past COUNT stay, and so does the shape; a failure says why and changes nothing.
-TEST(CalibrationSave, TheValuesGoIntoTheCurrentRecordOrTheViewSaysWhyNot) {
-    const SaveCase cases[] = {
-        {"saved", "1", [](RestrictedFileApi&) {}, "Saved to profile 1"},
-        {"read-only", "1", [](RestrictedFileApi& f) { f.storeReadOnly = true; },
+// F4 writes record CURRENT through the whole-store write, the rest of the file and the
+// shape as stored; a failure says why and leaves the file as it was.
+TEST(Calibration, TheSaveWritesTheCurrentRecordOrSaysWhyNot) {
+    using Limit = void (*)(RestrictedFileApi&);
+    const std::tuple<const char*, Limit, const char*> cases[] = {
+        {"1", [](RestrictedFileApi&) {}, "Saved to profile 1"},
+        {"1", [](RestrictedFileApi& f) { f.storeReadOnly = true; },
          "Not saved: config.bin cannot be written: access denied"},
-        {"unreadable", "1", [](RestrictedFileApi& f) { f.openStoreError = EACCES; },
+        {"1", [](RestrictedFileApi& f) { f.openStoreError = EACCES; },
          "Not saved: config.bin cannot be read: access denied"},
-        {"full disk", "1", [](RestrictedFileApi& f) { f.writeError = ENOSPC; },
+        {"1", [](RestrictedFileApi& f) { f.writeError = ENOSPC; },
          "Not saved: config.bin cannot be written: disk full"},
-        {"no profile", "-1", [](RestrictedFileApi&) {}, "Not saved: no profile selected"},
-        {"beyond COUNT", "2", [](RestrictedFileApi&) {}, "Not saved: no profile selected"},
+        {"-1", [](RestrictedFileApi&) {}, "Not saved: no profile selected"},
+        {"2", [](RestrictedFileApi&) {}, "Not saved: no profile selected"},
     };
-    for (const SaveCase& test : cases) {
-        SCOPED_TRACE(test.name);
+    for (const auto& [current, limit, result] : cases) {
+        SCOPED_TRACE(result);
         TempDirectory dir;
         const ProgramPaths paths = makeProgramPaths(dir.path());
         HostProfileFile ini;
         ini.writePrivateProfileString("CONFIGURATION", "COUNT", "2", paths.settingIni.c_str());
-        ini.writePrivateProfileString("CONFIGURATION", "CURRENT", test.current,
+        ini.writePrivateProfileString("CONFIGURATION", "CURRENT", current,
                                       paths.settingIni.c_str());
-        ProfileRecord first = profileWith({100});
-        setProfileName(first, "first");
         ProfileRecord second;
         setProfileName(second, "second");
         writeAimSettings(second, {AimMode::classic, AimShape::square, 1000, 3});
-        const std::string hidden = "bytes past COUNT";
-        const std::string stored =
-            std::string(reinterpret_cast<const char*>(first.bytes.data()), 144) +
-            std::string(reinterpret_cast<const char*>(second.bytes.data()), 144) + hidden;
+        const std::string first = bytesOf(profileWith({100, 1, 1, 0}));
+        const std::string stored = first + bytesOf(second) + "past COUNT";
         dir.write("config.bin", stored);
 
         ProfileRecord runProfile = second;
         Calibration calibration;
-        pressKeys(calibration, runProfile, {kScrollLock});
+        pressKeys(calibration, runProfile, {key::toggle});
         stepCalibratedValue(runProfile, CalibratedValue::deadZone, 3);
         stepCalibratedValue(runProfile, CalibratedValue::sensitivityY, 1);
         RestrictedFileApi files;
-        test.restrict(files);
+        limit(files);
         saveCalibration(calibration, files, ini, paths, runProfile);
 
-        EXPECT_STREQ(calibration.saveResult.data(), test.result);
-        const bool saved = std::string(test.name) == "saved";
+        EXPECT_STREQ(calibration.saveResult.data(), result);
+        const bool saved = std::string(result) == "Saved to profile 1";
         EXPECT_EQ(calibration.storedClassic, !saved);
-        ProfileRecord expected = second;
-        writeAimSettings(expected, {AimMode::precise, AimShape::square, 1150, 3});
-        writeZoomScale(expected, profile::yZoomScale, 0.5f);
-        const std::string written =
-            stored.substr(0, 144) +
-            std::string(reinterpret_cast<const char*>(expected.bytes.data()), 144) + hidden;
-        EXPECT_EQ(dir.read("config.bin"), saved ? written : stored);
+        writeAimSettings(second, {AimMode::precise, AimShape::square, 1150, 3});
+        writeZoomScale(second, profile::yZoomScale, 0.5f);
+        EXPECT_EQ(dir.read("config.bin"), saved ? first + bytesOf(second) + "past COUNT" : stored);
         EXPECT_FALSE(dir.exists("config.bin.new"));
     }
 }
