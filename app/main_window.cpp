@@ -7,6 +7,7 @@
 #include "link/adapter_link.h"
 #include "resources/resource_ids.h"
 
+#include <optional>
 #include <string>
 
 namespace qora {
@@ -202,15 +203,17 @@ void onMainWindowTimer(Program& program, Platform& platform, std::uintptr_t time
 
 void onMainWindowPaint(Program& program, Platform& platform) {
     const CaptureRun& run = program.run;
-    const CalibrationViewInputs calibration =
-        calibrationViewInputs(run.calibration, run.profile, program.mouse.aim);
+    std::optional<CalibrationViewInputs> calibration;
+    if (run.active && run.calibration.on) {
+        calibration = calibrationViewInputs(run.calibration, run.profile, program.mouse.aim);
+    }
     const PaintInputs inputs{run.state,
                              program.window.mode,
                              program.icons,
                              program.window.overlayOn,
                              run.active,
                              run.adapterLost,
-                             run.active && run.calibration.on ? &calibration : nullptr};
+                             calibration ? &*calibration : nullptr};
     paintMainWindow(platform.gdi, program.window.handle, program.window.drawing, inputs);
 }
 
