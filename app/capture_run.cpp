@@ -47,6 +47,7 @@ bool takeAdapterAndProfile(CaptureServices& services, CaptureContext& context) {
         return false;
     }
     run.profile = current.record;
+    run.calibration = Calibration{};
     return true;
 }
 

@@ -4,6 +4,7 @@
 // the state differs from the last one sent. Its start and stop live here, its steps in
 // app/capture_steps.h, and when they run in app/run_scheduler.h.
 
+#include "app/calibration.h"
 #include "app/fast_path.h"
 #include "app/run_schedule.h"
 #include "formats/profile_record.h"
@@ -52,6 +53,8 @@ struct CaptureRun {
     bool keyboardOnLoan = false;
     FastPath fastPath;
     RunSchedule schedule;
+    // Live calibration of precise aim (app/calibration.h); off at every start.
+    Calibration calibration;
 };
 
 // The seams a run works through.

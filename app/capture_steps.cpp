@@ -1,6 +1,7 @@
 #include "app/capture_steps.h"
 
 #include "app/adapter_recovery.h"
+#include "app/calibration.h"
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
 #include "mapping/actions.h"
@@ -45,12 +46,35 @@ bool dispatchPressedKeys(CaptureServices& services, CaptureContext& context) {
     return true;
 }
 
+// The keys' part of the state: the dead-zone test's stick over the mouse's, then every key
+// that is down; false when F11 ended the run.
+bool applyKeys(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    holdDeadZoneTest(run.calibration, run.state, context.mode, run.profile);
+    return dispatchPressedKeys(services, context);
+}
+
+// The calibration keys leave the snapshot before any binding sees it; F4 saves (the one
+// step of a run that may allocate), and whatever the view shows redraws it.
+void applyCalibrationKeys(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    const CalibrationKeys keys =
+        takeCalibrationKeys(run.calibration, run.profile, run.keyboardSnapshot.data());
+    if (keys.save) {
+        saveCalibration(run.calibration, services.files, services.ini, context.paths, run.profile);
+    }
+    if (keys.changed || keys.save) {
+        services.user.invalidateRect(context.mainWindow, false);
+    }
+}
+
 // The keys go last, as at the tick; false when F11 ended the run. A failed read owes a
 // tick: no event would tell what changed meanwhile.
 bool applyKeyboardInput(CaptureServices& services, CaptureContext& context, StepResult& result) {
     switch (readKeyboardInput(services, context)) {
     case KeyboardRead::snapshot:
-        return dispatchPressedKeys(services, context);
+        applyCalibrationKeys(services, context);
+        return applyKeys(services, context);
     case KeyboardRead::failed:
         result.tickOwed = true;
         return true;
@@ -75,12 +99,26 @@ void sendChangedState(CaptureServices& services, CaptureContext& context) {
     services.user.invalidateRect(context.mainWindow, false);
 }
 
+// Where the records are first read: while calibrating, the wheel steps the picked value
+// and its records go, so no wheel binding fires and none is counted twice. Returns how many
+// records are left.
+std::uint32_t takeWheelWhileCalibrating(CaptureServices& services, CaptureContext& context,
+                                        MouseRecord* records, std::uint32_t count) {
+    CaptureRun& run = context.run;
+    const WheelTaken taken = takeCalibrationWheel(run.calibration, run.profile, records, count);
+    if (taken.changed) {
+        services.user.invalidateRect(context.mainWindow, false);
+    }
+    return taken.count;
+}
+
 // The tick's mouse records in the run's record buffer: those kept since the last tick,
 // oldest first, then the fresh ones, as many more from the device as fit. With none kept
-// this is the plain read of 256.
+// this is the plain read of 256. full: the read filled the buffer.
 struct TickRecords {
     std::uint32_t kept;
     std::uint32_t total;
+    bool full;
 };
 
 TickRecords takeMouseRecords(CaptureServices& services, CaptureContext& context) {
@@ -90,7 +128,9 @@ TickRecords takeMouseRecords(CaptureServices& services, CaptureContext& context)
     std::copy_n(fastPath.pendingMouseRecords.begin(), kept, run.mouseRecords.begin());
     fastPath.pendingMouseCount = 0;
     const std::span<MouseRecord> room = std::span(run.mouseRecords).subspan(kept);
-    return {kept, kept + readMouseRecordsInto(services.directInput, context.devices, room)};
+    const std::uint32_t read = readMouseRecordsInto(services.directInput, context.devices, room);
+    const std::uint32_t fresh = takeWheelWhileCalibrating(services, context, room.data(), read);
+    return {kept, kept + fresh, kept + read == kMouseRecordCapacity};
 }
 
 bool isMotion(const MouseRecord& record) {
@@ -105,7 +145,9 @@ bool keepMouseRecords(CaptureServices& services, CaptureContext& context, std::i
     FastPath& fastPath = context.run.fastPath;
     const std::span<MouseRecord> room =
         std::span(fastPath.pendingMouseRecords).subspan(fastPath.pendingMouseCount);
-    const std::uint32_t read = readMouseRecordsInto(services.directInput, context.devices, room);
+    const std::uint32_t read = takeWheelWhileCalibrating(
+        services, context, room.data(),
+        readMouseRecordsInto(services.directInput, context.devices, room));
     if (!isPreciseAim(context.run.profile)) {
         applyButtonRecords(context.mouse, room.data(), read);
         fastPath.pendingMouseCount += read;
@@ -136,7 +178,7 @@ void readMouseAtTick(CaptureServices& services, CaptureContext& context, std::in
                      StepResult& result) {
     CaptureRun& run = context.run;
     const TickRecords records = takeMouseRecords(services, context);
-    if (records.total == kMouseRecordCapacity) {
+    if (records.full) {
         result.tickOwed = true;
     }
     if (isPreciseAim(run.profile)) {
@@ -213,7 +255,7 @@ void refreshAim(CaptureServices& services, CaptureContext& context, std::int64_t
     }
     resetToRest(run.state);
     writeMouseInput(context, nowUs);
-    if (dispatchPressedKeys(services, context)) {
+    if (applyKeys(services, context)) {
         sendChangedState(services, context);
     }
 }

@@ -1,15 +1,19 @@
 #include "app/main_window.h"
 
+#include "app/calibration.h"
 #include "app/run_scheduler.h"
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
 #include "link/adapter_link.h"
 #include "resources/resource_ids.h"
 
+#include <optional>
 #include <string>
 
 namespace qora {
 namespace {
+
+constexpr std::int32_t kCurvePenWidth = 2;
 
 std::int32_t readIniInt(Platform& platform, const Program& program, const char* section,
                         const char* key, std::int32_t defaultValue) {
@@ -32,6 +36,8 @@ void createDrawingResources(Program& program, Platform& platform, DcHandle windo
     MainWindow& window = program.window;
     WindowApi& windows = platform.windows;
     window.drawing.redBrush = windows.createSolidBrush(kColorRed);
+    window.drawing.redPen = windows.createPen(kPsSolid, kCurvePenWidth, kColorRed);
+    window.drawing.bluePen = windows.createPen(kPsSolid, kCurvePenWidth, kColorBlue);
     window.drawing.blackPen = windows.createPen(kPsSolid, 1, kColorBlack);
     window.dotIcon = windows.loadBitmap(IDB_DOT_ICON);
     window.dotMask = windows.loadBitmap(IDB_DOT_MASK);
@@ -165,7 +171,8 @@ void onMainWindowDestroy(Program& program, Platform& platform) {
     }
     for (GdiObjectHandle* object :
          {&window.backgroundPicture, &window.backBufferBitmap, &window.dotMask, &window.dotIcon,
-          &window.drawing.blackPen, &window.drawing.redBrush}) {
+          &window.drawing.blackPen, &window.drawing.redBrush, &window.drawing.redPen,
+          &window.drawing.bluePen}) {
         windows.deleteObject(*object);
         *object = nullptr;
     }
@@ -195,9 +202,18 @@ void onMainWindowTimer(Program& program, Platform& platform, std::uintptr_t time
 }
 
 void onMainWindowPaint(Program& program, Platform& platform) {
-    const PaintInputs inputs{program.run.state,  program.window.mode,
-                             program.icons,      program.window.overlayOn,
-                             program.run.active, program.run.adapterLost};
+    const CaptureRun& run = program.run;
+    std::optional<CalibrationViewInputs> calibration;
+    if (run.active && run.calibration.on) {
+        calibration = calibrationViewInputs(run.calibration, run.profile, program.mouse.aim);
+    }
+    const PaintInputs inputs{run.state,
+                             program.window.mode,
+                             program.icons,
+                             program.window.overlayOn,
+                             run.active,
+                             run.adapterLost,
+                             calibration ? &*calibration : nullptr};
     paintMainWindow(platform.gdi, program.window.handle, program.window.drawing, inputs);
 }
 

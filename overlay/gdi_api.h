@@ -1,7 +1,7 @@
 #pragma once
 // The GDI and USER32 painting calls the main window makes, one method each, with the
 // platform's arguments and results: BeginPaint, EndPaint, GetClientRect, BitBlt, SetBkMode,
-// SetTextColor, TextOutA, Rectangle, FillRect, MoveToEx, LineTo and SelectObject.
+// SetTextColor, TextOutA, Rectangle, FillRect, MoveToEx, LineTo, Polyline and SelectObject.
 
 #include "platform/platform_types.h"
 
@@ -21,6 +21,7 @@ using GdiObjectHandle = GdiObject*;
 using ColorRef = std::uint32_t;
 inline constexpr ColorRef kColorBlack = 0x000000u;
 inline constexpr ColorRef kColorRed = 0x0000FFu;
+inline constexpr ColorRef kColorBlue = 0xFF0000u;
 
 // BitBlt raster operations.
 using RasterOperation = std::uint32_t;
@@ -77,6 +78,8 @@ struct GdiApi {
     // previous may be nullptr.
     virtual bool moveToEx(DcHandle dc, std::int32_t x, std::int32_t y, GdiPoint* previous) = 0;
     virtual bool lineTo(DcHandle dc, std::int32_t x, std::int32_t y) = 0;
+    // Lines through count points with the selected pen; the current position stays.
+    virtual bool polyline(DcHandle dc, const GdiPoint* points, std::int32_t count) = 0;
     // Returns the object of the same kind that was selected before, nullptr on failure.
     virtual GdiObjectHandle selectObject(DcHandle dc, GdiObjectHandle object) = 0;
 };

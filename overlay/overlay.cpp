@@ -1,5 +1,6 @@
 #include "overlay/overlay.h"
 
+#include "overlay/calibration_view.h"
 #include "overlay/draw_helpers.h"
 
 namespace qora {
@@ -169,6 +170,9 @@ std::int32_t paintMainWindow(GdiApi& gdi, WindowHandle window, const DrawingReso
     copyClientArea(gdi, resources.backBuffer, resources.background, client);
     if (inputs.overlayOn) {
         drawOverlay(gdi, resources, inputs.state, inputs.mode, inputs.icons);
+    }
+    if (inputs.calibration != nullptr) {
+        drawCalibrationView(gdi, resources, *inputs.calibration);
     }
     if (inputs.captureRunActive) {
         // In whatever text mode and colour the back buffer holds by now.

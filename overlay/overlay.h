@@ -12,6 +12,8 @@
 
 namespace qora {
 
+struct CalibrationViewInputs; // overlay/calibration_view.h
+
 // The main window's drawing resources. The window creates them all when it is created
 // (WM_CREATE) and frees them when it is destroyed (WM_DESTROY); painting only draws with
 // them and never creates or frees a GDI object.
@@ -29,6 +31,9 @@ struct DrawingResources {
     DcHandle mask = nullptr;
     GdiObjectHandle blackPen = nullptr; // solid, width 1, kColorBlack
     GdiObjectHandle redBrush = nullptr; // solid, kColorRed
+    // The curves of the calibration view: X solid red, Y solid blue, both 2 pixels wide.
+    GdiObjectHandle redPen = nullptr;
+    GdiObjectHandle bluePen = nullptr;
 };
 
 // What one paint shows, taken at the moment of the paint.
@@ -39,12 +44,14 @@ struct PaintInputs {
     bool overlayOn;               // the Debug menu item is checked
     bool captureRunActive;        // adds the line "Press F11 to return"
     bool adapterLost;             // the line says "Adapter lost, reconnecting" instead
+    // Live calibration is on: its view is drawn over the picture (and the overlay).
+    const CalibrationViewInputs* calibration = nullptr;
 };
 
 // The main window's WM_PAINT: BeginPaint, the picture into the back buffer, the overlay
-// when it is on, the capture run line when a run is active, the back buffer to the window,
-// EndPaint. The whole client area is redrawn whatever the update region. Returns 0, the
-// WM_PAINT result. Call it as
+// when it is on, the calibration view when calibration is on, the capture run line when a
+// run is active, the back buffer to the window, EndPaint. The whole client area is redrawn whatever
+// the update region. Returns 0, the WM_PAINT result. Call it as
 //   paintMainWindow(gdi, window, resources, {.state = run.state, .mode = shell.mode,
 //                   .icons = icons, .overlayOn = shell.overlayOn,
 //                   .captureRunActive = run.active, .adapterLost = run.adapterLost});

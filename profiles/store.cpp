@@ -248,6 +248,26 @@ StoreWrite deleteRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t
     return writeStore(files, paths, kept.data(), static_cast<std::uint32_t>(kept.size()));
 }
 
+StoreWrite changeRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
+                        std::uint32_t index, const RecordChange& change) {
+    if (index >= count || count > kMaxProfileCount) {
+        return {false, 0, notWritten(kConfigBinName, kErrorInvalidParameter)};
+    }
+    StoreImage image = readWholeStore(files, paths);
+    if (!image.read.readable()) {
+        return {false, 0, image.read.failure};
+    }
+    const std::size_t end = storeBytes(index + 1);
+    if (image.bytes.size() < end) {
+        image.bytes.resize(end, 0);
+    }
+    ProfileRecord record = loadRecord(image.bytes.data(), index);
+    change(record);
+    storeRecord(image.bytes.data(), index, record);
+    return writeStore(files, paths, image.bytes.data(),
+                      static_cast<std::uint32_t>(image.bytes.size()));
+}
+
 std::string describeChange(const StoreChange& change) {
     std::string text = describeFailure(change.failure);
     if (change.restoreFailure) {

@@ -85,6 +85,15 @@ StoreWrite writeStore(FileApi& files, const ProgramPaths& paths, const std::uint
 StoreWrite deleteRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
                         std::uint32_t index);
 
+// Changes record index of a store of count records and writes the store back whole: every
+// other byte of config.bin as the file holds it, records beyond count included. A file too
+// short to hold the record gets zeros up to its end, as every reader sees there. Nothing is
+// done when index is not below count, when config.bin cannot be read, or when a failure
+// left it untouched.
+using RecordChange = std::function<void(ProfileRecord&)>;
+StoreWrite changeRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
+                        std::uint32_t index, const RecordChange& change);
+
 // The outcome of a change to both config.bin and COUNT, made whole or not at all.
 struct StoreChange {
     bool done = false;

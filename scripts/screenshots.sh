@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Makes the screenshots in docs/: the main window in both console modes with the overlay
-# on and buttons pressed, the Setting dialog, and both Map dialogs: the Xbox 360 one as the
-# starter profile opens (classic aim), the PS3 one switched to precise aim with a dead zone
-# and an exponent. Run after a windows build; the pictures are committed, so the build
-# itself needs none of this. QORA_USE_DISPLAY=1 draws on $DISPLAY instead of a virtual
-# screen of its own.
+# on and buttons pressed, the Setting dialog, both Map dialogs (the Xbox 360 one as the
+# starter profile opens, classic aim; the PS3 one switched to precise aim with a dead zone
+# and an exponent), and the calibration view during a run. Run after a windows build; the
+# pictures are committed, so the build itself needs none of this. QORA_USE_DISPLAY=1 draws
+# on $DISPLAY instead of a virtual screen of its own.
+#
+#   bash scripts/screenshots.sh               # every picture
+#   bash scripts/screenshots.sh calibration   # only docs/calibration-view.png
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/wine-bench.sh
@@ -77,6 +80,57 @@ shoot_console() { # shoot_console OSTYPE NAME
     rm -rf "$folder"
 }
 
-shoot_console 0 xbox360
-shoot_console 1 ps3
+# Relative mouse motion for about SECONDS, to the right and back, so the pointer never
+# meets the screen's edge: about 3 counts per millisecond.
+move_mouse() { # move_mouse SECONDS
+    local end=$((SECONDS + $1)) there=() back=() i
+    for i in $(seq 20); do
+        there+=(mousemove_relative -- 6 0 sleep 0.002)
+        back+=(mousemove_relative -- -6 0 sleep 0.002)
+    done
+    while [ $SECONDS -lt $end ]; do
+        xdotool "${there[@]}" "${back[@]}"
+    done
+}
+
+# Live calibration over the overlay, on the starter profile "Shooter" (classic aim, so the
+# notice shows): a dead zone of 20 %, sensitivity X raised to 1.25 (its curve in red, Y's in
+# blue) and the mouse moving, its live point on the curves.
+shoot_calibration() {
+    local folder window
+    folder=$(mktemp -d /tmp/qora-shots-XXXXXX)
+    cp build/windows/qora.exe build/windows/config.bin "$folder/"
+    sed -e 's/^VIRTUAL=.*/VIRTUAL=1/' -e 's/^OSTYPE=.*/OSTYPE=0/' \
+        resources/defaults/setting.ini >"$folder/setting.ini"
+    qora_start "$folder"
+    qora_wait_for 60 "the main window" qora_window_shown qora
+    window=$(qora_window_id qora)
+    xdotool windowfocus "$window"
+    sleep 0.5
+    qora_click "$window" $QORA_MENU_TOOL
+    qora_click "$window" $QORA_MENU_TOOL_DEBUG
+    xdotool key F12
+    qora_wait_for 10 "the first packet" qora_file_at_least "$folder/packets.bin" 50
+    qora_hold_key Scroll_Lock
+    qora_hold_key F5
+    xdotool click --repeat 40 --delay 30 4
+    qora_hold_key F6
+    xdotool click --repeat 5 --delay 30 4
+    sleep 0.3
+    move_mouse 3 &
+    sleep 1
+    capture "$window" docs/calibration-view.png
+    wait $!
+    qora_hold_key F11
+    wineserver -k >/dev/null 2>&1 || true
+    wait "$QORA_PID" 2>/dev/null || true
+    QORA_PID=""
+    rm -rf "$folder"
+}
+
+if [ "${1:-}" != calibration ]; then
+    shoot_console 0 xbox360
+    shoot_console 1 ps3
+fi
+shoot_calibration
 ls -l docs/*.png

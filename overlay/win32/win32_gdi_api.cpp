@@ -3,13 +3,18 @@
 #include "overlay/win32/win32_gdi_handles.h"
 #include "platform/win32/win32_handles.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace qora {
 
 static_assert(kSrcCopy == SRCCOPY && kSrcAnd == SRCAND && kSrcPaint == SRCPAINT);
 static_assert(kBkTransparent == TRANSPARENT && kBkOpaque == OPAQUE);
-static_assert(kColorRed == RGB(255, 0, 0) && kColorBlack == RGB(0, 0, 0));
+static_assert(kColorRed == RGB(255, 0, 0) && kColorBlack == RGB(0, 0, 0) &&
+              kColorBlue == RGB(0, 0, 255));
+// Polyline takes the points as they are: GdiPoint is POINT's layout.
+static_assert(sizeof(GdiPoint) == sizeof(POINT) && offsetof(GdiPoint, x) == offsetof(POINT, x) &&
+              offsetof(GdiPoint, y) == offsetof(POINT, y));
 static_assert(sizeof(PAINTSTRUCT) <= sizeof(PaintStruct::platformData));
 static_assert(alignof(PAINTSTRUCT) <= alignof(PaintStruct));
 
@@ -90,6 +95,10 @@ bool Win32GdiApi::moveToEx(DcHandle dc, std::int32_t x, std::int32_t y, GdiPoint
 
 bool Win32GdiApi::lineTo(DcHandle dc, std::int32_t x, std::int32_t y) {
     return LineTo(toHdc(dc), x, y) != FALSE;
+}
+
+bool Win32GdiApi::polyline(DcHandle dc, const GdiPoint* points, std::int32_t count) {
+    return Polyline(toHdc(dc), reinterpret_cast<const POINT*>(points), count) != FALSE;
 }
 
 GdiObjectHandle Win32GdiApi::selectObject(DcHandle dc, GdiObjectHandle object) {

@@ -20,6 +20,7 @@ public:
     std::int32_t fillRect(DcHandle dc, const GdiRect& rect, GdiObjectHandle brush) override;
     bool moveToEx(DcHandle dc, std::int32_t x, std::int32_t y, GdiPoint* previous) override;
     bool lineTo(DcHandle dc, std::int32_t x, std::int32_t y) override;
+    bool polyline(DcHandle dc, const GdiPoint* points, std::int32_t count) override;
     GdiObjectHandle selectObject(DcHandle dc, GdiObjectHandle object) override;
 };
 

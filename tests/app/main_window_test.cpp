@@ -319,5 +319,21 @@ TEST_F(MainWindowTest, PaintingShowsTheRunLineDuringARun) {
     }
 }
 
+// The curves are drawn with the window's own pens, only while calibration is on.
+TEST_F(MainWindowTest, PaintingShowsTheCalibrationViewWhileCalibrating) {
+    create();
+    command(IDM_START);
+    for (const bool on : {false, true}) {
+        program.run.calibration.on = on;
+        gdi.clearCalls();
+        onMainWindowPaint(program, platform);
+        const auto curves = gdi.callsOf(GdiOp::polyline);
+        ASSERT_EQ(curves.size(), on ? 1u : 0u);
+        if (on) {
+            EXPECT_EQ(gdi.nameOf(curves[0].state.pen), "red pen");
+        }
+    }
+}
+
 } // namespace
 } // namespace qora::testing

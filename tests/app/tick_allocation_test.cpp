@@ -58,6 +58,7 @@ TEST_P(TickAllocation, ABusyRunAllocatesNothingAndTouchesNoFileWhileTicking) {
 struct FastPathCase {
     ConsoleMode mode;
     AimMode aim;
+    bool calibrating = false; // F5 to F10 and the wheel change the values as they go
 };
 
 class FastPathAllocation : public ::testing::TestWithParam<FastPathCase> {};
@@ -70,6 +71,11 @@ TEST_P(FastPathAllocation, TheFastPathAllocatesNothingAndTouchesNoFileEither) {
     constexpr int kRounds = 300;
     BusyRun busy(GetParam().mode, true);
     writeAimSettings(busy.run.profile, AimSettings{GetParam().aim, AimShape::circle, 2000, 0});
+    if (GetParam().calibrating) {
+        busy.startCalibrating();
+        ASSERT_TRUE(busy.run.calibration.on);
+    }
+    const ProfileRecord valuesBefore = busy.run.profile;
     ASSERT_TRUE(busy.run.active && busy.run.fastPath.keyboardArmed && busy.run.fastPath.mouseArmed);
     busy.files.otherCalls = 0;
     busy.user.timersKilled = 0;
@@ -88,6 +94,7 @@ TEST_P(FastPathAllocation, TheFastPathAllocatesNothingAndTouchesNoFileEither) {
     }
     EXPECT_EQ(allocations.load() - before, 0);
     EXPECT_EQ(busy.files.otherCalls, 0);
+    EXPECT_EQ(busy.run.profile != valuesBefore, GetParam().calibrating); // the wheel stepped
     EXPECT_GE(busy.files.packetWrites, 3 * kRounds);
     EXPECT_EQ(pauses, kRounds);
     EXPECT_EQ(busy.user.timersKilled, kRounds);
@@ -100,7 +107,9 @@ INSTANTIATE_TEST_SUITE_P(BothConsolesBothAims, FastPathAllocation,
                          ::testing::Values(FastPathCase{kConsoleXbox360, AimMode::classic},
                                            FastPathCase{kConsolePs3, AimMode::classic},
                                            FastPathCase{kConsoleXbox360, AimMode::precise},
-                                           FastPathCase{kConsolePs3, AimMode::precise}));
+                                           FastPathCase{kConsolePs3, AimMode::precise},
+                                           FastPathCase{kConsoleXbox360, AimMode::classic, true},
+                                           FastPathCase{kConsolePs3, AimMode::precise, true}));
 
 TEST(AllocationCounter, SeesAnAllocation) {
     const long before = allocations.load();

@@ -263,12 +263,26 @@ struct BusyRun {
         return true;
     }
 
+    // Every key but F11, which ends the run, Scroll Lock, which turns calibration on and
+    // off, and F4, which saves it (and may allocate).
     void alternateKeys() {
         for (std::size_t code = 1; code < kKeyboardSnapshotSize; ++code) {
             const bool even = (code + ticks) % 2 == 0;
-            directInput.keys[code] = code != 0x57 && even ? 0x80 : 0x00;
+            const bool held = code != 0x57 && code != 0x46 && code != 0x3E;
+            directInput.keys[code] = held && even ? 0x80 : 0x00;
         }
         ++ticks;
+    }
+
+    // Scroll Lock pressed for one tick: from then on F5 to F10 and the wheel calibrate.
+    void startCalibrating() {
+        directInput.keys[0x46] = 0x80;
+        if (run.fastPath.enabled) {
+            onDeviceEvent(services, context);
+        } else {
+            onCaptureTimer(services, context);
+        }
+        directInput.keys[0x46] = 0x00;
     }
 
     void bindEverything() {

@@ -216,6 +216,16 @@ bool FakeGdiApi::lineTo(DcHandle dc, std::int32_t x, std::int32_t y) {
     return true;
 }
 
+bool FakeGdiApi::polyline(DcHandle dc, const GdiPoint* points, std::int32_t count) {
+    GdiCall& call = record(GdiOp::polyline, dc);
+    if (points != nullptr && count > 0) {
+        call.points.assign(points, points + count);
+    }
+    call.value = count;
+    call.state = stateOf(dc);
+    return true;
+}
+
 GdiObjectHandle FakeGdiApi::selectObject(DcHandle dc, GdiObjectHandle object) {
     DcState& state = mutableStateOf(dc);
     GdiCall& call = record(GdiOp::selectObject, dc);
@@ -269,6 +279,8 @@ std::string FakeGdiApi::describe(const GdiCall& call) const {
         return "MoveToEx " + dc + " " + pointText(call.x, call.y);
     case GdiOp::lineTo:
         return "LineTo " + dc + " " + pointText(call.x, call.y);
+    case GdiOp::polyline:
+        return "Polyline " + dc + " " + std::to_string(call.value) + " points";
     case GdiOp::selectObject:
         return "SelectObject " + dc + " " + nameOf(call.object);
     }

@@ -26,6 +26,7 @@ enum class GdiOp {
     fillRect,
     moveToEx,
     lineTo,
+    polyline,
     selectObject,
 };
 
@@ -57,6 +58,7 @@ struct GdiCall {
     GdiRect rect;
     std::int32_t value = 0; // setBkMode mode, setTextColor colour, textOut length
     std::string text;
+    std::vector<GdiPoint> points;     // polyline
     GdiObjectHandle object = nullptr; // fillRect brush, selectObject object
     DcState state;                    // the context's state once the call is done
 };
@@ -85,10 +87,11 @@ public:
     std::int32_t fillRect(DcHandle dc, const GdiRect& rect, GdiObjectHandle brush) override;
     bool moveToEx(DcHandle dc, std::int32_t x, std::int32_t y, GdiPoint* previous) override;
     bool lineTo(DcHandle dc, std::int32_t x, std::int32_t y) override;
+    bool polyline(DcHandle dc, const GdiPoint* points, std::int32_t count) override;
     GdiObjectHandle selectObject(DcHandle dc, GdiObjectHandle object) override;
 
     // One line per call, e.g. "BitBlt back 10,20 16x16 <- mask 0,0 SRCAND",
-    // "TextOut back 20,80 \"LT\"", "SelectObject back black pen".
+    // "TextOut back 20,80 \"LT\"", "SelectObject back black pen", "Polyline back 3 points".
     std::string describe(const GdiCall& call) const;
     std::vector<std::string> log() const;
     std::vector<GdiCall> callsOf(GdiOp op) const;

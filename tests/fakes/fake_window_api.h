@@ -79,8 +79,7 @@ public:
     }
     GdiObjectHandle createPen(std::int32_t, std::int32_t width, ColorRef color) override {
         penWidth = width;
-        return track(
-            gdi_.addObject(color == kColorBlack ? "black pen" : "pen", GdiObjectKind::pen));
+        return track(gdi_.addObject(penName(color), GdiObjectKind::pen));
     }
     DcHandle getDC(WindowHandle) override {
         ++windowDcsHeld;
@@ -167,6 +166,18 @@ public:
     std::vector<std::string> log;
 
 private:
+    static const char* penName(ColorRef color) {
+        switch (color) {
+        case kColorBlack:
+            return "black pen";
+        case kColorRed:
+            return "red pen";
+        case kColorBlue:
+            return "blue pen";
+        default:
+            return "pen";
+        }
+    }
     GdiObjectHandle track(GdiObjectHandle object) {
         liveObjects.insert(object);
         return object;

@@ -33,7 +33,9 @@ protected:
                                gdi.addDc("icon"),
                                gdi.addDc("mask"),
                                gdi.addObject("black pen", GdiObjectKind::pen),
-                               gdi.addObject("red brush", GdiObjectKind::brush)};
+                               gdi.addObject("red brush", GdiObjectKind::brush),
+                               gdi.addObject("red pen", GdiObjectKind::pen),
+                               gdi.addObject("blue pen", GdiObjectKind::pen)};
     IconPositions icons = distinctIconPositions();
     ControllerState state = idleControllerState();
 

@@ -1,0 +1,299 @@
+#include "app/calibration.h"
+
+#include "mapping/aim_curve.h"
+#include "mapping/mouse_motion.h"
+#include "platform/file_failure.h"
+#include "profiles/store.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <string>
+
+namespace qora {
+namespace {
+
+// The calibration keys in the order of their bits in Calibration::keysDown.
+constexpr std::uint8_t kKeys[] = {
+    calibration_key::toggle,       calibration_key::save,         calibration_key::deadZone,
+    calibration_key::sensitivityX, calibration_key::sensitivityY, calibration_key::exponent,
+    calibration_key::testRight,    calibration_key::testUp,
+};
+static_assert(std::size(kKeys) == 8, "one bit of keysDown each");
+
+constexpr std::uint8_t bitOf(std::size_t index) {
+    return static_cast<std::uint8_t>(1u << index);
+}
+constexpr std::uint8_t kToggleBit = bitOf(0);
+constexpr std::uint8_t kSaveBit = bitOf(1);
+constexpr std::size_t kFirstPickIndex = 2; // F5 .. F8, in CalibratedValue's order
+constexpr std::uint8_t kTestRightBit = bitOf(6);
+constexpr std::uint8_t kTestUpBit = bitOf(7);
+
+constexpr const char* kClassicNotice = "Classic profile: saving switches it to precise aim";
+constexpr const char* kNoProfileText = "Not saved: no profile selected";
+
+constexpr double kHundredths = 100.0;
+
+std::uint8_t keysDownIn(const std::uint8_t* snapshot) {
+    std::uint8_t down = 0;
+    for (std::size_t i = 0; i < std::size(kKeys); ++i) {
+        if ((snapshot[kKeys[i]] & kKeyDown) != 0) {
+            down |= bitOf(i);
+        }
+    }
+    return down;
+}
+
+// Only what the player said for this run: the stored profile changes at a save.
+void startCalibrating(Calibration& calibration, ProfileRecord& runProfile) {
+    calibration.on = true;
+    calibration.saveResult[0] = '\0';
+    AimSettings aim = readAimSettings(runProfile);
+    if (aim.mode == AimMode::classic) {
+        calibration.storedClassic = true;
+        aim.mode = AimMode::precise;
+        writeAimSettings(runProfile, aim);
+    }
+}
+
+void stopCalibrating(Calibration& calibration) {
+    calibration.on = false;
+    calibration.test = DeadZoneTest::none;
+}
+
+// F9 wins when both test keys are down.
+DeadZoneTest testHeldBy(std::uint8_t down) {
+    if ((down & kTestRightBit) != 0) {
+        return DeadZoneTest::right;
+    }
+    return (down & kTestUpBit) != 0 ? DeadZoneTest::up : DeadZoneTest::none;
+}
+
+// The keys of an active calibration: F5 .. F8 pick, F9 and F10 test while down.
+bool followPickAndTest(Calibration& calibration, std::uint8_t down, std::uint8_t pressed) {
+    bool changed = false;
+    for (std::size_t i = 0; i < kCalibratedValueCount; ++i) {
+        const auto value = static_cast<CalibratedValue>(i);
+        if ((pressed & bitOf(kFirstPickIndex + i)) != 0 && calibration.picked != value) {
+            calibration.picked = value;
+            changed = true;
+        }
+    }
+    const DeadZoneTest test = testHeldBy(down);
+    if (test != calibration.test) {
+        calibration.test = test;
+        changed = true;
+    }
+    return changed;
+}
+
+void clearCalibrationKeys(std::uint8_t* snapshot) {
+    for (const std::uint8_t code : kKeys) {
+        snapshot[code] = 0;
+    }
+}
+
+std::int64_t floorDivide(std::int64_t value, std::int64_t divisor) {
+    const std::int64_t quotient = value / divisor;
+    return quotient * divisor > value ? quotient - 1 : quotient;
+}
+
+std::int64_t ceilDivide(std::int64_t value, std::int64_t divisor) {
+    const std::int64_t quotient = value / divisor;
+    return quotient * divisor < value ? quotient + 1 : quotient;
+}
+
+std::int32_t steppedOnGrid(std::int32_t value, const CalibrationGrid& grid, std::int32_t steps) {
+    const std::int64_t point =
+        steps > 0 ? floorDivide(value, grid.step) + steps : ceilDivide(value, grid.step) + steps;
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(point * grid.step, grid.min, grid.max));
+}
+
+// The zoom scale in hundredths, for the grid; NaN reads as the lowest sensitivity, and a
+// scale beyond any grid point as far outside it.
+std::int32_t sensitivityHundredths(float zoom) {
+    if (std::isnan(zoom)) {
+        return kSensitivityGrid.min;
+    }
+    const double hundredths = std::clamp(static_cast<double>(zoom) * kHundredths, -1.0e6, 1.0e6);
+    return static_cast<std::int32_t>(std::lround(hundredths));
+}
+
+void stepSensitivity(ProfileRecord& profile, std::size_t offset, std::int32_t steps) {
+    const std::int32_t hundredths = steppedOnGrid(
+        sensitivityHundredths(readZoomScale(profile, offset)), kSensitivityGrid, steps);
+    writeZoomScale(profile, offset, static_cast<float>(hundredths) / 100.0f);
+}
+
+void stepAim(ProfileRecord& profile, CalibratedValue value, std::int32_t steps) {
+    AimSettings aim = readAimSettings(profile);
+    if (value == CalibratedValue::deadZone) {
+        aim.deadZoneHundredths =
+            static_cast<std::uint16_t>(steppedOnGrid(aim.deadZoneHundredths, kDeadZoneGrid, steps));
+    } else {
+        aim.exponentSteps =
+            static_cast<std::int8_t>(steppedOnGrid(aim.exponentSteps, kExponentGrid, steps));
+    }
+    writeAimSettings(profile, aim);
+}
+
+// One step per record in its direction, or one per notch of its data: up for a positive
+// value, as the wheel flags read it.
+std::int32_t wheelSteps(const MouseRecord& record) {
+    const std::int64_t data = static_cast<std::int32_t>(record.dwData);
+    const std::int64_t notches = std::max<std::int64_t>(1, std::llabs(data) / kWheelDelta);
+    return static_cast<std::int32_t>(data >= 1 ? notches : -notches);
+}
+
+void copyZoomScale(const ProfileRecord& from, ProfileRecord& to, std::size_t offset) {
+    std::copy_n(from.bytes.begin() + static_cast<std::ptrdiff_t>(offset), 4,
+                to.bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+// The stored record takes the calibrated values and precise aim; its shape stays.
+void putCalibratedValues(const ProfileRecord& runProfile, ProfileRecord& stored) {
+    const AimSettings values = readAimSettings(runProfile);
+    AimSettings aim = readAimSettings(stored);
+    aim.mode = AimMode::precise;
+    aim.deadZoneHundredths = values.deadZoneHundredths;
+    aim.exponentSteps = values.exponentSteps;
+    writeAimSettings(stored, aim);
+    copyZoomScale(runProfile, stored, profile::xZoomScale);
+    copyZoomScale(runProfile, stored, profile::yZoomScale);
+}
+
+void keepSaveResult(Calibration& calibration, const std::string& text) {
+    std::snprintf(calibration.saveResult.data(), calibration.saveResult.size(), "%s", text.c_str());
+}
+
+} // namespace
+
+CalibrationKeys takeCalibrationKeys(Calibration& calibration, ProfileRecord& runProfile,
+                                    std::uint8_t* snapshot) {
+    const std::uint8_t down = keysDownIn(snapshot);
+    const auto pressed = static_cast<std::uint8_t>(down & ~calibration.keysDown);
+    calibration.keysDown = down;
+    snapshot[calibration_key::toggle] = 0;
+    CalibrationKeys result;
+    if ((pressed & kToggleBit) != 0) {
+        if (calibration.on) {
+            stopCalibrating(calibration);
+        } else {
+            startCalibrating(calibration, runProfile);
+        }
+        result.changed = true;
+    }
+    if (!calibration.on) {
+        return result;
+    }
+    clearCalibrationKeys(snapshot);
+    result.changed = followPickAndTest(calibration, down, pressed) || result.changed;
+    result.save = (pressed & kSaveBit) != 0;
+    return result;
+}
+
+WheelTaken takeCalibrationWheel(Calibration& calibration, ProfileRecord& runProfile,
+                                MouseRecord* records, std::uint32_t count) {
+    if (!calibration.on) {
+        return {count, false};
+    }
+    WheelTaken taken;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (records[i].dwOfs == mouse_offset::wheel) {
+            taken.changed =
+                stepCalibratedValue(runProfile, calibration.picked, wheelSteps(records[i])) ||
+                taken.changed;
+        } else {
+            records[taken.count++] = records[i];
+        }
+    }
+    if (taken.changed) {
+        calibration.saveResult[0] = '\0'; // what is shown is no longer what was saved
+    }
+    return taken;
+}
+
+bool stepCalibratedValue(ProfileRecord& profile, CalibratedValue value, std::int32_t steps) {
+    if (steps == 0) {
+        return false;
+    }
+    const ProfileRecord before = profile;
+    switch (value) {
+    case CalibratedValue::sensitivityX:
+        stepSensitivity(profile, profile::xZoomScale, steps);
+        break;
+    case CalibratedValue::sensitivityY:
+        stepSensitivity(profile, profile::yZoomScale, steps);
+        break;
+    case CalibratedValue::deadZone:
+    case CalibratedValue::exponent:
+        stepAim(profile, value, steps);
+        break;
+    }
+    return profile != before;
+}
+
+void holdDeadZoneTest(const Calibration& calibration, ControllerState& state, ConsoleMode mode,
+                      const ProfileRecord& profile) {
+    if (!calibration.on || calibration.test == DeadZoneTest::none) {
+        return;
+    }
+    const double deadZone = aimCurveOf(profile).deadZone;
+    // The mouse's y grows towards the user: up is negative.
+    const StickDeflection pointing = calibration.test == DeadZoneTest::right
+                                         ? StickDeflection{deadZone, 0.0}
+                                         : StickDeflection{0.0, -deadZone};
+    MotionPair units = stickUnitsFor(pointing, mode);
+    // Inverted beforehand, so the inversion writeMouseDeflection applies undoes it.
+    const std::uint8_t invert = profile.bytes[profile::invertFlags];
+    if ((invert & profile::kInvertX) != 0) {
+        units.x = -units.x;
+    }
+    if ((invert & profile::kInvertY) != 0) {
+        units.y = -units.y;
+    }
+    writeMouseDeflection(state, profile, units);
+}
+
+void saveCalibration(Calibration& calibration, FileApi& files, ProfileFileApi& ini,
+                     const ProgramPaths& paths, const ProfileRecord& runProfile) {
+    const std::uint32_t count = readProfileCount(ini, paths);
+    const std::int32_t current = readCurrentProfile(ini, paths);
+    if (current < 0 || static_cast<std::uint32_t>(current) >= count) {
+        keepSaveResult(calibration, kNoProfileText);
+        return;
+    }
+    const StoreWrite written =
+        changeRecord(files, paths, count, static_cast<std::uint32_t>(current),
+                     [&](ProfileRecord& stored) { putCalibratedValues(runProfile, stored); });
+    if (!written.replaced) {
+        keepSaveResult(calibration, "Not saved: " + describeFailure(written.failure));
+        return;
+    }
+    calibration.storedClassic = false;
+    keepSaveResult(calibration, "Saved to profile " + std::to_string(current));
+}
+
+CalibrationViewInputs calibrationViewInputs(const Calibration& calibration,
+                                            const ProfileRecord& runProfile,
+                                            const AimVelocityEstimator& aim) {
+    const AimCurve curve = aimCurveOf(runProfile);
+    const StickDeflection live = deflectionFor(aim.held, curve);
+    return CalibrationViewInputs{
+        curve,
+        readAimSettings(runProfile),
+        readZoomScale(runProfile, profile::xZoomScale),
+        readZoomScale(runProfile, profile::yZoomScale),
+        calibration.picked,
+        std::hypot(aim.held.x, aim.held.y),
+        std::min(1.0, std::hypot(live.x, live.y)),
+        calibration.storedClassic ? kClassicNotice : nullptr,
+        calibration.saveResult[0] != '\0' ? calibration.saveResult.data() : nullptr,
+    };
+}
+
+} // namespace qora

@@ -1,0 +1,125 @@
+#pragma once
+// Live calibration of precise aim during a capture run. Scroll Lock turns it on and off;
+// games played through a console never see that key, and it is rarely bound on the PC, so
+// it is reserved like F11 and F12 and never reaches a binding. While calibration is on:
+//
+//   F5, F6, F7, F8 pick the dead zone, sensitivity X, sensitivity Y or the exponent;
+//   the mouse wheel steps the picked value: 0.5 % of dead zone (0 .. 90 %), 0.05 of
+//   sensitivity (0.5 .. 5.0), 0.05 of exponent (0.25 .. 4.0), one step per wheel record in
+//   its direction (one per 120 of its data, at least one), kept within those limits;
+//   F9 held holds the stick at the dead zone pointing right, F10 pointing up;
+//   F4 saves the values into the current profile.
+//
+// Those keys and the wheel reach no binding; everything else works as usual. The values
+// live in the run's copy of the profile, so the mouse aims with each step at once; a
+// classic profile's copy switches to precise aim (with its stored precise values) when
+// calibration starts, the stored profile only when the player saves. Leaving calibration
+// keeps the values, and precise aim, for the rest of the run. Nothing here allocates but
+// the save.
+
+#include "formats/profile_record.h"
+#include "input/mouse_record.h"
+#include "mapping/aim_velocity.h"
+#include "mapping/controller_state.h"
+#include "overlay/calibration_view.h"
+#include "platform/file_api.h"
+#include "platform/platform_types.h"
+#include "platform/profile_file_api.h"
+#include "platform/program_paths.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace qora {
+
+// DirectInput scan codes of the calibration keys.
+namespace calibration_key {
+inline constexpr std::uint8_t toggle = 0x46;       // Scroll Lock (DIK_SCROLL)
+inline constexpr std::uint8_t save = 0x3E;         // F4
+inline constexpr std::uint8_t deadZone = 0x3F;     // F5
+inline constexpr std::uint8_t sensitivityX = 0x40; // F6
+inline constexpr std::uint8_t sensitivityY = 0x41; // F7
+inline constexpr std::uint8_t exponent = 0x42;     // F8
+inline constexpr std::uint8_t testRight = 0x43;    // F9
+inline constexpr std::uint8_t testUp = 0x44;       // F10
+} // namespace calibration_key
+
+// A wheel record's data per notch.
+inline constexpr std::int32_t kWheelDelta = 120;
+
+// Where the wheel moves each value, in the units the profile stores it: hundredths of a
+// percent of dead zone, hundredths of sensitivity (the zoom scale x 100, rounded), steps of
+// 0.05 of exponent.
+struct CalibrationGrid {
+    std::int32_t step;
+    std::int32_t min;
+    std::int32_t max;
+};
+inline constexpr CalibrationGrid kDeadZoneGrid{50, 0, profile::kMaxDeadZoneHundredths};
+inline constexpr CalibrationGrid kSensitivityGrid{5, 50, 500};
+inline constexpr CalibrationGrid kExponentGrid{1, profile::kMinExponentSteps,
+                                               profile::kMaxExponentSteps};
+
+enum class DeadZoneTest : std::uint8_t { none, right, up };
+
+inline constexpr std::size_t kCalibrationMessageSize = 96;
+
+struct Calibration {
+    bool on = false;
+    CalibratedValue picked = CalibratedValue::deadZone;
+    DeadZoneTest test = DeadZoneTest::none;
+    // The calibration keys down at the last read, one bit each, so a key acts once per
+    // press.
+    std::uint8_t keysDown = 0;
+    // The stored profile aims the classic way: saving switches it to precise aim.
+    bool storedClassic = false;
+    // "Saved to profile 2", "Not saved: ...", or empty before the first save.
+    std::array<char, kCalibrationMessageSize> saveResult{};
+};
+
+// What a keyboard snapshot did to calibration.
+struct CalibrationKeys {
+    bool changed = false; // on or off, the pick or the test: the view must be redrawn
+    bool save = false;    // F4 went down
+};
+
+// Takes the calibration keys out of the snapshot before its keys are dispatched: Scroll
+// Lock always, the others while calibration is on (on and off included). Acts on presses;
+// the test follows F9 and F10 while they are down.
+CalibrationKeys takeCalibrationKeys(Calibration& calibration, ProfileRecord& runProfile,
+                                    std::uint8_t* snapshot);
+
+// While calibration is on, removes the wheel records from records[0 .. count - 1] (keeping
+// the others in order), each stepping the picked value. Returns how many are left; changed
+// tells whether a value moved.
+struct WheelTaken {
+    std::uint32_t count = 0;
+    bool changed = false;
+};
+WheelTaken takeCalibrationWheel(Calibration& calibration, ProfileRecord& runProfile,
+                                MouseRecord* records, std::uint32_t count);
+
+// Moves one value steps grid points up (positive) or down: the first step goes to the next
+// grid point on its side, so a value between grid points lands on one; the result is kept
+// within the limits. True when the profile changed.
+bool stepCalibratedValue(ProfileRecord& profile, CalibratedValue value, std::int32_t steps);
+
+// While F9 or F10 is down, the stick the profile's Direction names sits exactly at the dead
+// zone, pointing right or up on the stick whatever the inversion. Writes over the mouse's
+// deflection; nothing otherwise.
+void holdDeadZoneTest(const Calibration& calibration, ControllerState& state, ConsoleMode mode,
+                      const ProfileRecord& profile);
+
+// F4: reads the store and puts the values (precise aim, the stored shape, the dead zone, the
+// exponent, both sensitivities) into record CURRENT, the rest as stored, through the store's
+// whole-or-nothing write. The result is kept for the view. May allocate.
+void saveCalibration(Calibration& calibration, FileApi& files, ProfileFileApi& ini,
+                     const ProgramPaths& paths, const ProfileRecord& runProfile);
+
+// What the view shows, from the run's profile and the mouse's velocity estimator.
+CalibrationViewInputs calibrationViewInputs(const Calibration& calibration,
+                                            const ProfileRecord& runProfile,
+                                            const AimVelocityEstimator& aim);
+
+} // namespace qora
