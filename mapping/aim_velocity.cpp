@@ -25,10 +25,7 @@ constexpr std::int64_t kMinStopUs = 4000;
 // While it decays it is evaluated again this often.
 constexpr std::int64_t kDecayStepUs = 2000;
 
-// The report period is learned from this many intervals in a row whose reports all
-// carried at least this many counts: motion that fast has a count at every poll, so the
-// interval is the mouse's own period.
-constexpr std::uint32_t kPeriodIntervals = 8;
+// Reports that carry this many counts or more come at every poll.
 constexpr std::int64_t kPeriodMinCounts = 2;
 constexpr std::int64_t kMinPeriodUs = 100; // 10 kHz
 constexpr std::int64_t kMaxPeriodUs = kMaxIntervalUs;
@@ -49,34 +46,84 @@ std::int64_t busierAxis(const AimReportPoint& from, const AimReportPoint& to) {
     return std::max(std::llabs(to.x - from.x), std::llabs(to.y - from.y));
 }
 
-// Everything but the learned period goes.
+// Everything goes but the learned period, what it is learned from, and when the last
+// report came.
 void rest(AimVelocityEstimator& estimator) {
-    const std::int64_t period = estimator.reportPeriodUs;
-    estimator = AimVelocityEstimator{};
-    estimator.reportPeriodUs = period;
+    AimVelocityEstimator rested;
+    rested.reportPeriodUs = estimator.reportPeriodUs;
+    rested.periodReportsUs = estimator.periodReportsUs;
+    rested.periodReports = estimator.periodReports;
+    rested.previousReportUs = estimator.previousReportUs;
+    estimator = rested;
 }
 
 void appendPoint(AimVelocityEstimator& estimator, const AimReportPoint& point) {
     if (estimator.count == kAimPointSlots) {
         estimator.first = (estimator.first + 1) % kAimPointSlots;
         --estimator.count;
-        estimator.startIsEstimated = false;
     }
     pointAt(estimator, estimator.count) = point;
     ++estimator.count;
 }
 
+// The period is the mean interval of kAimPeriodIntervals reports in a row that each
+// carried kPeriodMinCounts or more, each within kMaxPeriodUs of the one before: motion that
+// fast has a count at every poll, so the interval is the mouse's own period. The run goes
+// on across rests, so a mouse whose rate was switched is learned again within a few
+// reports, even when each of them comes after what looked like a stop.
+void learnReportPeriod(AimVelocityEstimator& estimator, std::int64_t timeUs, std::int64_t counts) {
+    std::uint32_t& reports = estimator.periodReports;
+    auto& times = estimator.periodReportsUs;
+    if (counts < kPeriodMinCounts) {
+        reports = 0;
+        return;
+    }
+    if (reports != 0) {
+        const std::int64_t lastUs = times[reports - 1];
+        if (timeUs <= lastUs) {
+            return; // joins the report before it
+        }
+        if (timeUs - lastUs > kMaxPeriodUs) {
+            reports = 0;
+        }
+    }
+    if (reports == times.size()) {
+        std::copy(times.begin() + 1, times.end(), times.begin());
+        --reports;
+    }
+    times[reports++] = timeUs;
+    if (reports == times.size()) {
+        estimator.reportPeriodUs = std::clamp<std::int64_t>(
+            (times.back() - times.front()) / static_cast<std::int64_t>(kAimPeriodIntervals),
+            kMinPeriodUs, kMaxPeriodUs);
+    }
+}
+
+// Where the motion of the first report after a rest began. A single count soon after the
+// last report is a slow hand that never stopped: it took the whole gap. More counts came
+// within one poll, so one report period before it; without a learned period the report
+// only marks where the motion began.
+void startAfterRest(AimVelocityEstimator& estimator, std::int64_t timeUs, std::int64_t counts) {
+    const std::int64_t gapUs = timeUs - estimator.previousReportUs;
+    if (counts <= 1 && estimator.previousReportUs != 0 && gapUs > 0 && gapUs <= kMaxIntervalUs) {
+        appendPoint(estimator, {estimator.previousReportUs, 0, 0});
+    } else if (estimator.reportPeriodUs > 0) {
+        appendPoint(estimator, {timeUs - estimator.reportPeriodUs, 0, 0});
+    }
+}
+
 // A report at or before the last point joins it: the two cannot be told apart in time.
 void addReport(AimVelocityEstimator& estimator, std::int64_t timeUs, std::int64_t x,
                std::int64_t y) {
+    const std::int64_t counts = std::max(std::llabs(x), std::llabs(y));
+    learnReportPeriod(estimator, timeUs, counts);
     if (estimator.count == 0) {
-        if (estimator.reportPeriodUs > 0) {
-            appendPoint(estimator, {timeUs - estimator.reportPeriodUs, 0, 0});
-            estimator.startIsEstimated = true;
-        }
+        startAfterRest(estimator, timeUs, counts);
         appendPoint(estimator, {timeUs, x, y});
+        estimator.previousReportUs = timeUs;
         return;
     }
+    estimator.previousReportUs = std::max(estimator.previousReportUs, timeUs);
     AimReportPoint& last = pointAt(estimator, estimator.count - 1);
     if (timeUs <= last.timeUs) {
         last.x += x;
@@ -278,27 +325,6 @@ void setDeadlines(AimVelocityEstimator& estimator, std::int64_t intervalUs) {
     estimator.stopUs = estimator.lastReportUs + stopAfter(intervalUs);
 }
 
-bool reportCarriesPeriod(const AimVelocityEstimator& estimator, std::uint32_t index) {
-    return busierAxis(pointAt(estimator, index - 1), pointAt(estimator, index)) >= kPeriodMinCounts;
-}
-
-void learnReportPeriod(AimVelocityEstimator& estimator) {
-    const std::uint32_t reports = estimator.count - (estimator.startIsEstimated ? 1 : 0);
-    if (reports <= kPeriodIntervals) {
-        return;
-    }
-    const std::uint32_t last = estimator.count - 1;
-    for (std::uint32_t i = last - kPeriodIntervals + 1; i <= last; ++i) {
-        if (!reportCarriesPeriod(estimator, i)) {
-            return;
-        }
-    }
-    const std::int64_t spanUs =
-        pointAt(estimator, last).timeUs - pointAt(estimator, last - kPeriodIntervals).timeUs;
-    estimator.reportPeriodUs =
-        std::clamp<std::int64_t>(spanUs / kPeriodIntervals, kMinPeriodUs, kMaxPeriodUs);
-}
-
 // The value at nowUs from what the last report left, without changing anything.
 AimVelocity velocityAt(const AimVelocityEstimator& estimator, std::int64_t nowUs) {
     if (estimator.count == 0 || !estimator.hasValue || nowUs >= estimator.stopUs) {
@@ -348,7 +374,6 @@ void evaluate(AimVelocityEstimator& estimator, AimVelocity shown, const AimWindo
     holdEstimate(estimator, choice, jitterMs, shown, window);
     // The recent intervals, not those of a window reaching back over a slower stretch.
     setDeadlines(estimator, intervalsFrom(estimator, shortest.start).longestUs);
-    learnReportPeriod(estimator);
 }
 } // namespace
 

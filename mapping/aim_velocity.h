@@ -37,21 +37,27 @@ struct AimReportPoint {
 
 // Enough for the longest window of a 1000 Hz mouse; older points drop out.
 inline constexpr std::size_t kAimPointSlots = 64;
+// The report period is the mean of this many intervals in a row.
+inline constexpr std::size_t kAimPeriodIntervals = 8;
 
 // What nextVelocityChange gives when nothing will change without new motion.
 inline constexpr std::int64_t kAimNever = std::numeric_limits<std::int64_t>::max();
 
 struct AimVelocityEstimator {
-    // The points since the last rest, oldest first from `first`, a ring of `count`.
+    // The points since the last rest, oldest first from `first`, a ring of `count`. The
+    // first point after a rest may be where the motion began rather than a report.
     std::array<AimReportPoint, kAimPointSlots> points{};
     std::uint32_t first = 0;
     std::uint32_t count = 0; // 0: at rest
-    // The first point is not a report but where the motion began: one report period
-    // before the first report after rest.
-    bool startIsEstimated = false;
     // The mouse's report period, learned from fast motion; 0 until then. Kept across
-    // rests and runs.
+    // rests and runs, and learned again when the mouse's rate changes.
     std::int64_t reportPeriodUs = 0;
+    // What the period is learned from, across rests: the times of the latest reports in a
+    // row that each carried enough counts and came soon enough after the one before.
+    std::array<std::int64_t, kAimPeriodIntervals + 1> periodReportsUs{};
+    std::uint32_t periodReports = 0;
+    // The last report's time, kept across a rest: a slow hand's next count continues from it.
+    std::int64_t previousReportUs = 0;
 
     // The velocity as of the last report, and what makes it decay and stop.
     AimVelocity held;

@@ -336,6 +336,35 @@ TEST(PreciseAimOnset, TheFirstReportAfterRestGivesAVelocityOnceThePeriodIsKnown)
     EXPECT_EQ(currentVelocity(fresh, 2002000), (AimVelocity{1.5, 0.0}));
 }
 
+// Streams that outlast the stop rule on a mouse whose period was learned at 1000 Hz: a
+// hand so slow that single counts come 5 ms apart, and a mouse switched to 125 Hz. Once a
+// few reports have come, the velocity is the stream's, not a spike per report with a
+// stop in between.
+TEST(PreciseAimOnset, SparseReportsAfterALearnedPeriodGiveTheStreamsVelocity) {
+    struct Stream {
+        const char* name;
+        std::int32_t counts;
+        std::int64_t intervalUs;
+        double velocity;
+    };
+    for (const Stream& stream :
+         {Stream{"slow hand", 1, 5000, 0.2}, Stream{"125 Hz", 8, 8000, 1.0}}) {
+        SCOPED_TRACE(stream.name);
+        AimVelocityEstimator estimator = learnedMillisecond();
+        const std::int64_t startUs = 2000000;
+        for (std::uint32_t i = 0; i < 40; ++i) {
+            const std::int64_t atUs = startUs + stream.intervalUs * i;
+            read(estimator, {motion(mouse_offset::x, stream.counts, 5000 + 8 * i)}, atUs);
+            if (i < 10) {
+                continue;
+            }
+            for (std::int64_t later = 0; later < stream.intervalUs; later += 1000) {
+                EXPECT_NEAR(currentVelocity(estimator, atUs + later).x, stream.velocity, 1e-9);
+            }
+        }
+    }
+}
+
 TEST(PreciseAimOnset, ReportsOfOneReadArePlacedByTheirTimeStamps) {
     AimVelocityEstimator apart;
     read(apart, {motion(mouse_offset::x, 4, 9)}, 9000);
