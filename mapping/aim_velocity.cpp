@@ -17,11 +17,14 @@ constexpr std::int64_t kMaxIntervalUs = 16000;
 // longest recent interval, and a millisecond more for the jitter of the reads.
 constexpr std::int64_t kDecayIntervalsTimesTwo = 3;
 constexpr std::int64_t kDecayMarginUs = 1000;
-// It is 0 after two of the longest recent intervals, and never sooner than a few
-// milliseconds, which a 1000 Hz mouse's missed polls stay well within.
+// It is 0 after two of the longest recent intervals. Neither comes sooner than a few
+// milliseconds: reports held up on their way (Wine, a busy machine, a few times a second
+// by up to 5 ms) would otherwise make the stick sag and drop to 0 between reports of a
+// steady hand.
+constexpr std::int64_t kMinDecayUs = 4000;
 constexpr std::int64_t kStopIntervals = 2;
 constexpr std::int64_t kStopMarginUs = 500;
-constexpr std::int64_t kMinStopUs = 4000;
+constexpr std::int64_t kMinStopUs = 6000;
 // While it decays it is evaluated again this often.
 constexpr std::int64_t kDecayStepUs = 2000;
 
@@ -46,15 +49,21 @@ std::int64_t busierAxis(const AimReportPoint& from, const AimReportPoint& to) {
     return std::max(std::llabs(to.x - from.x), std::llabs(to.y - from.y));
 }
 
-// Everything goes but the learned period, what it is learned from, and when the last
-// report came.
+// Everything goes but the learned period and what it is learned from.
 void rest(AimVelocityEstimator& estimator) {
     AimVelocityEstimator rested;
     rested.reportPeriodUs = estimator.reportPeriodUs;
     rested.periodReportsUs = estimator.periodReportsUs;
     rested.periodReports = estimator.periodReports;
-    rested.previousReportUs = estimator.previousReportUs;
     estimator = rested;
+}
+
+// At the stop the velocity is 0, but the reports stay: motion that comes again within
+// the longest interval (a slow hand's next count, reports held up on their way) goes on
+// from them instead of starting over as if from rest.
+bool stoppedLongAgo(const AimVelocityEstimator& estimator, std::int64_t nowUs) {
+    return estimator.count != 0 && nowUs >= estimator.stopUs &&
+           nowUs - estimator.lastReportUs > kMaxIntervalUs;
 }
 
 void appendPoint(AimVelocityEstimator& estimator, const AimReportPoint& point) {
@@ -99,31 +108,19 @@ void learnReportPeriod(AimVelocityEstimator& estimator, std::int64_t timeUs, std
     }
 }
 
-// Where the motion of the first report after a rest began. A single count soon after the
-// last report is a slow hand that never stopped: it took the whole gap. More counts came
-// within one poll, so one report period before it; without a learned period the report
-// only marks where the motion began.
-void startAfterRest(AimVelocityEstimator& estimator, std::int64_t timeUs, std::int64_t counts) {
-    const std::int64_t gapUs = timeUs - estimator.previousReportUs;
-    if (counts <= 1 && estimator.previousReportUs != 0 && gapUs > 0 && gapUs <= kMaxIntervalUs) {
-        appendPoint(estimator, {estimator.previousReportUs, 0, 0});
-    } else if (estimator.reportPeriodUs > 0) {
-        appendPoint(estimator, {timeUs - estimator.reportPeriodUs, 0, 0});
-    }
-}
-
 // A report at or before the last point joins it: the two cannot be told apart in time.
+// The first report after a rest came within one poll, so its motion began one report
+// period before it; without a learned period it only marks where the motion began.
 void addReport(AimVelocityEstimator& estimator, std::int64_t timeUs, std::int64_t x,
                std::int64_t y) {
-    const std::int64_t counts = std::max(std::llabs(x), std::llabs(y));
-    learnReportPeriod(estimator, timeUs, counts);
+    learnReportPeriod(estimator, timeUs, std::max(std::llabs(x), std::llabs(y)));
     if (estimator.count == 0) {
-        startAfterRest(estimator, timeUs, counts);
+        if (estimator.reportPeriodUs > 0) {
+            appendPoint(estimator, {timeUs - estimator.reportPeriodUs, 0, 0});
+        }
         appendPoint(estimator, {timeUs, x, y});
-        estimator.previousReportUs = timeUs;
         return;
     }
-    estimator.previousReportUs = std::max(estimator.previousReportUs, timeUs);
     AimReportPoint& last = pointAt(estimator, estimator.count - 1);
     if (timeUs <= last.timeUs) {
         last.x += x;
@@ -159,6 +156,43 @@ void forEachMotionGroup(const MouseRecord* records, std::uint32_t count, Visit v
             group = MotionGroup{};
         }
     }
+}
+
+// When the reports of one read happened. Several reports in one read came late, and
+// their time stamps are coarse milliseconds, often bunched by the delay itself: while
+// the mouse moves they are spread evenly over the time since the last report, which keeps
+// the motion's average over that time exact. After a rest there is no last report, and
+// the time stamps space them, never further back than the longest window.
+struct ReportPlacement {
+    std::int64_t readTimeUs = 0;
+    std::int64_t sinceUs = 0;  // the last report before the read; 0: by the time stamps
+    std::uint32_t reports = 0; // with motion, in the read
+    std::int64_t maxSpanUs = 0;
+
+    std::int64_t timeOf(std::uint32_t report, std::uint32_t lastStamp, std::uint32_t stamp) const {
+        if (sinceUs != 0) {
+            return sinceUs + (readTimeUs - sinceUs) * (report + 1) / reports;
+        }
+        const std::int64_t earlierUs = std::min<std::int64_t>(
+            static_cast<std::uint32_t>(lastStamp - stamp) * kUsPerStampMs, maxSpanUs);
+        return readTimeUs - earlierUs;
+    }
+};
+
+ReportPlacement placeReports(const AimVelocityEstimator& estimator, const MouseRecord* records,
+                             std::uint32_t count, std::int64_t readTimeUs,
+                             const AimWindow& window) {
+    ReportPlacement placement{readTimeUs, 0, 0, window.maxSpanUs};
+    forEachMotionGroup(records, count, [&](const MotionGroup& group) {
+        placement.reports += group.moved() ? 1 : 0;
+    });
+    if (estimator.count != 0 && placement.reports > 1) {
+        const std::int64_t lastUs = pointAt(estimator, estimator.count - 1).timeUs;
+        if (lastUs < readTimeUs) {
+            placement.sinceUs = lastUs;
+        }
+    }
+    return placement;
 }
 
 struct WindowChoice {
@@ -321,7 +355,8 @@ std::int64_t stopAfter(std::int64_t intervalUs) {
 
 void setDeadlines(AimVelocityEstimator& estimator, std::int64_t intervalUs) {
     estimator.decayStartUs =
-        estimator.lastReportUs + kDecayIntervalsTimesTwo * intervalUs / 2 + kDecayMarginUs;
+        estimator.lastReportUs +
+        std::max(kDecayIntervalsTimesTwo * intervalUs / 2 + kDecayMarginUs, kMinDecayUs);
     estimator.stopUs = estimator.lastReportUs + stopAfter(intervalUs);
 }
 
@@ -394,32 +429,34 @@ void addMotionRecords(AimVelocityEstimator& estimator, const MouseRecord* record
     if (!moved) {
         return;
     }
-    if (estimator.count != 0 && readTimeUs >= estimator.stopUs) {
+    if (stoppedLongAgo(estimator, readTimeUs)) {
         rest(estimator);
     }
+    estimator.stopped = false;
     const AimVelocity shown = velocityAt(estimator, readTimeUs);
+    const ReportPlacement placement = placeReports(estimator, records, count, readTimeUs, window);
+    std::uint32_t report = 0;
     forEachMotionGroup(records, count, [&](const MotionGroup& group) {
         if (group.moved()) {
-            // Time stamps are coarse milliseconds: they only space the reports of one
-            // read, and never further back than the longest window.
-            const std::int64_t earlierUs = std::min<std::int64_t>(
-                static_cast<std::uint32_t>(lastStamp - group.timeStamp) * kUsPerStampMs,
-                window.maxSpanUs);
-            addReport(estimator, readTimeUs - earlierUs, group.x, group.y);
+            addReport(estimator, placement.timeOf(report++, lastStamp, group.timeStamp), group.x,
+                      group.y);
         }
     });
     evaluate(estimator, shown, window);
 }
 
 AimVelocity currentVelocity(AimVelocityEstimator& estimator, std::int64_t nowUs) {
-    if (estimator.count != 0 && nowUs >= estimator.stopUs) {
+    if (stoppedLongAgo(estimator, nowUs)) {
         rest(estimator);
+    }
+    if (estimator.count != 0 && nowUs >= estimator.stopUs) {
+        estimator.stopped = true;
     }
     return velocityAt(estimator, nowUs);
 }
 
 std::int64_t nextVelocityChange(const AimVelocityEstimator& estimator, std::int64_t nowUs) {
-    if (estimator.count == 0) {
+    if (velocityAtRest(estimator)) {
         return kAimNever;
     }
     if (!estimator.hasValue || nowUs >= estimator.stopUs) {
@@ -433,7 +470,7 @@ std::int64_t nextVelocityChange(const AimVelocityEstimator& estimator, std::int6
 }
 
 bool velocityAtRest(const AimVelocityEstimator& estimator) {
-    return estimator.count == 0;
+    return estimator.count == 0 || estimator.stopped;
 }
 
 } // namespace qora

@@ -6,7 +6,9 @@
 // jitter of the read times are a small error, short enough to follow the hand. A
 // deadband holds the value steady at a constant hand speed; between reports it holds,
 // after a gap clearly longer than the recent report interval it decays, and after about
-// two intervals it is exactly 0. Fixed-size state, no allocation, arithmetic only.
+// two intervals it is exactly 0. Motion that comes again soon after that goes on from the
+// reports before it; after a longer rest it starts afresh. Fixed-size state, no allocation,
+// arithmetic only.
 
 #include "input/mouse_record.h"
 
@@ -56,8 +58,6 @@ struct AimVelocityEstimator {
     // row that each carried enough counts and came soon enough after the one before.
     std::array<std::int64_t, kAimPeriodIntervals + 1> periodReportsUs{};
     std::uint32_t periodReports = 0;
-    // The last report's time, kept across a rest: a slow hand's next count continues from it.
-    std::int64_t previousReportUs = 0;
 
     // The velocity as of the last report, and what makes it decay and stop.
     AimVelocity held;
@@ -67,6 +67,9 @@ struct AimVelocityEstimator {
     std::int64_t lastReportUs = 0;
     std::int64_t decayStartUs = 0;
     std::int64_t stopUs = 0;
+    // The stop has come and the velocity is 0; the reports stay for motion that comes again
+    // soon (see stoppedLongAgo).
+    bool stopped = false;
 
     friend bool operator==(const AimVelocityEstimator&, const AimVelocityEstimator&) = default;
 };

@@ -365,6 +365,35 @@ TEST(PreciseAimOnset, SparseReportsAfterALearnedPeriodGiveTheStreamsVelocity) {
     }
 }
 
+// Reports held up on their way (a stall of 5 ms, then five reports in one read with
+// bunched time stamps, as Wine delivers them a few times a second) neither drop the
+// stick to 0 nor throw it up: the steady hand stays at its speed.
+TEST(PreciseAimSteadiness, ReportsHeldUpOnTheirWayKeepTheSpeed) {
+    AimVelocityEstimator estimator = learnedMillisecond();
+    std::int64_t atUs = 2000000;
+    std::uint32_t stamp = 5000;
+    for (int i = 0; i < 400; ++i) {
+        std::vector<MouseRecord> records{motion(mouse_offset::x, 2, stamp)};
+        const bool stalled = i % 50 == 49;
+        for (int held = 1; stalled && held < 5; ++held) {
+            records.push_back(motion(mouse_offset::x, 2, stamp + (held + 1) / 2));
+        }
+        const int reports = stalled ? 5 : 1;
+        for (std::int64_t between = 250; stalled && between < 5000; between += 250) {
+            const double waiting = currentVelocity(estimator, atUs + between).x;
+            if (i > 50) {
+                EXPECT_GT(waiting, 1.0) << "report " << i;
+            }
+        }
+        atUs += 1000 * reports;
+        stamp += static_cast<std::uint32_t>(reports);
+        read(estimator, records, atUs);
+        if (i > 50) {
+            EXPECT_NEAR(currentVelocity(estimator, atUs).x, 2.0, 0.1) << "report " << i;
+        }
+    }
+}
+
 TEST(PreciseAimOnset, ReportsOfOneReadArePlacedByTheirTimeStamps) {
     AimVelocityEstimator apart;
     read(apart, {motion(mouse_offset::x, 4, 9)}, 9000);
@@ -423,7 +452,8 @@ TEST(PreciseAimStop, TheStepWritesTheStickAndRestsWithTheMouse) {
     EXPECT_EQ(state.bytes[state::buttons2], buttons2::a);
     EXPECT_FALSE(preciseAimAtRest(mouse));
 
-    const std::int64_t stopUs = 3000000 + 5000;
+    const std::int64_t stopUs = mouse.aim.stopUs; // a few ms after the report
+    EXPECT_LE(stopUs, 3000000 + 8000);
     state = restState();
     writePreciseAim(mouse, state, kConsoleXbox360, profile, stopUs);
     EXPECT_EQ(stickValue(state, state::rightStickX), 0);
