@@ -41,21 +41,29 @@ set_precise_aim() { # set_precise_aim MAP_WINDOW
     done
 }
 
+# start_overlay_run OSTYPE: qora in a fresh folder with the virtual adapter, the overlay on
+# and a capture run started; sets SHOT_FOLDER and SHOT_WINDOW.
+start_overlay_run() {
+    SHOT_FOLDER=$(mktemp -d /tmp/qora-shots-XXXXXX)
+    cp build/windows/qora.exe build/windows/config.bin "$SHOT_FOLDER/"
+    sed -e 's/^VIRTUAL=.*/VIRTUAL=1/' -e "s/^OSTYPE=.*/OSTYPE=$1/" \
+        resources/defaults/setting.ini >"$SHOT_FOLDER/setting.ini"
+    qora_start "$SHOT_FOLDER"
+    qora_wait_for 60 "the main window" qora_window_shown qora
+    SHOT_WINDOW=$(qora_window_id qora)
+    xdotool windowfocus "$SHOT_WINDOW"
+    sleep 0.5
+    qora_click "$SHOT_WINDOW" $QORA_MENU_TOOL
+    qora_click "$SHOT_WINDOW" $QORA_MENU_TOOL_DEBUG
+    xdotool key F12
+    qora_wait_for 10 "the first packet" qora_file_at_least "$SHOT_FOLDER/packets.bin" 50
+}
+
 shoot_console() { # shoot_console OSTYPE NAME
     local mode=$1 name=$2 folder window
-    folder=$(mktemp -d /tmp/qora-shots-XXXXXX)
-    cp build/windows/qora.exe build/windows/config.bin "$folder/"
-    sed -e 's/^VIRTUAL=.*/VIRTUAL=1/' -e "s/^OSTYPE=.*/OSTYPE=$mode/" \
-        resources/defaults/setting.ini >"$folder/setting.ini"
-    qora_start "$folder"
-    qora_wait_for 60 "the main window" qora_window_shown qora
-    window=$(qora_window_id qora)
-    xdotool windowfocus "$window"
-    sleep 0.5
-    qora_click "$window" $QORA_MENU_TOOL
-    qora_click "$window" $QORA_MENU_TOOL_DEBUG
-    xdotool key F12
-    qora_wait_for 10 "the first packet" qora_file_at_least "$folder/packets.bin" 50
+    start_overlay_run "$mode"
+    folder=$SHOT_FOLDER
+    window=$SHOT_WINDOW
     # Move, jump, aim, grenade and look right, all at once.
     xdotool keydown w keydown a keydown space keydown q keydown KP_6 keydown Up keydown Left
     sleep 0.5
@@ -98,19 +106,9 @@ move_mouse() { # move_mouse SECONDS
 # blue) and the mouse moving, its live point on the curves.
 shoot_calibration() {
     local folder window
-    folder=$(mktemp -d /tmp/qora-shots-XXXXXX)
-    cp build/windows/qora.exe build/windows/config.bin "$folder/"
-    sed -e 's/^VIRTUAL=.*/VIRTUAL=1/' -e 's/^OSTYPE=.*/OSTYPE=0/' \
-        resources/defaults/setting.ini >"$folder/setting.ini"
-    qora_start "$folder"
-    qora_wait_for 60 "the main window" qora_window_shown qora
-    window=$(qora_window_id qora)
-    xdotool windowfocus "$window"
-    sleep 0.5
-    qora_click "$window" $QORA_MENU_TOOL
-    qora_click "$window" $QORA_MENU_TOOL_DEBUG
-    xdotool key F12
-    qora_wait_for 10 "the first packet" qora_file_at_least "$folder/packets.bin" 50
+    start_overlay_run 0
+    folder=$SHOT_FOLDER
+    window=$SHOT_WINDOW
     qora_hold_key Scroll_Lock
     qora_hold_key F5
     xdotool click --repeat 40 --delay 30 4
