@@ -278,6 +278,10 @@ private:
         value = value.substr(1, value.size() - 2);
         std::string name;
         for (std::size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == '\0') {
+                // The record's name ends at its first NUL: what follows it would be lost.
+                return error(line.number, "NAME cannot hold a NUL byte");
+            }
             if (value[i] != kEscape) {
                 name += value[i];
             } else if (value.substr(i, 2) == "\\\\") {

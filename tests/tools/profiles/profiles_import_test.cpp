@@ -132,6 +132,7 @@ TEST_F(ProfilesImportTest, BadTextIsRefusedWithItsLineBeforeAnythingIsWritten) {
         {"NAME = \"" + longName + "\"\n", {}, ":1: NAME has 64 characters; at most 63 fit"},
         {"NAME = \"a\\q\"\n", {}, ":1: NAME: write a backslash as \\\\"},
         {"NAME = \"a\\x00\"\n", {}, ":1: NAME: write a backslash as \\\\"},
+        {std::string("NAME = \"a\0b\"\n", 13), {}, ":1: NAME cannot hold a NUL byte"},
         // aim
         {"AIM = fast\n", {}, ":1: AIM: unknown aim \"fast\"; use classic or precise"},
         {"SHAPE = Circle\n", {}, ":1: SHAPE: unknown shape \"Circle\"; use circle or square"},
