@@ -96,23 +96,6 @@ void clearCalibrationKeys(std::uint8_t* snapshot) {
     }
 }
 
-std::int64_t floorDivide(std::int64_t value, std::int64_t divisor) {
-    const std::int64_t quotient = value / divisor;
-    return quotient * divisor > value ? quotient - 1 : quotient;
-}
-
-std::int64_t ceilDivide(std::int64_t value, std::int64_t divisor) {
-    const std::int64_t quotient = value / divisor;
-    return quotient * divisor < value ? quotient + 1 : quotient;
-}
-
-std::int32_t steppedOnGrid(std::int32_t value, const CalibrationGrid& grid, std::int32_t steps) {
-    const std::int64_t point =
-        steps > 0 ? floorDivide(value, grid.step) + steps : ceilDivide(value, grid.step) + steps;
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(point * grid.step, grid.min, grid.max));
-}
-
 // The zoom scale in hundredths, for the grid; NaN reads as the lowest sensitivity, and a
 // scale beyond any grid point as far outside it.
 std::int32_t sensitivityHundredths(float zoom) {
@@ -124,8 +107,8 @@ std::int32_t sensitivityHundredths(float zoom) {
 }
 
 void stepSensitivity(ProfileRecord& profile, std::size_t offset, std::int32_t steps) {
-    const std::int32_t hundredths = steppedOnGrid(
-        sensitivityHundredths(readZoomScale(profile, offset)), kSensitivityGrid, steps);
+    const std::int32_t hundredths =
+        stepOnGrid(sensitivityHundredths(readZoomScale(profile, offset)), kSensitivityGrid, steps);
     writeZoomScale(profile, offset, static_cast<float>(hundredths) / 100.0f);
 }
 
@@ -133,10 +116,10 @@ void stepAim(ProfileRecord& profile, CalibratedValue value, std::int32_t steps) 
     AimSettings aim = readAimSettings(profile);
     if (value == CalibratedValue::deadZone) {
         aim.deadZoneHundredths =
-            static_cast<std::uint16_t>(steppedOnGrid(aim.deadZoneHundredths, kDeadZoneGrid, steps));
+            static_cast<std::uint16_t>(stepOnGrid(aim.deadZoneHundredths, kDeadZoneGrid, steps));
     } else {
         aim.exponentSteps =
-            static_cast<std::int8_t>(steppedOnGrid(aim.exponentSteps, kExponentGrid, steps));
+            static_cast<std::int8_t>(stepOnGrid(aim.exponentSteps, kExponentGrid, steps));
     }
     writeAimSettings(profile, aim);
 }

@@ -48,18 +48,9 @@ inline constexpr std::uint8_t testUp = 0x44;       // F10
 // A wheel record's data per notch.
 inline constexpr std::int32_t kWheelDelta = 120;
 
-// Where the wheel moves each value, in the units the profile stores it: hundredths of a
-// percent of dead zone, hundredths of sensitivity (the zoom scale x 100, rounded), steps of
-// 0.05 of exponent.
-struct CalibrationGrid {
-    std::int32_t step;
-    std::int32_t min;
-    std::int32_t max;
-};
-inline constexpr CalibrationGrid kDeadZoneGrid{50, 0, profile::kMaxDeadZoneHundredths};
-inline constexpr CalibrationGrid kSensitivityGrid{5, 50, 500};
-inline constexpr CalibrationGrid kExponentGrid{1, profile::kMinExponentSteps,
-                                               profile::kMaxExponentSteps};
+// The wheel moves the dead zone and the exponent on their grids (formats/profile_record.h),
+// and the sensitivity on this one: hundredths of the zoom scale, 0.05 from 0.5 to 5.0.
+inline constexpr AimValueGrid kSensitivityGrid{5, 50, 500};
 
 enum class DeadZoneTest : std::uint8_t { none, right, up };
 

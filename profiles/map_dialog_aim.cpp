@@ -58,43 +58,28 @@ const AimBar* aimBarWithId(std::int32_t controlId) {
     return nullptr;
 }
 
-// Division rounding towards minus infinity; divisor > 0.
-std::int32_t floorDivide(std::int32_t value, std::int32_t divisor) {
-    return value >= 0 ? value / divisor : -((-value + divisor - 1) / divisor);
-}
-
-// The grid points of the bar at or below, and at or above, a stored value.
-std::int32_t gridPointBelow(const AimBarScale& scale, std::int32_t value) {
-    return floorDivide(value, scale.unitsPerPosition) * scale.unitsPerPosition;
-}
-std::int32_t gridPointAbove(const AimBarScale& scale, std::int32_t value) {
-    return -gridPointBelow(scale, -value);
-}
-
 std::optional<std::int32_t> requestedAimValue(const AimBarScale& scale, std::int32_t value,
                                               const ScrollInfo& bar, std::uint32_t request) {
-    const std::int32_t line = scale.unitsPerPosition;
-    const std::int32_t page = scale.pagePositions * scale.unitsPerPosition;
     switch (request) {
     case kSbLineLeft:
-        return gridPointAbove(scale, value) - line;
+        return stepOnGrid(value, scale.grid, -1);
     case kSbLineRight:
-        return gridPointBelow(scale, value) + line;
+        return stepOnGrid(value, scale.grid, 1);
     case kSbPageLeft:
-        return gridPointAbove(scale, value) - page;
+        return stepOnGrid(value, scale.grid, -scale.pagePositions);
     case kSbPageRight:
-        return gridPointBelow(scale, value) + page;
+        return stepOnGrid(value, scale.grid, scale.pagePositions);
     case kSbLeft:
-        return scale.minPosition * scale.unitsPerPosition;
+        return scale.grid.min;
     case kSbRight:
-        return scale.maxPosition * scale.unitsPerPosition;
+        return scale.grid.max;
     case kSbThumbPosition:
     case kSbThumbTrack:
         // A thumb clicked and let go where it was leaves a value between grid points.
         if (bar.trackPos == bar.pos) {
             return std::nullopt;
         }
-        return bar.trackPos * scale.unitsPerPosition;
+        return bar.trackPos * scale.grid.step;
     default:
         return std::nullopt;
     }
@@ -115,8 +100,8 @@ void setUpAimBar(MapDialogState& state, MapDialogEnvironment& env, const AimBar&
                  std::int32_t value) {
     ScrollInfo info;
     info.mask = kSifRange | kSifPage | kSifPos | kSifTrackPos;
-    info.min = bar.scale.minPosition;
-    info.max = bar.scale.maxPosition;
+    info.min = bar.scale.minPosition();
+    info.max = bar.scale.maxPosition();
     info.page = 0;
     info.pos = aimBarPosition(bar.scale, value);
     env.dialogs.setScrollInfo(env.dialogs.getDlgItem(state.window, bar.barId), kSbCtl, info, true);
@@ -134,7 +119,11 @@ void showAimMode(MapDialogState& state, MapDialogEnvironment& env, AimMode mode)
 } // namespace
 
 std::int32_t aimBarPosition(const AimBarScale& scale, std::int32_t value) {
-    return floorDivide(value + scale.unitsPerPosition / 2, scale.unitsPerPosition);
+    // The nearest grid point, halves up; stored values may be negative, so the division
+    // rounds towards minus infinity.
+    const std::int32_t step = scale.grid.step;
+    const std::int32_t shifted = value + step / 2;
+    return shifted >= 0 ? shifted / step : -((-shifted + step - 1) / step);
 }
 
 std::optional<std::int32_t> scrolledAimValue(const AimBarScale& scale, std::int32_t value,
@@ -143,8 +132,7 @@ std::optional<std::int32_t> scrolledAimValue(const AimBarScale& scale, std::int3
     if (!requested) {
         return std::nullopt;
     }
-    return std::clamp(*requested, scale.minPosition * scale.unitsPerPosition,
-                      scale.maxPosition * scale.unitsPerPosition);
+    return std::clamp(*requested, scale.grid.min, scale.grid.max);
 }
 
 AimLabel formatDeadZone(std::int32_t hundredths) {

@@ -20,21 +20,19 @@
 
 namespace qora {
 
-// A bar whose position p stands for the stored value p x unitsPerPosition.
+// A bar over one grid: position p stands for the stored value p x grid.step.
 struct AimBarScale {
-    std::int32_t unitsPerPosition;
-    std::int32_t minPosition;
-    std::int32_t maxPosition;
+    AimValueGrid grid;
     std::int32_t pagePositions;
+
+    constexpr std::int32_t minPosition() const { return grid.min / grid.step; }
+    constexpr std::int32_t maxPosition() const { return grid.max / grid.step; }
 };
 
-// Hundredths of a percent, 0.5 % a position: 0 ... 90 %, a page 5 %.
-inline constexpr std::int32_t kDeadZoneStepHundredths = 50;
-inline constexpr AimBarScale kDeadZoneBar{
-    kDeadZoneStepHundredths, 0, profile::kMaxDeadZoneHundredths / kDeadZoneStepHundredths, 10};
-// The stored exponent steps themselves: 0.25 ... 4.0, a page 0.5.
-inline constexpr AimBarScale kExponentBar{1, profile::kMinExponentSteps, profile::kMaxExponentSteps,
-                                          10};
+// 0 ... 90 % in positions of 0.5 %, a page 5 %; 0.25 ... 4.0 in positions of 0.05, a page
+// 0.5.
+inline constexpr AimBarScale kDeadZoneBar{kDeadZoneGrid, 10};
+inline constexpr AimBarScale kExponentBar{kExponentGrid, 10};
 
 // The position nearest to a stored value; the bar keeps it within its range.
 std::int32_t aimBarPosition(const AimBarScale& scale, std::int32_t value);
