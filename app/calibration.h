@@ -18,6 +18,7 @@
 // the save.
 
 #include "formats/profile_record.h"
+#include "formats/run_keys.h"
 #include "input/mouse_record.h"
 #include "mapping/aim_velocity.h"
 #include "mapping/controller_state.h"
@@ -33,17 +34,8 @@
 
 namespace qora {
 
-// DirectInput scan codes of the calibration keys.
-namespace calibration_key {
-inline constexpr std::uint8_t toggle = 0x46;       // Scroll Lock (DIK_SCROLL)
-inline constexpr std::uint8_t save = 0x3E;         // F4
-inline constexpr std::uint8_t deadZone = 0x3F;     // F5
-inline constexpr std::uint8_t sensitivityX = 0x40; // F6
-inline constexpr std::uint8_t sensitivityY = 0x41; // F7
-inline constexpr std::uint8_t exponent = 0x42;     // F8
-inline constexpr std::uint8_t testRight = 0x43;    // F9
-inline constexpr std::uint8_t testUp = 0x44;       // F10
-} // namespace calibration_key
+// The calibration keys, which a run keeps for itself (formats/run_keys.h).
+namespace calibration_key = run_key::calibration;
 
 // A wheel record's data per notch.
 inline constexpr std::int32_t kWheelDelta = 120;

@@ -32,7 +32,6 @@ namespace qora {
 
 inline constexpr std::uintptr_t kCaptureTimerId = 0;
 inline constexpr std::uint32_t kCaptureTimerPeriodMs = 33;
-inline constexpr std::uint8_t kStopKey = 0x57; // F11
 inline constexpr std::uint8_t kCaptureKeyboardBackgroundMode = 1;
 
 inline constexpr const char* kWarningCaption = "Warning";

@@ -2,6 +2,7 @@
 
 #include "app/adapter_recovery.h"
 #include "app/calibration.h"
+#include "formats/run_keys.h"
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
 #include "mapping/actions.h"
@@ -37,7 +38,7 @@ bool dispatchPressedKeys(CaptureServices& services, CaptureContext& context) {
         if ((run.keyboardSnapshot[code] & kKeyDown) == 0) {
             continue;
         }
-        if (code == kStopKey) {
+        if (code == run_key::stop) {
             stopCaptureRun(services, context);
             return false;
         }
