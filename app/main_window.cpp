@@ -5,6 +5,7 @@
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
 #include "link/adapter_link.h"
+#include "app/calibration_view_inputs.h"
 #include "resources/resource_ids.h"
 
 #include <optional>
@@ -205,7 +206,7 @@ void onMainWindowPaint(Program& program, Platform& platform) {
     const CaptureRun& run = program.run;
     std::optional<CalibrationViewInputs> calibration;
     if (run.active && run.calibration.on) {
-        calibration = calibrationViewInputs(run.calibration, run.profile, program.mouse.aim);
+        calibration = calibrationViewInputs(run.calibration, run.profile, program.mouse);
     }
     const PaintInputs inputs{run.state,
                              program.window.mode,

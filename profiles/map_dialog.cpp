@@ -1,11 +1,11 @@
 #include "profiles/map_dialog.h"
 
+#include "formats/mouse_binding_choices.h"
 #include "input/key_names.h"
 #include "input/keyboard_device.h"
 #include "platform/file_failure.h"
 #include "profiles/map_dialog_aim.h"
 #include "profiles/map_dialog_fields.h"
-#include "profiles/map_dialog_lists.h"
 #include "profiles/map_dialog_zoom.h"
 #include "profiles/store.h"
 #include "resources/resource_ids.h"
