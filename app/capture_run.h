@@ -30,8 +30,6 @@
 
 namespace qora {
 
-inline constexpr std::uintptr_t kCaptureTimerId = 0;
-inline constexpr std::uint32_t kCaptureTimerPeriodMs = 33;
 inline constexpr std::uint8_t kCaptureKeyboardBackgroundMode = 1;
 
 inline constexpr const char* kWarningCaption = "Warning";

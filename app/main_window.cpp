@@ -1,11 +1,11 @@
 #include "app/main_window.h"
 
 #include "app/calibration.h"
+#include "app/calibration_view_inputs.h"
 #include "app/run_scheduler.h"
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
 #include "link/adapter_link.h"
-#include "app/calibration_view_inputs.h"
 #include "resources/resource_ids.h"
 
 #include <optional>
