@@ -428,7 +428,7 @@ TEST_F(CaptureEventsTest, PreciseAimFollowsTheMouseAtItsOwnPace) {
             }
         }
         EXPECT_GT(stickValue(run.lastSent, state::rightStickX), 0);
-        const std::int64_t stopAtUs = mouse.aim.stopUs; // the estimator's, after the last report
+        const std::int64_t stopAtUs = mouse.aim.stopUs(); // the estimator's, after the last report
         std::uint32_t timeout = 0;
         for (int wakes = 0; wakes < 20 && stickValue(run.lastSent, state::rightStickX) != 0;
              ++wakes) {

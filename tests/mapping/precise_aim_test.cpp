@@ -328,7 +328,7 @@ TEST(PreciseAimStop, TheStepWritesTheStickAndRestsWithTheMouse) {
     EXPECT_EQ(state.bytes[state::buttons2], buttons2::a);
     EXPECT_FALSE(preciseAimAtRest(mouse));
 
-    const std::int64_t stopUs = mouse.aim.stopUs; // a few ms after the report
+    const std::int64_t stopUs = mouse.aim.stopUs(); // a few ms after the report
     EXPECT_LE(stopUs, 3000000 + 8000);
     state = restState();
     writePreciseAim(mouse, state, kConsoleXbox360, profile, stopUs);
