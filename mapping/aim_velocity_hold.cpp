@@ -11,8 +11,9 @@ namespace {
 constexpr double kUsPerMs = static_cast<double>(kMicrosecondsPerMillisecond);
 
 // The velocity decays once the gap since the last report is half as long again as the
-// longest recent interval, and a millisecond more for the jitter of the reads.
-constexpr std::int64_t kDecayIntervalsTimesTwo = 3;
+// longest recent interval (three half intervals), and a millisecond more for the jitter
+// of the reads.
+constexpr std::int64_t kDecayHalfIntervals = 3;
 constexpr std::int64_t kDecayMarginUs = 1000;
 // It is 0 after two of the longest recent intervals. Neither comes sooner than a few
 // milliseconds: reports held up on their way (Wine, a busy machine, a few times a second
@@ -53,8 +54,7 @@ void holdEstimate(AimHold& hold, const WindowFit& fit, AimVelocity shown, const 
 void setDeadlines(AimHold& hold, std::int64_t lastReportUs, std::int64_t intervalUs) {
     hold.lastReportUs = lastReportUs;
     hold.decayStartUs =
-        lastReportUs +
-        std::max(kDecayIntervalsTimesTwo * intervalUs / 2 + kDecayMarginUs, kMinDecayUs);
+        lastReportUs + std::max(kDecayHalfIntervals * intervalUs / 2 + kDecayMarginUs, kMinDecayUs);
     hold.stopUs = lastReportUs + stopAfter(intervalUs);
 }
 
