@@ -33,7 +33,15 @@ struct AimWindow {
     double minJitterMs; // the read-time jitter assumed at least
 };
 
-inline constexpr AimWindow kAimWindow{8000, 2, 8, 32000, 1.0, 2.0, 0.1};
+inline constexpr AimWindow kAimWindow{
+    .minSpanUs = 8000,
+    .minReports = 2,
+    .minCounts = 8,
+    .maxSpanUs = 32000,
+    .fitCounts = 1.0,
+    .bandCounts = 2.0,
+    .minJitterMs = 0.1,
+};
 
 // The estimate over the chosen window, and what the hold needs to judge it.
 struct WindowFit {
