@@ -88,7 +88,7 @@ void scheduleAim(CaptureContext& context, std::int64_t nowUs) {
         return;
     }
     const std::int64_t change = nextVelocityChange(context.mouse.aim, nowUs);
-    schedule.aimDueUs = change == kAimNever ? kNeverUs : std::min(change, nowUs + kAimCadenceUs);
+    schedule.aimDueUs = change == kNeverUs ? kNeverUs : std::min(change, nowUs + kAimCadenceUs);
 }
 
 // Nothing can change at a tick once it has run since whatever else a tick might pick up,

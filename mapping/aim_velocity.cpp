@@ -96,13 +96,13 @@ std::int64_t nextVelocityChange(const AimVelocityEstimator& estimator, std::int6
     switch (estimator.phase_) {
     case AimPhase::atRest:
     case AimPhase::stopped:
-        return kAimNever;
+        return kNeverUs;
     case AimPhase::firstReport:
         return estimator.hold_.stopUs;
     case AimPhase::moving:
         return nextHeldChange(estimator.hold_, nowUs);
     }
-    return kAimNever;
+    return kNeverUs;
 }
 
 bool velocityAtRest(const AimVelocityEstimator& estimator) {

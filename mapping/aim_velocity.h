@@ -15,14 +15,11 @@
 #include "mapping/aim_velocity_period.h"
 #include "mapping/aim_velocity_points.h"
 #include "mapping/aim_velocity_window.h"
+#include "platform/precise_time.h"
 
 #include <cstdint>
-#include <limits>
 
 namespace qora {
-
-// What nextVelocityChange gives when nothing will change without new motion.
-inline constexpr std::int64_t kAimNever = std::numeric_limits<std::int64_t>::max();
 
 // Where the estimator is between one rest and the next.
 enum class AimPhase : std::uint8_t {
@@ -54,7 +51,7 @@ void addMotionRecords(AimVelocityEstimator& estimator, const MouseRecord* record
 AimVelocity currentVelocity(AimVelocityEstimator& estimator, std::int64_t nowUs);
 
 // The earliest time after which currentVelocity may give another value without new
-// motion (at most nowUs when that time has already come); kAimNever at rest.
+// motion (at most nowUs when that time has already come); kNeverUs at rest.
 std::int64_t nextVelocityChange(const AimVelocityEstimator& estimator, std::int64_t nowUs);
 
 bool velocityAtRest(const AimVelocityEstimator& estimator);

@@ -309,7 +309,7 @@ TEST(PreciseAimStop, TheVelocityStopsAtTheTimesItAnnounces) {
     }
     EXPECT_EQ(shown, AimVelocity{});
     EXPECT_LE(nowUs - lastUs, 2 * 1000 + 5000);
-    EXPECT_EQ(nextVelocityChange(estimator, nowUs), kAimNever);
+    EXPECT_EQ(nextVelocityChange(estimator, nowUs), kNeverUs);
 }
 
 TEST(PreciseAimStop, TheStepWritesTheStickAndRestsWithTheMouse) {
