@@ -75,8 +75,8 @@ bool mouseNeedsTick(const CaptureContext& context) {
 }
 
 // After anything that looked at precise aim: when it must be looked at again. At rest,
-// never; while the mouse moves, when its velocity may change without new motion, and
-// at least every kAimCadenceUs.
+// never; while the mouse moves, when its velocity may change without new motion (new
+// motion comes with an event).
 void scheduleAim(CaptureContext& context, std::int64_t nowUs) {
     RunSchedule& schedule = context.run.schedule;
     if (!context.run.active || !isPreciseAim(context.run.profile) ||
@@ -84,8 +84,7 @@ void scheduleAim(CaptureContext& context, std::int64_t nowUs) {
         schedule.aimDueUs = kNeverUs;
         return;
     }
-    const std::int64_t change = nextVelocityChange(context.mouse.aim, nowUs);
-    schedule.aimDueUs = change == kAimNever ? kNeverUs : std::min(change, nowUs + kAimCadenceUs);
+    schedule.aimDueUs = nextVelocityChange(context.mouse.aim, nowUs);
 }
 
 // Nothing can change at a tick once it has run since whatever else a tick might pick up,

@@ -146,7 +146,7 @@ inline AimRun simulateAim(AimVelocityEstimator& estimator, const HandMotion& mot
             run.firstPollUs = run.firstPollUs < 0 ? read.pollUs : run.firstPollUs;
             run.lastPollUs = read.pollUs;
             pending = mouse.next(read);
-        } else if (deadlineUs != kAimNever) {
+        } else if (deadlineUs != kNeverUs) {
             nowUs = std::max(nowUs, deadlineUs);
         } else {
             return run;
