@@ -3,6 +3,7 @@
 // or writes, with the value a missing key takes. The program, the dialogs and the tools
 // all name them from here.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace qora {
@@ -15,6 +16,10 @@ inline constexpr const char* kPacketsOldBinName = "packets.old.bin";
 // A whole-file write goes to the file's name with this suffix first, then replaces the
 // file in one step.
 inline constexpr const char* kTemporaryFileSuffix = ".new";
+
+// setting.ini is read whole; a longer file (a device, an endless one) cannot be read.
+// The program's own files are a few kilobytes.
+inline constexpr std::size_t kMaxSettingIniBytes = 1024 * 1024;
 
 // packets.bin holds whole 50-byte packets; the packet that would take it past this starts
 // a fresh file, and the full one becomes packets.old.bin.
