@@ -3,7 +3,7 @@
 #include "mapping/aim_curve.h"
 #include "mapping/aim_velocity.h"
 #include "mapping/mouse_motion.h"
-#include "mapping/synthetic_mouse.h"
+#include "tools/aim/synthetic_mouse.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 namespace qora {
 namespace {
 
-using testing::HandMotion;
+using synthetic::HandMotion;
 
 constexpr std::uint8_t kLeft = profile::kDirectionLeftStick;
 constexpr std::uint8_t kRight = profile::kDirectionRightStick;
@@ -104,9 +104,9 @@ TEST(PreciseAimRule, VelocityAndSettingsGiveTheStick) {
 }
 
 // The velocity in force at timeUs.
-AimVelocity velocityAt(const testing::AimRun& run, std::int64_t timeUs) {
+AimVelocity velocityAt(const synthetic::AimRun& run, std::int64_t timeUs) {
     AimVelocity velocity;
-    for (const testing::AimSample& sample : run.samples) {
+    for (const synthetic::AimSample& sample : run.samples) {
         if (sample.timeUs > timeUs) {
             break;
         }
@@ -138,8 +138,8 @@ TEST(PreciseAimVelocity, TheSameHandSpeedGivesTheSameVelocityAtEveryReportRate) 
             SCOPED_TRACE(std::to_string(speed.x) + " counts/ms at " +
                          std::to_string(1000000 / periodUs) + " Hz");
             AimVelocityEstimator estimator;
-            const testing::AimRun run =
-                testing::simulateAim(estimator, steadyHand(periodUs, speed.x, speed.y, 7));
+            const synthetic::AimRun run =
+                synthetic::simulateAim(estimator, steadyHand(periodUs, speed.x, speed.y, 7));
             for (std::int64_t t = kSteadyFromUs; t < kEndUs; t += 50000) {
                 const AimVelocity estimate = velocityAt(run, t);
                 EXPECT_TRUE(close(estimate.x, speed.x) && close(estimate.y, speed.y))
@@ -160,13 +160,13 @@ TEST(PreciseAimVelocity, AConstantHandSpeedGivesASteadyStick) {
                              std::to_string(1000000 / periodUs) + " Hz, seed " +
                              std::to_string(seed));
                 AimVelocityEstimator estimator;
-                const testing::AimRun run =
-                    testing::simulateAim(estimator, steadyHand(periodUs, speed, 0.0, seed));
+                const synthetic::AimRun run =
+                    synthetic::simulateAim(estimator, steadyHand(periodUs, speed, 0.0, seed));
                 int changes = 0;
                 MotionPair last = stickUnitsFor(
                     deflectionFor(velocityAt(run, kSteadyFromUs), aimCurveOf(profile)),
                     kConsoleXbox360);
-                for (const testing::AimSample& sample : run.samples) {
+                for (const synthetic::AimSample& sample : run.samples) {
                     if (sample.timeUs > kSteadyFromUs && sample.timeUs < kSteadyFromUs + 1000000) {
                         const MotionPair stick = stickUnitsFor(
                             deflectionFor(sample.velocity, aimCurveOf(profile)), kConsoleXbox360);
@@ -340,8 +340,8 @@ std::vector<TimedRead> readsOf(const ChangeStream& stream) {
             motion.changeUs = startUs + 75000;
             motion.changedSpeedX = stream.speed * 1.5;
         }
-        testing::SyntheticMouse mouse(motion);
-        testing::SyntheticRead read;
+        synthetic::SyntheticMouse mouse(motion);
+        synthetic::SyntheticRead read;
         std::uint32_t held = 0;
         while (mouse.next(read)) {
             if (held == 0) {

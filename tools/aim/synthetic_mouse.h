@@ -15,7 +15,7 @@
 #include <random>
 #include <vector>
 
-namespace qora::testing {
+namespace qora::synthetic {
 
 struct HandMotion {
     std::int64_t reportPeriodUs = 1000; // 1000 Hz
@@ -155,4 +155,4 @@ inline AimRun simulateAim(AimVelocityEstimator& estimator, const HandMotion& mot
     }
 }
 
-} // namespace qora::testing
+} // namespace qora::synthetic
