@@ -3,11 +3,13 @@
 // console names of the command line, and the rules every value must meet. The check and
 // the text use the same words so a problem names the line that shows it.
 
+#include "formats/layer_record.h"
 #include "formats/mouse_binding_choices.h"
 #include "formats/profile_record.h"
 #include "platform/platform_types.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,13 @@ inline constexpr const char* kDirectionSetting = "DIRECTION";
 inline constexpr const char* kInvertSetting = "INVERT";
 inline constexpr const char* kZoomXSetting = "ZOOMX";
 inline constexpr const char* kZoomYSetting = "ZOOMY";
+// A layer: LAYER starts it and names it, WHILE or PRESS gives its trigger (and so its kind),
+// DELAY and RELEASE DELAY its delays in ms.
+inline constexpr const char* kLayerSetting = "LAYER";
+inline constexpr const char* kWhileSetting = "WHILE";
+inline constexpr const char* kPressSetting = "PRESS";
+inline constexpr const char* kDelaySetting = "DELAY";
+inline constexpr const char* kReleaseDelaySetting = "RELEASE DELAY";
 
 // A key left unbound, and no inversion.
 inline constexpr const char* kNoneWord = "none";
@@ -29,6 +38,9 @@ inline constexpr const char* kInvertYWord = "Y";
 // The longest name the 64-byte field holds with its NUL.
 inline constexpr std::size_t kMaxProfileNameLength = profile::nameSize - 1;
 
+// The longest layer name the 32-byte field holds with its NUL.
+inline constexpr std::size_t kMaxLayerNameLength = kLayerNameSize - 1;
+
 // The invert bits the text has words for; the others are left out.
 inline constexpr std::uint8_t kKnownInvertBits = profile::kInvertX | profile::kInvertY;
 
@@ -37,6 +49,10 @@ std::optional<ConsoleMode> consoleNamed(std::string_view name);
 const char* consoleWord(ConsoleMode console);
 // "Xbox 360" or "PS3", for messages and comments.
 const char* consoleTitle(ConsoleMode console);
+
+// The scan code of a key name as the Map dialog shows it ("L SHIFT"); none for any other
+// text, "none" and the empty text included.
+std::optional<std::uint8_t> keyNamed(std::string_view name);
 
 // "0x54": a byte value the text has no word for.
 std::string hexText(std::uint8_t value);

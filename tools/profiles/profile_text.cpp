@@ -6,6 +6,7 @@
 #include "formats/mouse_binding_choices.h"
 #include "input/key_names.h"
 #include "tools/profiles/aim_text.h"
+#include "tools/profiles/layer_text.h"
 #include "tools/profiles/profile_fields.h"
 
 #include <algorithm>
@@ -85,49 +86,111 @@ void writeHeader(std::string& text, ConsoleMode console) {
     writeLine(text, kConsoleSetting, consoleWord(console));
 }
 
-void writeKeys(std::string& text, const ProfileRecord& record, ConsoleMode console) {
-    const std::span<const char* const> names = actionNames(console);
-    for (std::size_t action = 0; action < kActionCount; ++action) {
-        const std::uint8_t primary = primaryKey(record, action);
-        const std::uint8_t secondary = secondaryKey(record, action);
-        // The Xbox 360 dialog has no tilt fields: show tilt keys only when there are any.
-        const bool tilt = action > kLastXbox360KeyAction;
-        if (tilt && console != kConsolePs3 && primary == 0 && secondary == 0) {
+const MouseInput& mouseInputAt(std::size_t index) {
+    for (const MouseInput& input : kMouseInputs) {
+        if (input.index == index) {
+            return input;
+        }
+    }
+    return kMouseInputs[0];
+}
+
+// The line of one change (the four lines of the aim set) with the values of record.
+void writeChange(std::string& text, const ProfileRecord& record, unsigned change,
+                 ConsoleMode console) {
+    using namespace layer_change;
+    if (change < firstMouseBinding) {
+        const std::size_t action = change - firstAction;
+        writeLine(text, actionNames(console)[action],
+                  keysText(primaryKey(record, action), secondaryKey(record, action)));
+    } else if (change < direction) {
+        const MouseInput& input = mouseInputAt(change - firstMouseBinding);
+        writeLine(text, input.setting,
+                  itemText(mouseActionItems(console), mouseBinding(record, input.index)));
+    } else if (change == direction) {
+        writeLine(text, kDirectionSetting,
+                  itemText(directionItems(console), record.bytes[profile::direction]));
+    } else if (change == invert) {
+        writeLine(text, kInvertSetting, invertText(record.bytes[profile::invertFlags]));
+    } else if (change == zoomX) {
+        writeLine(text, kZoomXSetting, zoomScaleText(readZoomScale(record, profile::xZoomScale)));
+    } else if (change == zoomY) {
+        writeLine(text, kZoomYSetting, zoomScaleText(readZoomScale(record, profile::yZoomScale)));
+    } else {
+        const AimSettings aim = readAimSettings(record);
+        writeLine(text, kAimSetting, aimModeWord(aim.mode));
+        writeLine(text, kDeadZoneSetting, deadZoneText(aim.deadZoneHundredths));
+        writeLine(text, kShapeSetting, aimShapeWord(aim.shape));
+        writeLine(text, kExponentSetting, exponentText(aim.exponentSteps));
+    }
+}
+
+// Which lines the base writes. The Xbox 360 dialog has no tilt fields: tilt keys show only
+// when there are any; the sixth and seventh mouse buttons, which no dialog shows, only when
+// set. A classic profile without precise settings, all three aim bytes 0, has no aim
+// lines, so its text is what it was before precise aim.
+bool baseWrites(const ProfileRecord& record, unsigned change, ConsoleMode console) {
+    using namespace layer_change;
+    if (change < firstMouseBinding) {
+        const std::size_t action = change - firstAction;
+        return action <= kLastXbox360KeyAction || console == kConsolePs3 ||
+               primaryKey(record, action) != 0 || secondaryKey(record, action) != 0;
+    }
+    if (change < direction) {
+        const MouseInput& input = mouseInputAt(change - firstMouseBinding);
+        return input.inDialog || mouseBinding(record, input.index) != 0;
+    }
+    return change != aim || readAimSettings(record) != AimSettings{};
+}
+
+void writeBase(std::string& text, const ProfileRecord& record, ConsoleMode console) {
+    writeHeader(text, console);
+    writeLine(text, kNameSetting, quoteName(profileName(record)));
+    for (unsigned change = 0; change < layer_change::count; ++change) {
+        if (change == layer_change::firstAction || change == layer_change::firstMouseBinding) {
+            text += "\n";
+        }
+        if (!baseWrites(record, change, console)) {
             continue;
         }
-        writeLine(text, names[action], keysText(primary, secondary));
+        if (change == layer_change::aim) {
+            text += "; AIM classic or precise. DEADZONE: the game's dead zone in percent, 0 to "
+                    "90.\n"
+                    "; SHAPE circle or square. EXPONENT 0.25 to 4.0, 1.0 for a linear response.\n";
+        }
+        writeChange(text, record, change, console);
     }
 }
 
-void writeMouse(std::string& text, const ProfileRecord& record, ConsoleMode console) {
-    const std::span<const char* const> items = mouseActionItems(console);
-    for (const MouseInput& input : kMouseInputs) {
-        const std::uint8_t position = mouseBinding(record, input.index);
-        if (input.inDialog || position != 0) {
-            writeLine(text, input.setting, itemText(items, position));
+// A layer has its name, its trigger and both delays, then the lines of what it changes, in
+// the base's order. The aim set is all four lines or none.
+void writeLayer(std::string& text, const LayerRecord& layer, ConsoleMode console) {
+    writeLine(text, kLayerSetting, quoteName(layerName(layer)));
+    if (layer.trigger.source != TriggerSource::none) {
+        writeLine(text, triggerSetting(layer.kind), triggerText(layer.trigger));
+    }
+    writeLine(text, kDelaySetting, std::to_string(layer.delayMs));
+    writeLine(text, kReleaseDelaySetting, std::to_string(layer.releaseDelayMs));
+    for (unsigned change = 0; change < layer_change::count; ++change) {
+        if ((layer.changes & layer_change::bit(change)) != 0) {
+            writeChange(text, layer.values, change, console);
         }
     }
-    writeLine(text, kDirectionSetting,
-              itemText(directionItems(console), record.bytes[profile::direction]));
-    writeLine(text, kInvertSetting, invertText(record.bytes[profile::invertFlags]));
-    writeLine(text, kZoomXSetting, zoomScaleText(readZoomScale(record, profile::xZoomScale)));
-    writeLine(text, kZoomYSetting, zoomScaleText(readZoomScale(record, profile::yZoomScale)));
 }
 
-// A classic profile without precise settings, all three bytes 0, has no aim lines, so its
-// text is what it was before precise aim. Any other has all four, so that reading them
-// back gives the same bytes.
-void writeAim(std::string& text, const ProfileRecord& record) {
-    const AimSettings aim = readAimSettings(record);
-    if (aim == AimSettings{}) {
-        return;
+void writeLayers(std::string& text, std::span<const LayerRecord> layers, ConsoleMode console) {
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+        text += "\n";
+        if (i == 0) {
+            text +=
+                "; LAYER = \"NAME\" starts a layer: the lines up to the next LAYER belong to it\n"
+                "; and list only what it changes; the rest comes from the lines above the first\n"
+                "; LAYER. WHILE = KEY (or a MOUSE button): on while it is held; PRESS = KEY: each\n"
+                "; press turns it on or off. DELAY, RELEASE DELAY: ms (0 to 2000) before it takes\n"
+                "; effect and before it ends.\n";
+        }
+        writeLayer(text, layers[i], console);
     }
-    text += "; AIM classic or precise. DEADZONE: the game's dead zone in percent, 0 to 90.\n"
-            "; SHAPE circle or square. EXPONENT 0.25 to 4.0, 1.0 for a linear response.\n";
-    writeLine(text, kAimSetting, aimModeWord(aim.mode));
-    writeLine(text, kDeadZoneSetting, deadZoneText(aim.deadZoneHundredths));
-    writeLine(text, kShapeSetting, aimShapeWord(aim.shape));
-    writeLine(text, kExponentSetting, exponentText(aim.exponentSteps));
 }
 
 // --- Reading -------------------------------------------------------------------------
@@ -148,6 +211,17 @@ struct TextLine {
     std::string value;
 };
 
+// The base, then one block per layer: the lines from its LAYER line to the next one.
+struct TextBlock {
+    std::optional<TextLine> layer; // the LAYER line; none for the base
+    std::vector<TextLine> lines;
+};
+
+bool isLayerOnly(std::string_view setting) {
+    return setting == kWhileSetting || setting == kPressSetting || setting == kDelaySetting ||
+           setting == kReleaseDelaySetting;
+}
+
 class Reader {
 public:
     explicit Reader(ProfileTextReading& reading) : reading_(reading) {}
@@ -156,9 +230,10 @@ public:
         reading_.errors.push_back({line, std::move(message)});
     }
 
-    // Splits the text into its setting lines; malformed and repeated lines are errors.
-    std::vector<TextLine> settingLines(std::string_view text) {
-        std::vector<TextLine> lines;
+    // Splits the text into the base and its layers; malformed lines, and lines given twice
+    // in one block, are errors.
+    std::vector<TextBlock> textBlocks(std::string_view text) {
+        std::vector<TextBlock> blocks(1);
         std::map<std::string, std::size_t> firstLine;
         std::size_t number = 0;
         while (!text.empty()) {
@@ -182,16 +257,22 @@ public:
                 error(number, "expected SETTING = VALUE, found " + quotedWord(line));
                 continue;
             }
-            const auto [first, inserted] = firstLine.emplace(std::string(setting), number);
+            TextLine parsed{number, std::string(setting),
+                            std::string(trimmed(line.substr(equals + 1)))};
+            if (setting == kLayerSetting) {
+                blocks.push_back({std::move(parsed), {}});
+                firstLine.clear();
+                continue;
+            }
+            const auto [first, inserted] = firstLine.emplace(parsed.setting, number);
             if (!inserted) {
-                error(number, std::string(setting) + " is given twice (first on line " +
+                error(number, parsed.setting + " is given twice (first on line " +
                                   std::to_string(first->second) + ")");
                 continue;
             }
-            lines.push_back(
-                {number, std::string(setting), std::string(trimmed(line.substr(equals + 1)))});
+            blocks.back().lines.push_back(std::move(parsed));
         }
-        return lines;
+        return blocks;
     }
 
     void chooseConsole(const std::vector<TextLine>& lines, std::optional<ConsoleMode> requested,
@@ -214,48 +295,103 @@ public:
         }
     }
 
-    void readLine(const TextLine& line) {
+    void readBaseLine(const TextLine& line) {
         if (line.setting == kConsoleSetting) {
             return;
         }
         if (line.setting == kNameSetting) {
-            return readName(line);
+            if (std::optional<std::string> name = readQuoted(line, kMaxProfileNameLength)) {
+                reading_.name = std::move(*name);
+            }
+            return;
         }
+        if (isLayerOnly(line.setting)) {
+            return error(line.number, line.setting + " belongs to a layer: start one above it "
+                                                     "with LAYER = \"NAME\"");
+        }
+        readChange(line, reading_.record);
+    }
+
+    // A layer: its name, trigger and delays, and what it changes over the base as read so
+    // far. The aim lines it leaves out take the base's values: any aim line makes the layer
+    // hold the whole set.
+    void readLayer(const TextBlock& block) {
+        const TextLine& start = *block.layer;
+        LayerRecord layer;
+        readLayerName(start, layer);
+        if (reading_.layers.size() == kMaxLayers) {
+            error(start.number, "a profile holds at most " + std::to_string(kMaxLayers) +
+                                    " layers; this is one more");
+        }
+        ProfileRecord values = reading_.record;
+        std::uint64_t changes = 0;
+        const TextLine* trigger = nullptr;
+        for (const TextLine& line : block.lines) {
+            if (line.setting == kWhileSetting || line.setting == kPressSetting) {
+                readTriggerLine(line, trigger, layer);
+            } else if (line.setting == kDelaySetting) {
+                readDelayLine(line, layer.delayMs);
+            } else if (line.setting == kReleaseDelaySetting) {
+                readDelayLine(line, layer.releaseDelayMs);
+            } else if (line.setting == kNameSetting || line.setting == kConsoleSetting) {
+                error(line.number, line.setting + " belongs to the profile, before the first "
+                                                  "LAYER; a layer's name is on its LAYER line");
+            } else if (const std::optional<unsigned> change = readChange(line, values)) {
+                changes |= layer_change::bit(*change);
+            }
+        }
+        if (trigger == nullptr) {
+            error(start.number, "the layer has no trigger: give it WHILE = KEY or PRESS = KEY");
+        }
+        for (unsigned change = 0; change < layer_change::count; ++change) {
+            if ((changes & layer_change::bit(change)) != 0) {
+                takeChange(layer, change, values);
+            }
+        }
+        reading_.layers.push_back(layer);
+    }
+
+private:
+    // Reads a line of what a layer may change into target; the change it made, or none for
+    // an error.
+    std::optional<unsigned> readChange(const TextLine& line, ProfileRecord& target) {
         if (line.setting == kDirectionSetting) {
             return readListItem(line, directionItems(reading_.console), profile::direction,
-                                "direction");
+                                "direction", target, layer_change::direction);
         }
         if (line.setting == kInvertSetting) {
-            return readInvert(line);
+            return readInvert(line, target);
         }
         if (line.setting == kZoomXSetting) {
-            return readZoom(line, profile::xZoomScale);
+            return readZoom(line, profile::xZoomScale, target, layer_change::zoomX);
         }
         if (line.setting == kZoomYSetting) {
-            return readZoom(line, profile::yZoomScale);
+            return readZoom(line, profile::yZoomScale, target, layer_change::zoomY);
         }
         for (const AimLine& aimLine : kAimLines) {
             if (line.setting == aimLine.setting) {
-                return readAim(line, aimLine);
+                return readAim(line, aimLine, target);
             }
         }
         for (const MouseInput& input : kMouseInputs) {
             if (line.setting == input.setting) {
                 return readListItem(line, mouseActionItems(reading_.console),
-                                    profile::mouseBindings + input.index, "mouse action");
+                                    profile::mouseBindings + input.index, "mouse action", target,
+                                    layer_change::firstMouseBinding +
+                                        static_cast<unsigned>(input.index));
             }
         }
         const std::span<const char* const> names = actionNames(reading_.console);
         for (std::size_t action = 0; action < names.size(); ++action) {
             if (line.setting == names[action]) {
-                return readKeys(line, action);
+                return readKeys(line, action, target);
             }
         }
         error(line.number, "unknown setting or action " + quotedWord(line.setting) +
                                otherConsoleHint(line.setting));
+        return std::nullopt;
     }
 
-private:
     // Why a word that is not an action here may still be one: the other console's name.
     std::string otherConsoleHint(std::string_view word) const {
         const ConsoleMode other = reading_.console == kConsolePs3 ? kConsoleXbox360 : kConsolePs3;
@@ -269,17 +405,22 @@ private:
         return {};
     }
 
-    void readName(const TextLine& line) {
+    // A name in double quotes (NAME, LAYER), with its escapes.
+    std::optional<std::string> readQuoted(const TextLine& line, std::size_t maxLength) {
         std::string_view value = line.value;
         if (value.size() < 2 || value.front() != kQuote || value.back() != kQuote) {
-            return error(line.number, "NAME must be in double quotes, as in NAME = \"Shooter\"");
+            error(line.number,
+                  line.setting + " must be in double quotes, as in " + line.setting +
+                      (line.setting == kNameSetting ? " = \"Shooter\"" : " = \"ADS\""));
+            return std::nullopt;
         }
         value = value.substr(1, value.size() - 2);
         std::string name;
         for (std::size_t i = 0; i < value.size(); ++i) {
             if (value[i] == '\0') {
-                // The record's name ends at its first NUL: what follows it would be lost.
-                return error(line.number, "NAME cannot hold a NUL byte");
+                // A name ends at its first NUL: what follows it would be lost.
+                error(line.number, line.setting + " cannot hold a NUL byte");
+                return std::nullopt;
             }
             if (value[i] != kEscape) {
                 name += value[i];
@@ -290,16 +431,57 @@ private:
                 name += *byte;
                 i += kHexEscapeLength - 1;
             } else {
-                return error(line.number, "NAME: write a backslash as \\\\ and a byte as \\xNN "
-                                          "(01 to FF)");
+                error(line.number, line.setting + ": write a backslash as \\\\ and a byte as "
+                                                  "\\xNN (01 to FF)");
+                return std::nullopt;
             }
         }
-        if (name.size() > kMaxProfileNameLength) {
-            return error(line.number, "NAME has " + std::to_string(name.size()) +
-                                          " characters; at most " +
-                                          std::to_string(kMaxProfileNameLength) + " fit");
+        if (name.size() > maxLength) {
+            error(line.number, line.setting + " has " + std::to_string(name.size()) +
+                                   " characters; at most " + std::to_string(maxLength) + " fit");
+            return std::nullopt;
         }
-        reading_.name = name;
+        return name;
+    }
+
+    // A layer's name is not empty and names no other layer of the profile.
+    void readLayerName(const TextLine& line, LayerRecord& layer) {
+        const std::optional<std::string> name = readQuoted(line, kMaxLayerNameLength);
+        if (!name) {
+            return;
+        }
+        if (name->empty()) {
+            return error(line.number, "LAYER needs a name, as in LAYER = \"ADS\"");
+        }
+        const auto [first, inserted] = layerLines_.emplace(*name, line.number);
+        if (!inserted) {
+            return error(line.number, "layer " + quoteName(*name) +
+                                          " is given twice (first on line " +
+                                          std::to_string(first->second) + ")");
+        }
+        setLayerName(layer, *name);
+    }
+
+    // WHILE or PRESS, once: the kind and the trigger.
+    void readTriggerLine(const TextLine& line, const TextLine*& trigger, LayerRecord& layer) {
+        if (trigger != nullptr) {
+            return error(line.number, line.setting + ": the layer has its trigger on line " +
+                                          std::to_string(trigger->number) + " (" +
+                                          trigger->setting + "); a layer has one");
+        }
+        trigger = &line;
+        layer.kind = line.setting == kPressSetting ? LayerKind::toggled : LayerKind::whileHeld;
+        const LayerValueReading read = readTrigger(line.value, layer.trigger);
+        if (!read.ok) {
+            error(line.number, line.setting + ": " + read.error);
+        }
+    }
+
+    void readDelayLine(const TextLine& line, std::uint16_t& delayMs) {
+        const LayerValueReading read = readDelay(line.value, delayMs);
+        if (!read.ok) {
+            error(line.number, line.setting + ": " + read.error);
+        }
     }
 
     // "\\xNN" at the start of text: the byte NN, never 00.
@@ -316,19 +498,21 @@ private:
         return static_cast<char>(value);
     }
 
-    void readListItem(const TextLine& line, std::span<const char* const> items, std::size_t offset,
-                      const char* what) {
+    std::optional<unsigned> readListItem(const TextLine& line, std::span<const char* const> items,
+                                         std::size_t offset, const char* what,
+                                         ProfileRecord& target, unsigned change) {
         for (std::size_t position = 0; position < items.size(); ++position) {
             if (line.value == items[position]) {
-                reading_.record.bytes[offset] = static_cast<std::uint8_t>(position);
-                return;
+                target.bytes[offset] = static_cast<std::uint8_t>(position);
+                return change;
             }
         }
         error(line.number, line.setting + ": unknown " + what + " " + quotedWord(line.value) +
                                " for the " + consoleTitle(reading_.console));
+        return std::nullopt;
     }
 
-    void readInvert(const TextLine& line) {
+    std::optional<unsigned> readInvert(const TextLine& line, ProfileRecord& target) {
         std::uint8_t flags = 0;
         if (line.value != kNoneWord && !line.value.empty()) {
             std::string_view rest = line.value;
@@ -339,8 +523,9 @@ private:
                                          : word == kInvertYWord ? profile::kInvertY
                                                                 : 0;
                 if (bit == 0 || (flags & bit) != 0) {
-                    return error(line.number, "INVERT takes none, X, Y or X, Y; found " +
-                                                  quotedWord(line.value));
+                    error(line.number,
+                          "INVERT takes none, X, Y or X, Y; found " + quotedWord(line.value));
+                    return std::nullopt;
                 }
                 flags |= bit;
                 if (comma == std::string_view::npos) {
@@ -349,46 +534,50 @@ private:
                 rest = rest.substr(comma + 1);
             }
         }
-        reading_.record.bytes[profile::invertFlags] = flags;
+        target.bytes[profile::invertFlags] = flags;
+        return layer_change::invert;
     }
 
-    void readZoom(const TextLine& line, std::size_t offset) {
+    std::optional<unsigned> readZoom(const TextLine& line, std::size_t offset,
+                                     ProfileRecord& target, unsigned change) {
         const std::optional<float> scale = readZoomText(line.value);
         if (!scale) {
-            return error(line.number, line.setting + ": " + quotedWord(line.value) +
-                                          " is not a decimal number such as 1.0");
+            error(line.number, line.setting + ": " + quotedWord(line.value) +
+                                   " is not a decimal number such as 1.0");
+            return std::nullopt;
         }
         if (!zoomScaleInRange(*scale)) {
-            return error(line.number, line.setting + ": " + line.value + " is outside 0.5 to 5.0");
+            error(line.number, line.setting + ": " + line.value + " is outside 0.5 to 5.0");
+            return std::nullopt;
         }
-        writeZoomScale(reading_.record, offset, *scale);
+        writeZoomScale(target, offset, *scale);
+        return change;
     }
 
-    // Each line changes its own field of the three aim bytes; absent ones stay 0.
-    void readAim(const TextLine& line, const AimLine& aimLine) {
-        AimSettings aim = readAimSettings(reading_.record);
+    // Each line changes its own field of the three aim bytes; the others stay as they are.
+    std::optional<unsigned> readAim(const TextLine& line, const AimLine& aimLine,
+                                    ProfileRecord& target) {
+        AimSettings aim = readAimSettings(target);
         const AimReading read = aimLine.read(line.value, aim);
         if (!read.ok) {
-            return error(line.number, line.setting + ": " + read.error);
+            error(line.number, line.setting + ": " + read.error);
+            return std::nullopt;
         }
-        writeAimSettings(reading_.record, aim);
+        writeAimSettings(target, aim);
+        return layer_change::aim;
     }
 
     static std::optional<std::uint8_t> keyCode(std::string_view word) {
         if (word.empty() || word == kNoneWord) {
             return 0;
         }
-        for (std::size_t code = 1; code < kKeyNameCount; ++code) {
-            if (word == keyName(static_cast<std::uint8_t>(code))) {
-                return static_cast<std::uint8_t>(code);
-            }
-        }
-        return std::nullopt;
+        return keyNamed(word);
     }
 
     // One key, or two split at a comma. The comma key "," is a name of its own, so every
     // comma is tried as the split until both sides are names.
-    void readKeys(const TextLine& line, std::size_t action) {
+    std::optional<unsigned> readKeys(const TextLine& line, std::size_t action,
+                                     ProfileRecord& target) {
         std::optional<std::uint8_t> primary = keyCode(line.value);
         std::optional<std::uint8_t> secondary = 0;
         for (std::size_t comma = line.value.find(','); !primary && comma != std::string::npos;
@@ -401,15 +590,18 @@ private:
             }
         }
         if (!primary) {
-            return error(line.number, line.setting + ": unknown key " + quotedWord(line.value) +
-                                          "; write KEY or KEY, KEY2 with the names the Map "
-                                          "dialog shows (W, L SHIFT, NUM 8, SPACE)");
+            error(line.number, line.setting + ": unknown key " + quotedWord(line.value) +
+                                   "; write KEY or KEY, KEY2 with the names the Map "
+                                   "dialog shows (W, L SHIFT, NUM 8, SPACE)");
+            return std::nullopt;
         }
-        reading_.record.bytes[profile::primaryKeys + action] = *primary;
-        reading_.record.bytes[profile::secondaryKeys + action] = *secondary;
+        target.bytes[profile::primaryKeys + action] = *primary;
+        target.bytes[profile::secondaryKeys + action] = *secondary;
+        return layer_change::firstAction + static_cast<unsigned>(action);
     }
 
     ProfileTextReading& reading_;
+    std::map<std::string, std::size_t> layerLines_; // each layer's name and its LAYER line
 };
 
 } // namespace
@@ -456,16 +648,16 @@ std::string quoteName(std::string_view name) {
     return quoted + kQuote;
 }
 
-std::string formatProfileText(const ProfileRecord& record, ConsoleMode console) {
+std::string formatProfileText(const ProfileRecord& record, std::span<const LayerRecord> layers,
+                              ConsoleMode console) {
     std::string text;
-    writeHeader(text, console);
-    writeLine(text, kNameSetting, quoteName(profileName(record)));
-    text += "\n";
-    writeKeys(text, record, console);
-    text += "\n";
-    writeMouse(text, record, console);
-    writeAim(text, record);
+    writeBase(text, record, console);
+    writeLayers(text, layers, console);
     return text;
+}
+
+std::string formatProfileText(const ProfileRecord& record, ConsoleMode console) {
+    return formatProfileText(record, {}, console);
 }
 
 ProfileTextReading readProfileText(std::string_view text, std::optional<ConsoleMode> requested,
@@ -474,10 +666,13 @@ ProfileTextReading readProfileText(std::string_view text, std::optional<ConsoleM
     writeZoomScale(reading.record, profile::xZoomScale, kNewProfileZoomScale);
     writeZoomScale(reading.record, profile::yZoomScale, kNewProfileZoomScale);
     Reader reader(reading);
-    const std::vector<TextLine> lines = reader.settingLines(text);
-    reader.chooseConsole(lines, requested, fallback);
-    for (const TextLine& line : lines) {
-        reader.readLine(line);
+    const std::vector<TextBlock> blocks = reader.textBlocks(text);
+    reader.chooseConsole(blocks.front().lines, requested, fallback);
+    for (const TextLine& line : blocks.front().lines) {
+        reader.readBaseLine(line);
+    }
+    for (auto block = blocks.begin() + 1; block != blocks.end(); ++block) {
+        reader.readLayer(*block);
     }
     std::stable_sort(
         reading.errors.begin(), reading.errors.end(),

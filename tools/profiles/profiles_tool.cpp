@@ -29,6 +29,8 @@ namespace qora {
 namespace {
 
 constexpr const char* kProgramName = "qora-profiles";
+// Longer than any key name, so that a longer value is no key name either.
+constexpr std::size_t kSwitchValueSize = 64;
 
 struct CommandWord {
     const char* word;
@@ -118,6 +120,24 @@ struct Session {
 
     ConsoleMode console() const { return arguments.console.value_or(folderConsole()); }
 
+    // The text of a [SWITCH] key, trimmed; empty when missing.
+    std::string switchSetting(const char* key) const {
+        char value[kSwitchValueSize] = {};
+        platform.ini.getPrivateProfileString(kSwitchSection, key, "", value, sizeof value,
+                                             paths.settingIni.c_str());
+        const std::string_view text = value;
+        const std::size_t first = text.find_first_not_of(" \t");
+        return first == std::string_view::npos
+                   ? std::string()
+                   : std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+    }
+
+    // The switch keys setting.ini names; a name that is no key switches nothing.
+    SwitchKeys switchKeys() const {
+        return {keyNamed(switchSetting(kSwitchNextKey)).value_or(0),
+                keyNamed(switchSetting(kSwitchPreviousKey)).value_or(0)};
+    }
+
     bool readStore(StoreContents& store) const {
         std::string error;
         if (!readStoreContents(platform.files, platform.ini, paths, store, error)) {
@@ -182,12 +202,31 @@ int reportProblems(const Session& session, const std::vector<std::string>& probl
     return kProfilesToolSuccess;
 }
 
+// A [SWITCH] key whose value is no key name switches nothing.
+std::vector<std::string> switchProblems(const Session& session) {
+    std::vector<std::string> problems;
+    for (const char* key : {kSwitchNextKey, kSwitchPreviousKey}) {
+        const std::string value = session.switchSetting(key);
+        if (!value.empty() && !keyNamed(value)) {
+            problems.push_back(std::string(kSettingIniName) + ": [" + kSwitchSection + "] " + key +
+                               " = " + quoteName(value) +
+                               " names no key, so it switches nothing; write a key as the "
+                               "profile text does (PAGE UP)");
+        }
+    }
+    return problems;
+}
+
 int checkStore(const Session& session) {
     StoreContents store;
     if (!session.readStore(store)) {
         return kProfilesToolFailure;
     }
-    return reportProblems(session, storeProblems(store, session.console()),
+    std::vector<std::string> problems = switchProblems(session);
+    const std::vector<std::string> ofStore =
+        storeProblems(store, session.console(), session.switchKeys());
+    problems.insert(problems.end(), ofStore.begin(), ofStore.end());
+    return reportProblems(session, problems,
                           std::to_string(store.count) +
                               (store.count == 1 ? " profile" : " profiles"));
 }
@@ -210,8 +249,16 @@ int checkText(const Session& session) {
     for (const ProfileTextError& textError : reading.errors) {
         problems.push_back(file + ':' + std::to_string(textError.line) + ": " + textError.message);
     }
-    for (const RecordProblem& problem : recordProblems(reading.record, reading.console)) {
-        problems.push_back(file + ": " + problem.message);
+    std::vector<RecordProblem> found =
+        recordProblems(reading.record, reading.console, session.switchKeys());
+    const std::vector<RecordProblem> ofLayers =
+        layerProblems(reading.layers, reading.console, session.switchKeys());
+    found.insert(found.end(), ofLayers.begin(), ofLayers.end());
+    for (const RecordProblem& problem : found) {
+        // What reading refused is named above, with its line.
+        if (reading.errors.empty() || problem.kind != ProblemKind::noWord) {
+            problems.push_back(file + ": " + problem.message);
+        }
     }
     return reportProblems(session, problems, file);
 }
@@ -279,6 +326,10 @@ int importProfile(const Session& session) {
         session.err << arguments.file << ':' << error.line << ": " << error.message << '\n';
     }
     if (!reading.errors.empty()) {
+        return session.fail(arguments.file + " was not imported; the store is unchanged");
+    }
+    if (!reading.layers.empty()) {
+        session.err << arguments.file << ": its layers cannot be stored yet\n";
         return session.fail(arguments.file + " was not imported; the store is unchanged");
     }
     const std::string name = arguments.name.value_or(

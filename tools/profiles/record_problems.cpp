@@ -5,10 +5,13 @@
 #include "formats/run_keys.h"
 #include "input/key_names.h"
 #include "tools/profiles/aim_text.h"
+#include "tools/profiles/layer_text.h"
 #include "tools/profiles/profile_fields.h"
+#include "tools/profiles/profile_text.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <span>
 
 namespace qora {
@@ -19,39 +22,57 @@ void addProblem(std::vector<RecordProblem>& problems, std::string message,
     problems.push_back({kind, std::move(message)});
 }
 
-void checkName(const ProfileRecord& record, std::vector<RecordProblem>& problems) {
-    if (profileName(record).size() == profile::nameSize) {
-        addProblem(problems, std::string(kNameSetting) + ": no NUL within its 64 bytes");
-    }
-}
+// What a key that a run takes for itself does; always, or only while calibration is on.
+struct ReservedUse {
+    const char* does;
+    bool always;
+};
 
-// What a run does with a key it keeps, and so what becomes of a binding on it.
-const char* runKeyUse(std::uint8_t code) {
+std::optional<ReservedUse> reservedUse(std::uint8_t code, const SwitchKeys& switchKeys) {
     if (code == run_key::stop) {
-        return "ends the capture run, so the binding never fires";
+        return ReservedUse{"ends the capture run", true};
     }
     if (code == run_key::calibration::toggle) {
-        return "turns live calibration on and off, so the binding never fires";
+        return ReservedUse{"turns live calibration on and off", true};
     }
-    return "drives live calibration, so the binding does not fire while calibration is on";
+    if (isRunKey(code)) {
+        return ReservedUse{"drives live calibration", false};
+    }
+    if (code != 0 && code == switchKeys.next) {
+        return ReservedUse{"switches to the next profile", true};
+    }
+    if (code != 0 && code == switchKeys.previous) {
+        return ReservedUse{"switches to the previous profile", true};
+    }
+    return std::nullopt;
 }
 
-void checkKey(std::uint8_t code, const std::string& where, std::vector<RecordProblem>& problems) {
+// What becomes of a binding or a trigger on a reserved key, in the words of a message.
+struct KeyRole {
+    const char* what;  // "binding"
+    const char* never; // "never fires"
+    const char* until; // "does not fire while calibration is on"
+};
+constexpr KeyRole kBindingRole{"binding", "never fires", "does not fire"};
+constexpr KeyRole kTriggerRole{"layer", "never turns on", "does not turn on"};
+
+void checkReservedKey(std::uint8_t code, const std::string& where, const KeyRole& role,
+                      const SwitchKeys& switchKeys, std::vector<RecordProblem>& problems) {
+    if (const std::optional<ReservedUse> use = reservedUse(code, switchKeys)) {
+        addProblem(
+            problems,
+            where + ": " + keyName(code) + " " + use->does + ", so the " + role.what + " " +
+                (use->always ? role.never : std::string(role.until) + " while calibration is on"),
+            ProblemKind::runKey);
+    }
+}
+
+void checkKey(std::uint8_t code, const std::string& where, const SwitchKeys& switchKeys,
+              std::vector<RecordProblem>& problems) {
     if (code != 0 && keyName(code)[0] == '\0') {
         addProblem(problems, where + ": key code " + hexText(code) + " has no name");
-    } else if (isRunKey(code)) {
-        addProblem(problems, where + ": " + keyName(code) + " " + runKeyUse(code),
-                   ProblemKind::runKey);
-    }
-}
-
-void checkKeys(const ProfileRecord& record, ConsoleMode console,
-               std::vector<RecordProblem>& problems) {
-    const std::span<const char* const> names = actionNames(console);
-    for (std::size_t action = 0; action < kActionCount; ++action) {
-        checkKey(primaryKey(record, action), names[action], problems);
-        checkKey(secondaryKey(record, action), std::string(names[action]) + " (second key)",
-                 problems);
+    } else {
+        checkReservedKey(code, where, kBindingRole, switchKeys, problems);
     }
 }
 
@@ -63,16 +84,6 @@ void checkListPosition(std::uint8_t position, std::span<const char* const> items
                                  consoleTitle(console) + " list (0 to " +
                                  std::to_string(items.size() - 1) + ")");
     }
-}
-
-void checkMouse(const ProfileRecord& record, ConsoleMode console,
-                std::vector<RecordProblem>& problems) {
-    for (const MouseInput& input : kMouseInputs) {
-        checkListPosition(mouseBinding(record, input.index), mouseActionItems(console),
-                          input.setting, console, problems);
-    }
-    checkListPosition(record.bytes[profile::direction], directionItems(console), kDirectionSetting,
-                      console, problems);
 }
 
 void checkZoom(const ProfileRecord& record, std::size_t offset, const char* setting,
@@ -110,22 +121,170 @@ void checkInvertBits(const ProfileRecord& record, std::vector<RecordProblem>& pr
     }
 }
 
-} // namespace
+// The problems of one change's field of record, the base's or a layer's values.
+void checkChange(const ProfileRecord& record, unsigned change, ConsoleMode console,
+                 const SwitchKeys& switchKeys, std::vector<RecordProblem>& problems) {
+    using namespace layer_change;
+    if (change < firstMouseBinding) {
+        const std::size_t action = change - firstAction;
+        const char* name = actionNames(console)[action];
+        checkKey(primaryKey(record, action), name, switchKeys, problems);
+        checkKey(secondaryKey(record, action), std::string(name) + " (second key)", switchKeys,
+                 problems);
+    } else if (change < direction) {
+        for (const MouseInput& input : kMouseInputs) {
+            if (input.index == change - firstMouseBinding) {
+                checkListPosition(mouseBinding(record, input.index), mouseActionItems(console),
+                                  input.setting, console, problems);
+            }
+        }
+    } else if (change == direction) {
+        checkListPosition(record.bytes[profile::direction], directionItems(console),
+                          kDirectionSetting, console, problems);
+    } else if (change == invert) {
+        checkInvertBits(record, problems);
+    } else if (change == zoomX) {
+        checkZoom(record, profile::xZoomScale, kZoomXSetting, problems);
+    } else if (change == zoomY) {
+        checkZoom(record, profile::yZoomScale, kZoomYSetting, problems);
+    } else {
+        checkAim(record, problems);
+    }
+}
 
-std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMode console) {
+// --- Layers ------------------------------------------------------------------------------
+
+void checkLayerName(std::span<const LayerRecord> layers, std::size_t index,
+                    std::vector<RecordProblem>& problems) {
+    const std::string name = layerName(layers[index]);
+    if (name.empty()) {
+        addProblem(problems, std::string(kLayerSetting) + ": the name is empty");
+    } else if (name.size() > kMaxLayerNameLength) {
+        addProblem(problems, std::string(kLayerSetting) + ": no NUL within its " +
+                                 std::to_string(kLayerNameSize) + " bytes; at most " +
+                                 std::to_string(kMaxLayerNameLength) + " characters fit");
+    }
+    for (std::size_t other = 0; other < index; ++other) {
+        if (!name.empty() && layerName(layers[other]) == name) {
+            addProblem(problems, std::string(kLayerSetting) + ": layer " + std::to_string(other) +
+                                     " has the same name");
+            break;
+        }
+    }
+}
+
+void checkTrigger(const LayerRecord& layer, const SwitchKeys& switchKeys,
+                  std::vector<RecordProblem>& problems) {
+    const std::string where = triggerSetting(layer.kind);
+    const auto kind = static_cast<unsigned>(layer.kind);
+    if (layer.kind != LayerKind::whileHeld && layer.kind != LayerKind::toggled) {
+        addProblem(problems, where + ": kind " + std::to_string(kind) +
+                                 " is neither WHILE (0) nor PRESS (1)");
+    }
+    const LayerTrigger& trigger = layer.trigger;
+    switch (trigger.source) {
+    case TriggerSource::none:
+        return addProblem(problems, "no trigger: the layer has neither WHILE nor PRESS");
+    case TriggerSource::key:
+        if (keyName(trigger.code)[0] == '\0') {
+            return addProblem(problems,
+                              where + ": key code " + hexText(trigger.code) + " has no name");
+        }
+        return checkReservedKey(trigger.code, where, kTriggerRole, switchKeys, problems);
+    case TriggerSource::mouseButton:
+        if (trigger.code >= kMouseButtonTriggers) {
+            addProblem(problems, where + ": mouse button " + std::to_string(trigger.code) +
+                                     " is none of MOUSE LEFT ... MOUSE BUTTON7 (0 to 6)");
+        }
+        return;
+    }
+    addProblem(problems, where + ": trigger source " +
+                             std::to_string(static_cast<unsigned>(trigger.source)) +
+                             " is neither a key (1) nor a mouse button (2)");
+}
+
+void checkDelay(std::uint16_t delayMs, const char* setting, std::vector<RecordProblem>& problems) {
+    if (delayMs > kMaxLayerDelayMs) {
+        addProblem(problems, std::string(setting) + ": " + std::to_string(delayMs) +
+                                 " is outside 0 to " + std::to_string(kMaxLayerDelayMs));
+    }
+}
+
+// Change bits that name nothing, and bytes of the values that no change covers: the text
+// has no line for either.
+void checkLeftOutChanges(const LayerRecord& layer, std::vector<RecordProblem>& problems) {
+    const std::uint64_t unknown = layer.changes & ~layer_change::all;
+    if (unknown != 0) {
+        char text[32];
+        std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(unknown));
+        addProblem(problems, std::string("change bits ") + text + " name nothing a layer changes",
+                   ProblemKind::leftOut);
+    }
+    LayerRecord covered;
+    for (unsigned change = 0; change < layer_change::count; ++change) {
+        if ((layer.changes & layer_change::bit(change)) != 0) {
+            takeChange(covered, change, layer.values);
+        }
+    }
+    if (covered.values != layer.values) {
+        addProblem(problems, "its values hold bytes outside what it changes", ProblemKind::leftOut);
+    }
+}
+
+std::vector<RecordProblem> oneLayerProblems(std::span<const LayerRecord> layers, std::size_t index,
+                                            ConsoleMode console, const SwitchKeys& switchKeys) {
+    const LayerRecord& layer = layers[index];
     std::vector<RecordProblem> problems;
-    checkName(record, problems);
-    checkKeys(record, console, problems);
-    checkMouse(record, console, problems);
-    checkZoom(record, profile::xZoomScale, kZoomXSetting, problems);
-    checkZoom(record, profile::yZoomScale, kZoomYSetting, problems);
-    checkAim(record, problems);
-    checkInvertBits(record, problems);
+    checkLayerName(layers, index, problems);
+    checkTrigger(layer, switchKeys, problems);
+    checkDelay(layer.delayMs, kDelaySetting, problems);
+    checkDelay(layer.releaseDelayMs, kReleaseDelaySetting, problems);
+    checkLeftOutChanges(layer, problems);
+    for (unsigned change = 0; change < layer_change::count; ++change) {
+        if ((layer.changes & layer_change::bit(change)) != 0) {
+            checkChange(layer.values, change, console, switchKeys, problems);
+        }
+    }
     return problems;
 }
 
-std::vector<RecordProblem> exportBlockers(const ProfileRecord& record, ConsoleMode console) {
+} // namespace
+
+std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMode console,
+                                          const SwitchKeys& switchKeys) {
+    std::vector<RecordProblem> problems;
+    if (profileName(record).size() == profile::nameSize) {
+        addProblem(problems, std::string(kNameSetting) + ": no NUL within its 64 bytes");
+    }
+    for (unsigned change = 0; change < layer_change::count; ++change) {
+        checkChange(record, change, console, switchKeys, problems);
+    }
+    return problems;
+}
+
+std::vector<RecordProblem> layerProblems(std::span<const LayerRecord> layers, ConsoleMode console,
+                                         const SwitchKeys& switchKeys) {
+    std::vector<RecordProblem> problems;
+    if (layers.size() > kMaxLayers) {
+        addProblem(problems, std::to_string(layers.size()) + " layers; a profile holds at most " +
+                                 std::to_string(kMaxLayers));
+    }
+    for (std::size_t index = 0; index < layers.size(); ++index) {
+        const std::string where =
+            "layer " + std::to_string(index) + " " + quoteName(layerName(layers[index])) + ": ";
+        for (RecordProblem& problem : oneLayerProblems(layers, index, console, switchKeys)) {
+            problem.message.insert(0, where);
+            problems.push_back(std::move(problem));
+        }
+    }
+    return problems;
+}
+
+std::vector<RecordProblem> exportBlockers(const ProfileRecord& record, ConsoleMode console,
+                                          std::span<const LayerRecord> layers) {
     std::vector<RecordProblem> problems = recordProblems(record, console);
+    const std::vector<RecordProblem> ofLayers = layerProblems(layers, console);
+    problems.insert(problems.end(), ofLayers.begin(), ofLayers.end());
     std::erase_if(problems,
                   [](const RecordProblem& problem) { return problem.kind != ProblemKind::noWord; });
     return problems;

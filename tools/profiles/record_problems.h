@@ -1,20 +1,25 @@
 #pragma once
-// What can be wrong with one profile record: each problem names the line of the profile
-// text that would show the field. A record whose only problems are left-out bits and keys
-// a run keeps can be written as text, and without left-out bits read back byte for byte.
+// What can be wrong with one profile, its record and its layers: each problem names the line
+// of the profile text that would show the field. A profile whose only problems are left-out
+// bits and keys a run keeps can be written as text, and without left-out bits read back byte
+// for byte.
 
+#include "formats/layer_record.h"
 #include "formats/profile_record.h"
 #include "platform/platform_types.h"
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace qora {
 
 enum class ProblemKind {
-    noWord,  // a value the text has no word for: its text would be wrong
-    leftOut, // unknown invert bits, which the text leaves out
-    runKey,  // a binding on a key a run keeps for itself, which the text names as any key
+    noWord,  // a value the text has no word for, or that reading refuses: its text would be wrong
+    leftOut, // unknown bits and stray bytes, which the text leaves out
+    runKey,  // a binding or a trigger on a key a run keeps for itself, which the text names as
+             // any key
 };
 
 struct RecordProblem {
@@ -22,13 +27,30 @@ struct RecordProblem {
     std::string message;
 };
 
-// Names without a NUL, key codes without a name, bindings on the keys a run keeps for
-// itself (formats/run_keys.h), mouse-action and direction positions outside the console's
-// lists, zoom scales outside 0.5 ... 5.0 (NaN and 0 included), a dead zone above 90 %, an
-// exponent outside 0.25 ... 4.0, and unknown invert bits.
-std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMode console);
+// The keys setting.ini's [SWITCH] names (0: none). A run takes them for switching profiles,
+// so, like the keys it keeps for itself, they reach no binding and no layer.
+struct SwitchKeys {
+    std::uint8_t next = 0;
+    std::uint8_t previous = 0;
+};
 
-// The problems that keep a record from being written as text: those of the kind noWord.
-std::vector<RecordProblem> exportBlockers(const ProfileRecord& record, ConsoleMode console);
+// Names without a NUL, key codes without a name, bindings on the keys a run keeps for
+// itself (formats/run_keys.h) and on the switch keys, mouse-action and direction positions
+// outside the console's lists, zoom scales outside 0.5 ... 5.0 (NaN and 0 included), a dead
+// zone above 90 %, an exponent outside 0.25 ... 4.0, and unknown invert bits.
+std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMode console,
+                                          const SwitchKeys& switchKeys = {});
+
+// More than kMaxLayers layers, then for each layer ("layer 0 \"ADS\": ..."): a name that is
+// empty, has no NUL in its field or is another layer's too, a kind that is neither WHILE nor
+// PRESS, no trigger or one the text has no name for, a trigger on a key a run keeps or a
+// switch key, delays above 2000 ms, unknown change bits and bytes outside what the layer
+// changes, and the problems of recordProblems in what it changes.
+std::vector<RecordProblem> layerProblems(std::span<const LayerRecord> layers, ConsoleMode console,
+                                         const SwitchKeys& switchKeys = {});
+
+// The problems that keep a profile from being written as text: those of the kind noWord.
+std::vector<RecordProblem> exportBlockers(const ProfileRecord& record, ConsoleMode console,
+                                          std::span<const LayerRecord> layers = {});
 
 } // namespace qora

@@ -52,7 +52,8 @@ void checkCurrent(const StoreContents& store, std::vector<std::string>& problems
 
 } // namespace
 
-std::vector<std::string> storeProblems(const StoreContents& store, ConsoleMode console) {
+std::vector<std::string> storeProblems(const StoreContents& store, ConsoleMode console,
+                                       const SwitchKeys& switchKeys) {
     std::vector<std::string> problems;
     checkCount(store, problems);
     checkCurrent(store, problems);
@@ -60,7 +61,7 @@ std::vector<std::string> storeProblems(const StoreContents& store, ConsoleMode c
         const ProfileRecord record = recordAt(store, index);
         const std::string where =
             "profile " + std::to_string(index) + " " + quoteName(profileName(record)) + ": ";
-        for (const RecordProblem& problem : recordProblems(record, console)) {
+        for (const RecordProblem& problem : recordProblems(record, console, switchKeys)) {
             problems.push_back(where + problem.message);
         }
     }

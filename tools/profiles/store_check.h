@@ -3,6 +3,7 @@
 // config.bin, CURRENT against COUNT, then every record's problems.
 
 #include "platform/platform_types.h"
+#include "tools/profiles/record_problems.h"
 #include "tools/profiles/store_contents.h"
 
 #include <string>
@@ -11,6 +12,7 @@
 namespace qora {
 
 // One line per problem; empty when the store is sound.
-std::vector<std::string> storeProblems(const StoreContents& store, ConsoleMode console);
+std::vector<std::string> storeProblems(const StoreContents& store, ConsoleMode console,
+                                       const SwitchKeys& switchKeys = {});
 
 } // namespace qora

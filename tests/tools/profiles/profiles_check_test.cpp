@@ -197,6 +197,45 @@ TEST_F(ProfilesToolTest, CheckFlagsBindingsOnTheKeysARunKeepsAndTheTextStillCarr
     }
 }
 
+// The keys setting.ini's [SWITCH] names switch profiles during a run and reach no binding
+// and no layer: check flags them in the store and in a text when the folder names them, and
+// a name that is no key.
+TEST_F(ProfilesToolTest, CheckFlagsTheSwitchKeysSettingIniNames) {
+    ProfileRecord record = newProfile("Two");
+    record.bytes[profile::primaryKeys + 15] = 0xC9; // A: PAGE UP
+    writeStore({newProfile("One"), record});
+    const std::string store = dir.read("setting.ini");
+    const std::string text = dir.file("mine.txt");
+    dir.write("mine.txt", "A = PAGE DOWN\nLAYER = \"ADS\"\nWHILE = PAGE UP\n");
+    struct Case {
+        const char* section;
+        std::string store; // what check says of the store
+        std::string text;  // and of mine.txt
+    };
+    const std::string nextBinding = "A: PAGE UP switches to the next profile, so the binding "
+                                    "never fires\n";
+    const Case cases[] = {
+        {"", "2 profiles, no problems\n", text + ", no problems\n"},
+        {"[SWITCH]\nNEXT = PAGE UP\nPREVIOUS=\n",
+         "profile 1 \"Two\": " + nextBinding + "2 profiles, 1 problem\n",
+         text +
+             ": layer 0 \"ADS\": WHILE: PAGE UP switches to the next profile, so the layer "
+             "never turns on\n" +
+             text + ", 1 problem\n"},
+        {"[SWITCH]\nNEXT=PG UP\nPREVIOUS=PAGE DOWN\n",
+         "setting.ini: [SWITCH] NEXT = \"PG UP\" names no key, so it switches nothing; write a "
+         "key as the profile text does (PAGE UP)\n2 profiles, 1 problem\n",
+         text + ": A: PAGE DOWN switches to the previous profile, so the binding never fires\n" +
+             text + ", 1 problem\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.section);
+        dir.write("setting.ini", store + c.section);
+        EXPECT_EQ(run({"check"}).out, c.store);
+        EXPECT_EQ(run({"check", text}).out, c.text);
+    }
+}
+
 TEST_F(ProfilesToolTest, AStoreThatCannotBeReadStopsEveryCommandAndIsNotWritten) {
     writeStore({newProfile("One")});
     dir.write("mine.txt", "A = SPACE\n");

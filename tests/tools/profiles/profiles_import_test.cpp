@@ -152,6 +152,57 @@ TEST_F(ProfilesImportTest, BadTextIsRefusedWithItsLineBeforeAnythingIsWritten) {
     }
 }
 
+// A layer block that breaks a rule of layers is refused with its line, as a bad base line is.
+TEST_F(ProfilesImportTest, ALayerThatBreaksARuleIsRefusedWithItsLine) {
+    struct Case {
+        std::string text;
+        std::string message;
+    };
+    std::string nineLayers;
+    for (int i = 0; i < 9; ++i) {
+        nineLayers += "LAYER = \"" + std::to_string(i) + "\"\nPRESS = CAPS\n";
+    }
+    const Case cases[] = {
+        // the trigger
+        {"LAYER = \"ADS\"\nDELAY = 10\n", "mine.txt:1: the layer has no trigger"},
+        {"LAYER = \"ADS\"\nWHILE = CAPS\nPRESS = Q\n",
+         ":3: PRESS: the layer has its trigger on line 2 (WHILE); a layer has one"},
+        {"LAYER = \"ADS\"\nWHILE = CAPS\nWHILE = Q\n",
+         ":3: WHILE is given twice (first on line 2)"},
+        {"LAYER = \"ADS\"\nWHILE = MOUSE ROLL UP\n", ":2: WHILE: the wheel cannot hold a layer"},
+        {"LAYER = \"ADS\"\nPRESS = CAPSLOCK\n",
+         ":2: PRESS: unknown key or mouse button \"CAPSLOCK\""},
+        {"LAYER = \"ADS\"\nWHILE = none\n", ":2: WHILE: unknown key or mouse button \"none\""},
+        // the delays
+        {"LAYER = \"ADS\"\nWHILE = Q\nDELAY = 2001\n", ":3: DELAY: 2001 is outside 0 to 2000"},
+        {"LAYER = \"ADS\"\nWHILE = Q\nDELAY = 99999999999999999999\n",
+         ":3: DELAY: 99999999999999999999 is outside 0 to 2000"},
+        {"LAYER = \"ADS\"\nWHILE = Q\nRELEASE DELAY = -5\n",
+         ":3: RELEASE DELAY: \"-5\" is not a delay: write whole milliseconds, 0 to 2000"},
+        {"LAYER = \"ADS\"\nWHILE = Q\nDELAY = 1.5\n", ":3: DELAY: \"1.5\" is not a delay"},
+        // the names and the count
+        {nineLayers, ":17: a profile holds at most 8 layers; this is one more"},
+        {"LAYER = \"ADS\"\nWHILE = Q\nLAYER = \"ADS\"\nWHILE = E\n",
+         ":3: layer \"ADS\" is given twice (first on line 1)"},
+        {"LAYER = \"" + std::string(32, 'n') + "\"\nWHILE = Q\n",
+         ":1: LAYER has 32 characters; at most 31 fit"},
+        {"LAYER = \"\"\nWHILE = Q\n", ":1: LAYER needs a name, as in LAYER = \"ADS\""},
+        {"LAYER = ADS\nWHILE = Q\n", ":1: LAYER must be in double quotes"},
+        // lines in the wrong block
+        {"LAYER = \"ADS\"\nWHILE = Q\nNAME = \"Mine\"\n",
+         ":3: NAME belongs to the profile, before the first LAYER"},
+        {"LAYER = \"ADS\"\nWHILE = Q\nCONSOLE = ps3\n",
+         ":3: CONSOLE belongs to the profile, before the first LAYER"},
+        {"DELAY = 100\n", ":1: DELAY belongs to a layer: start one above it with LAYER"},
+        // what it changes, read as the base reads it
+        {"LAYER = \"ADS\"\nWHILE = Q\nZOOMX = 9\n", ":3: ZOOMX: 9 is outside 0.5 to 5.0"},
+        {"LAYER = \"ADS\"\nWHILE = Q\nL1 = W\n", ":3: unknown setting or action \"L1\""},
+    };
+    for (const Case& bad : cases) {
+        expectRefused(bad.text, {}, bad.message);
+    }
+}
+
 TEST_F(ProfilesImportTest, EveryBadLineIsReported) {
     expectRefused("ZOOMX = 9\nA = SPACE\nB = SHIFT\n", {}, "mine.txt:1: ZOOMX");
     const testing::ToolRun again = run({"import", dir.file("mine.txt")});
