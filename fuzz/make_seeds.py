@@ -196,6 +196,17 @@ def profile_text():
         b"AIM = precise\nDEADZONE = 24.333\nEXPONENT = 1.37\nSHAPE = oval\nAIM = fast\n",
         "bad-lines": bytes([XBOX360_FLAGS]) +
         b"A = SPACE\nA = W\nZOOMX = 5.1\nLAU SHIFT\nNAME = \"open\n#\n= none\n",
+        "layers": bytes([PS3_FOLDER]) + shooter_text("shooter-precise.txt") +
+        b"\nLAYER = \"ADS\"\nWHILE = MOUSE RIGHT\nDELAY = 150\nRELEASE DELAY = 0\n"
+        b"ZOOMX = 0.5\nZOOMY = 0.5\nMOUSE LEFT = RB\n"
+        b"LAYER = \"Vehicle \\x01\"\r\nPRESS = CAPS\r\nA = none\r\nX = R, E\r\n"
+        b"EXPONENT = 1.5\r\nDIRECTION = Left Stick\r\nINVERT = X\r\n",
+        "layers-ps3-tilt": bytes([PS3_FLAGS]) +
+        b"LAYER = \"tilt\"\nWHILE = MOUSE BUTTON7\nRELEASE DELAY = 2000\nTU = NUM 8, ,\n"
+        b"MOUSE BUTTON6 = L1\nDIRECTION = TILT\n",
+        "layers-refused": bytes([XBOX360_FLAGS]) +
+        b"LAYER = \"ADS\"\nWHILE = CAPS\nPRESS = F11\nDELAY = 2001\nNAME = \"x\"\n"
+        b"LAYER = \"ADS\"\nWHILE = MOUSE ROLL UP\nLAYER = \"\"\nDELAY = -1\n",
     }
 
 

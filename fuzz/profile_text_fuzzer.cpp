@@ -3,7 +3,9 @@
 // its line, and leaves config.bin and setting.ini byte for byte. An accepted one appends
 // exactly one record and raises COUNT; that record exports again with the names it was
 // read with, the store passes the check, and the exported text reads back to the same
-// 144 bytes.
+// 144 bytes. Any text read without errors, its layers included, has nothing check would
+// keep from export, and its text reads back to the same base and layers and is written
+// again the same.
 //
 // Input: a flags byte (bits 0-1: no --console, --console xbox360, --console ps3, no
 // --console; bit 2: OSTYPE of the folder, 0 or 1; bit 3: --name given), then the text.
@@ -17,6 +19,7 @@
 #include "tools/profiles/profile_fields.h"
 #include "tools/profiles/profile_text.h"
 #include "tools/profiles/profiles_tool.h"
+#include "tools/profiles/record_problems.h"
 
 #include <optional>
 #include <sstream>
@@ -122,6 +125,27 @@ void checkAccepted(const std::string& text, std::optional<ConsoleMode> requested
     require(again.record == imported, "an exported text reads back to the same bytes");
 }
 
+// The text of what was read, base and layers, and what reading it again gives.
+void checkReadingRoundTrips(const std::string& text, std::optional<ConsoleMode> requested,
+                            ConsoleMode fallback) {
+    const ProfileTextReading reading = readProfileText(text, requested, fallback);
+    if (!reading.errors.empty()) {
+        return;
+    }
+    ProfileRecord record = reading.record;
+    setProfileName(record, reading.name.value_or(""));
+    require(exportBlockers(record, reading.console, reading.layers).empty(),
+            "a text read without errors has nothing that keeps it from export");
+    const std::string written = formatProfileText(record, reading.layers, reading.console);
+    ProfileTextReading again = readProfileText(written, reading.console, reading.console);
+    require(again.errors.empty() && again.name.has_value(), "a written text reads back");
+    setProfileName(again.record, *again.name);
+    require(again.record == record, "a written text reads back to the same base");
+    require(again.layers == reading.layers, "a written text reads back to the same layers");
+    require(formatProfileText(again.record, again.layers, again.console) == written,
+            "a text read back is written the same again");
+}
+
 } // namespace
 } // namespace qora::fuzzing
 
@@ -148,11 +172,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((flags & kNameGiven) != 0) {
         command.insert(command.end(), {"--name", kGivenName});
     }
+    const ConsoleMode fallback = ps3Folder ? kConsolePs3 : kConsoleXbox360;
+    checkReadingRoundTrips(text, requested, fallback);
     const Outcome import = runTool(command);
     if (import.status != kProfilesToolSuccess) {
         checkRefused(import, config, setting);
     } else {
-        checkAccepted(text, requested, ps3Folder ? kConsolePs3 : kConsoleXbox360, config);
+        checkAccepted(text, requested, fallback, config);
     }
     return 0;
 }
