@@ -55,6 +55,12 @@ inline constexpr std::uint32_t kMaxProfileCount = 65535;
 inline constexpr const char* kCurrentKey = "CURRENT";
 inline constexpr std::int32_t kCurrentDefault = 0;
 
+// [SWITCH]: the keys that switch a run to the next or previous profile, by the names the
+// Map dialog shows ("PAGE UP"); missing, empty or unknown switches nothing.
+inline constexpr const char* kSwitchSection = "SWITCH";
+inline constexpr const char* kSwitchNextKey = "NEXT";
+inline constexpr const char* kSwitchPreviousKey = "PREVIOUS";
+
 // [LOCATION_360] and [LOCATION_PS3]: the overlay's places; a missing key is 0.
 inline constexpr const char* kLocation360Section = "LOCATION_360";
 inline constexpr const char* kLocationPs3Section = "LOCATION_PS3";
