@@ -210,7 +210,8 @@ void onMainWindowPaint(Program& program, Platform& platform) {
     const CaptureRun& run = program.run;
     std::optional<CalibrationViewInputs> calibration;
     if (run.active && run.calibration.on) {
-        calibration = calibrationViewInputs(run.calibration, run.profile, program.mouse);
+        calibration = calibrationViewInputs(run.calibration, run.profile, program.mouse,
+                                            layerHolding(run.profiles, run.calibration.picked));
     }
     std::array<char, kRunningProfileTextSize> running{};
     if (run.active) {

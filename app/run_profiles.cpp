@@ -146,8 +146,11 @@ CalibrationTargets calibrationTargets(RunProfiles& profiles, ProfileRecord& inEf
             targetOf(profiles, layer_change::zoomY)};
 }
 
-const char* aimSetLayerName(const RunProfiles& profiles) {
-    const std::size_t layer = lastLayerChanging(profiles, layer_change::aim);
+const char* layerHolding(const RunProfiles& profiles, AimValue value) {
+    const unsigned change = value == AimValue::sensitivityX   ? layer_change::zoomX
+                            : value == AimValue::sensitivityY ? layer_change::zoomY
+                                                              : layer_change::aim;
+    const std::size_t layer = lastLayerChanging(profiles, change);
     return layer == kNoLayer ? nullptr : runningProfile(profiles)->layers[layer].name.data();
 }
 

@@ -77,10 +77,10 @@ SwitchKeys readSwitchKeys(ProfileFileApi& ini, const ProgramPaths& paths);
 int takeSwitchKeys(SwitchKeys& keys, std::uint8_t* snapshot);
 
 // Where live calibration changes each value: the later layer in effect that changes it,
-// else the running profile's base, else (no profile runs) inEffect itself. layerName gives
-// the name of the layer that holds the aim set, or nullptr for the base.
+// else the running profile's base, else (no profile runs) inEffect itself.
 CalibrationTargets calibrationTargets(RunProfiles& profiles, ProfileRecord& inEffect);
-const char* aimSetLayerName(const RunProfiles& profiles);
+// The name of the layer that holds value now, or nullptr when the base does.
+const char* layerHolding(const RunProfiles& profiles, AimValue value);
 
 // The names of the running profile and of its layers in effect, for the window: "Shooter
 // precise", "Shooter precise + ADS". Written into text (NUL-terminated, cut to fit).

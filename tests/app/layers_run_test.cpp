@@ -2,6 +2,7 @@
 #include "app/run_scheduler.h"
 
 #include "capture_run_fixture.h"
+#include "formats/aim_values.h"
 #include "input/mouse_record.h"
 
 #include <algorithm>
@@ -280,6 +281,40 @@ TEST_P(LayeredRun, TheSwitchKeysGoToTheNextOrPreviousProfileAndReachNoBinding) {
         EXPECT_EQ(std::string(running.data()), step.running) << atMs;
         EXPECT_EQ(buttons(), step.buttons) << atMs;
     }
+}
+
+// Live calibration changes each value where it lives now: the sensitivity of the ADS layer
+// while the layer holds it, the base's otherwise; the view's title names the layer.
+TEST_F(FastPathLayeredRun, CalibrationChangesTheValueOfTheLayerThatHoldsIt) {
+    constexpr std::uint8_t kScrollLock = 0x46;
+    constexpr std::uint8_t kF6 = 0x40;
+    ProfileRecord base = baseProfile("base");
+    writeAimSettings(base, {AimMode::precise, AimShape::circle, 2000, 0});
+    writeZoomScale(base, profile::xZoomScale, 1.0f);
+    LayerRecord ads;
+    setLayerName(ads, "ADS");
+    ads.trigger = {TriggerSource::mouseButton, kRightButton};
+    ProfileRecord halved = base;
+    writeZoomScale(halved, profile::xZoomScale, 0.5f);
+    takeChange(ads, layer_change::zoomX, halved);
+    startWith({{base, {ads}}});
+    const auto zoomX = [&] { return readZoomScale(run.profile, profile::xZoomScale); };
+    const auto wheelUp = [] { return MouseRecord{mouse_offset::wheel, 120, 1, 0, 0}; };
+
+    hold(0, {kScrollLock});
+    hold(10, {kF6});
+    hold(20, {}, {rightButton(true)});
+    EXPECT_STREQ(layerHolding(run.profiles, AimValue::sensitivityX), "ADS");
+    EXPECT_EQ(layerHolding(run.profiles, AimValue::deadZone), nullptr);
+    hold(30, {}, {wheelUp()});
+    EXPECT_EQ(zoomX(), zoomScaleOf(55));
+    hold(40, {}, {rightButton(false)});
+    EXPECT_EQ(layerHolding(run.profiles, AimValue::sensitivityX), nullptr);
+    EXPECT_EQ(zoomX(), 1.0f) << "the base's sensitivity is as it was";
+    hold(50, {}, {wheelUp()});
+    EXPECT_EQ(zoomX(), zoomScaleOf(105));
+    hold(60, {}, {rightButton(true)});
+    EXPECT_EQ(zoomX(), zoomScaleOf(55)) << "the layer kept its own";
 }
 
 INSTANTIATE_TEST_SUITE_P(FastPathAndTickOnly, LayeredRun, ::testing::Bool());
