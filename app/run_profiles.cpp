@@ -1,7 +1,5 @@
 #include "app/run_profiles.h"
 
-#include "formats/setting_ini.h"
-#include "input/key_names.h"
 #include "input/mouse_record.h"
 
 #include <algorithm>
@@ -28,13 +26,6 @@ void restartLayers(RunProfiles& profiles, const std::uint8_t* snapshot, const Mo
     followLayers(profiles.activities, running->layers, {held.down, 0}, nowUs);
 }
 
-std::uint8_t switchKeyNamed(ProfileFileApi& ini, const ProgramPaths& paths, const char* key) {
-    KeyNameSlot name{};
-    ini.getPrivateProfileString(kSwitchSection, key, "", name.data(),
-                                static_cast<std::uint32_t>(name.size()), paths.settingIni.c_str());
-    return scanCodeNamed(name.data());
-}
-
 // Down now, and whether it went down since the last read.
 bool pressedNow(std::uint8_t code, bool& wasDown, std::uint8_t* snapshot) {
     if (code == 0) {
@@ -50,13 +41,12 @@ bool pressedNow(std::uint8_t code, bool& wasDown, std::uint8_t* snapshot) {
 } // namespace
 
 SwitchKeys readSwitchKeys(ProfileFileApi& ini, const ProgramPaths& paths) {
-    return {switchKeyNamed(ini, paths, kSwitchNextKey),
-            switchKeyNamed(ini, paths, kSwitchPreviousKey)};
+    return {readSwitchKeyCodes(ini, paths)};
 }
 
 int takeSwitchKeys(SwitchKeys& keys, std::uint8_t* snapshot) {
-    const bool next = pressedNow(keys.next, keys.nextDown, snapshot);
-    const bool previous = pressedNow(keys.previous, keys.previousDown, snapshot);
+    const bool next = pressedNow(keys.codes.next, keys.nextDown, snapshot);
+    const bool previous = pressedNow(keys.codes.previous, keys.previousDown, snapshot);
     return next == previous ? 0 : (next ? 1 : -1);
 }
 

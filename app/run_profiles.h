@@ -14,6 +14,7 @@
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
 #include "profiles/store.h"
+#include "profiles/switch_keys.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -64,8 +65,7 @@ bool switchProfile(RunProfiles& profiles, int step, const std::uint8_t* snapshot
 // The keys of setting.ini's [SWITCH], read at the start of a run: while it lasts they
 // reach no binding, and each press of NEXT or PREVIOUS switches the profile.
 struct SwitchKeys {
-    std::uint8_t next = 0; // scan codes; 0 for none
-    std::uint8_t previous = 0;
+    SwitchKeyCodes codes;
     // Down at the last read, so a key switches once per press.
     bool nextDown = false;
     bool previousDown = false;
