@@ -55,8 +55,8 @@ inline constexpr std::uint32_t kMaxProfileCount = 65535;
 inline constexpr const char* kCurrentKey = "CURRENT";
 inline constexpr std::int32_t kCurrentDefault = 0;
 
-// [SWITCH]: the keys that go to the next and the previous profile during a run, each a key
-// name as the profile text writes it ("PAGE UP"); a missing or empty key switches nothing.
+// [SWITCH]: the keys that switch a run to the next or previous profile, by the names the
+// Map dialog shows ("PAGE UP"); missing, empty or unknown switches nothing.
 inline constexpr const char* kSwitchSection = "SWITCH";
 inline constexpr const char* kSwitchNextKey = "NEXT";
 inline constexpr const char* kSwitchPreviousKey = "PREVIOUS";

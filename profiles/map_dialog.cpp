@@ -173,7 +173,7 @@ void captureKey(MapDialogState& state, MapDialogEnvironment& env, std::uint8_t s
     if (!offset) {
         return;
     }
-    if (isRunKey(scanCode)) {
+    if (isRunKey(scanCode) || isSwitchKey(state.switchKeys, scanCode)) {
         refuseRunKey(state, env, scanCode);
         return;
     }
@@ -240,6 +240,7 @@ bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandl
     state.window = dialog;
     state.templateId = templateId;
     state.profileIndex = profileIndex;
+    state.switchKeys = readSwitchKeyCodes(env.ini, env.paths);
     const StoreRead read = loadStore(state, env);
     if (!read.readable()) {
         // What could not be read would show as zeros and be written back as zeros.

@@ -18,6 +18,7 @@
 #include "platform/program_paths.h"
 #include "platform/user_api.h"
 #include "profiles/dialog_api.h"
+#include "profiles/switch_keys.h"
 
 #include <array>
 #include <cstdint>
@@ -60,6 +61,8 @@ struct MapDialogState {
     // A key the run keeps for itself that was refused and is still down: refused once per
     // press, not at every poll.
     std::uint8_t refusedRunKey = 0;
+    // setting.ini's switch keys as read at open: a run keeps them too.
+    SwitchKeyCodes switchKeys;
 };
 
 // A key the run keeps for itself (formats/run_keys.h) pressed in a key field: the field

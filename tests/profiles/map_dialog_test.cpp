@@ -361,7 +361,9 @@ TEST_F(MapDialogTest, KeysTheRunKeepsAreRefusedOncePerPress) {
     const std::uint8_t kF4 = 0x3E;
     const std::uint8_t kF10 = 0x44;
     const std::uint8_t kF11 = 0x57;
-    const std::uint8_t kF12 = 0x58; // starts a run on release, never read by one: bindable
+    const std::uint8_t kF12 = 0x58;      // starts a run on release, never read by one: bindable
+    const std::uint8_t kPageUp = 0xC9;   // setting.ini's switch key
+    const std::uint8_t kPageDown = 0xD1; // not one here: bindable
     struct Case {
         std::vector<std::uint8_t> down;
         std::uint8_t bound;  // what the field holds after the poll
@@ -375,9 +377,12 @@ TEST_F(MapDialogTest, KeysTheRunKeepsAreRefusedOncePerPress) {
         {{kKeyS, kF4}, kKeyS, "F4 is kept for the capture run and cannot be bound"},
         {{kF10}, kKeyS, "F10 is kept for the capture run and cannot be bound"},
         {{kF12}, kF12, nullptr},
+        {{kPageUp}, kF12, "PAGE UP is kept for the capture run and cannot be bound"},
+        {{kPageDown}, kPageDown, nullptr},
     };
     ProfileRecord record = namedRecord("keys");
     record.bytes[kLeftStickLeftByte] = kKeyA;
+    ini.writePrivateProfileString("SWITCH", "NEXT", "PAGE UP", paths.settingIni.c_str());
     storeProfiles({record});
     open(IDD_MAP_360, 0);
     focusOn(IDC_MAP_LSTICK_LEFT);
