@@ -48,8 +48,8 @@ LayerValueReading readTrigger(std::string_view text, LayerTrigger& trigger) {
         trigger = {TriggerSource::mouseButton, static_cast<std::uint8_t>(input.index)};
         return {true, {}};
     }
-    if (const std::optional<std::uint8_t> code = keyNamed(text)) {
-        trigger = {TriggerSource::key, *code};
+    if (const std::uint8_t code = scanCodeNamed(text); code != 0) {
+        trigger = {TriggerSource::key, code};
         return {true, {}};
     }
     return refused("unknown key or mouse button " + quoted(text) +

@@ -1,7 +1,6 @@
 #include "tools/profiles/profile_fields.h"
 
 #include "formats/aim_values.h"
-#include "input/key_names.h"
 
 #include <cstdio>
 
@@ -23,18 +22,6 @@ const char* consoleWord(ConsoleMode console) {
 
 const char* consoleTitle(ConsoleMode console) {
     return console == kConsolePs3 ? "PS3" : "Xbox 360";
-}
-
-std::optional<std::uint8_t> keyNamed(std::string_view name) {
-    if (name.empty()) {
-        return std::nullopt;
-    }
-    for (std::size_t code = 1; code < kKeyNameCount; ++code) {
-        if (name == keyName(static_cast<std::uint8_t>(code))) {
-            return static_cast<std::uint8_t>(code);
-        }
-    }
-    return std::nullopt;
 }
 
 std::string hexText(std::uint8_t value) {

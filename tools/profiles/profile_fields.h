@@ -50,10 +50,6 @@ const char* consoleWord(ConsoleMode console);
 // "Xbox 360" or "PS3", for messages and comments.
 const char* consoleTitle(ConsoleMode console);
 
-// The scan code of a key name as the Map dialog shows it ("L SHIFT"); none for any other
-// text, "none" and the empty text included.
-std::optional<std::uint8_t> keyNamed(std::string_view name);
-
 // "0x54": a byte value the text has no word for.
 std::string hexText(std::uint8_t value);
 

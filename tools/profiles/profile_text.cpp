@@ -571,7 +571,8 @@ private:
         if (word.empty() || word == kNoneWord) {
             return 0;
         }
-        return keyNamed(word);
+        const std::uint8_t code = scanCodeNamed(word);
+        return code != 0 ? std::optional<std::uint8_t>(code) : std::nullopt;
     }
 
     // One key, or two split at a comma. The comma key "," is a name of its own, so every

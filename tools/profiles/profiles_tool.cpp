@@ -4,6 +4,7 @@
 #include "formats/setting_ini.h"
 #include "platform/program_paths.h"
 #include "profiles/store.h"
+#include "profiles/switch_keys.h"
 #include "tools/profiles/aim_text.h"
 #include "tools/profiles/profile_fields.h"
 #include "tools/profiles/profile_text.h"
@@ -120,23 +121,16 @@ struct Session {
 
     ConsoleMode console() const { return arguments.console.value_or(folderConsole()); }
 
-    // The text of a [SWITCH] key, trimmed; empty when missing.
+    // The text of a [SWITCH] key; empty when missing.
     std::string switchSetting(const char* key) const {
         char value[kSwitchValueSize] = {};
         platform.ini.getPrivateProfileString(kSwitchSection, key, "", value, sizeof value,
                                              paths.settingIni.c_str());
-        const std::string_view text = value;
-        const std::size_t first = text.find_first_not_of(" \t");
-        return first == std::string_view::npos
-                   ? std::string()
-                   : std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+        return value;
     }
 
-    // The switch keys setting.ini names; a name that is no key switches nothing.
-    SwitchKeys switchKeys() const {
-        return {keyNamed(switchSetting(kSwitchNextKey)).value_or(0),
-                keyNamed(switchSetting(kSwitchPreviousKey)).value_or(0)};
-    }
+    // The switch keys as a run reads them.
+    SwitchKeyCodes switchKeys() const { return readSwitchKeyCodes(platform.ini, paths); }
 
     bool readStore(StoreContents& store) const {
         std::string error;
@@ -205,9 +199,12 @@ int reportProblems(const Session& session, const std::vector<std::string>& probl
 // A [SWITCH] key whose value is no key name switches nothing.
 std::vector<std::string> switchProblems(const Session& session) {
     std::vector<std::string> problems;
-    for (const char* key : {kSwitchNextKey, kSwitchPreviousKey}) {
+    const SwitchKeyCodes codes = session.switchKeys();
+    const std::pair<const char*, std::uint8_t> keys[] = {{kSwitchNextKey, codes.next},
+                                                         {kSwitchPreviousKey, codes.previous}};
+    for (const auto& [key, code] : keys) {
         const std::string value = session.switchSetting(key);
-        if (!value.empty() && !keyNamed(value)) {
+        if (!value.empty() && code == 0) {
             problems.push_back(std::string(kSettingIniName) + ": [" + kSwitchSection + "] " + key +
                                " = " + quoteName(value) +
                                " names no key, so it switches nothing; write a key as the "

@@ -28,7 +28,7 @@ struct ReservedUse {
     bool always;
 };
 
-std::optional<ReservedUse> reservedUse(std::uint8_t code, const SwitchKeys& switchKeys) {
+std::optional<ReservedUse> reservedUse(std::uint8_t code, const SwitchKeyCodes& switchKeys) {
     if (code == run_key::stop) {
         return ReservedUse{"ends the capture run", true};
     }
@@ -57,7 +57,7 @@ constexpr KeyRole kBindingRole{"binding", "never fires", "does not fire"};
 constexpr KeyRole kTriggerRole{"layer", "never turns on", "does not turn on"};
 
 void checkReservedKey(std::uint8_t code, const std::string& where, const KeyRole& role,
-                      const SwitchKeys& switchKeys, std::vector<RecordProblem>& problems) {
+                      const SwitchKeyCodes& switchKeys, std::vector<RecordProblem>& problems) {
     if (const std::optional<ReservedUse> use = reservedUse(code, switchKeys)) {
         addProblem(
             problems,
@@ -67,7 +67,7 @@ void checkReservedKey(std::uint8_t code, const std::string& where, const KeyRole
     }
 }
 
-void checkKey(std::uint8_t code, const std::string& where, const SwitchKeys& switchKeys,
+void checkKey(std::uint8_t code, const std::string& where, const SwitchKeyCodes& switchKeys,
               std::vector<RecordProblem>& problems) {
     if (code != 0 && keyName(code)[0] == '\0') {
         addProblem(problems, where + ": key code " + hexText(code) + " has no name");
@@ -123,7 +123,7 @@ void checkInvertBits(const ProfileRecord& record, std::vector<RecordProblem>& pr
 
 // The problems of one change's field of record, the base's or a layer's values.
 void checkChange(const ProfileRecord& record, unsigned change, ConsoleMode console,
-                 const SwitchKeys& switchKeys, std::vector<RecordProblem>& problems) {
+                 const SwitchKeyCodes& switchKeys, std::vector<RecordProblem>& problems) {
     using namespace layer_change;
     if (change < firstMouseBinding) {
         const std::size_t action = change - firstAction;
@@ -173,7 +173,7 @@ void checkLayerName(std::span<const LayerRecord> layers, std::size_t index,
     }
 }
 
-void checkTrigger(const LayerRecord& layer, const SwitchKeys& switchKeys,
+void checkTrigger(const LayerRecord& layer, const SwitchKeyCodes& switchKeys,
                   std::vector<RecordProblem>& problems) {
     const std::string where = triggerSetting(layer.kind);
     const auto kind = static_cast<unsigned>(layer.kind);
@@ -232,7 +232,7 @@ void checkLeftOutChanges(const LayerRecord& layer, std::vector<RecordProblem>& p
 }
 
 std::vector<RecordProblem> oneLayerProblems(std::span<const LayerRecord> layers, std::size_t index,
-                                            ConsoleMode console, const SwitchKeys& switchKeys) {
+                                            ConsoleMode console, const SwitchKeyCodes& switchKeys) {
     const LayerRecord& layer = layers[index];
     std::vector<RecordProblem> problems;
     checkLayerName(layers, index, problems);
@@ -251,7 +251,7 @@ std::vector<RecordProblem> oneLayerProblems(std::span<const LayerRecord> layers,
 } // namespace
 
 std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMode console,
-                                          const SwitchKeys& switchKeys) {
+                                          const SwitchKeyCodes& switchKeys) {
     std::vector<RecordProblem> problems;
     if (profileName(record).size() == profile::nameSize) {
         addProblem(problems, std::string(kNameSetting) + ": no NUL within its 64 bytes");
@@ -263,7 +263,7 @@ std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMo
 }
 
 std::vector<RecordProblem> layerProblems(std::span<const LayerRecord> layers, ConsoleMode console,
-                                         const SwitchKeys& switchKeys) {
+                                         const SwitchKeyCodes& switchKeys) {
     std::vector<RecordProblem> problems;
     if (layers.size() > kMaxLayers) {
         addProblem(problems, std::to_string(layers.size()) + " layers; a profile holds at most " +

@@ -7,6 +7,7 @@
 #include "formats/layer_record.h"
 #include "formats/profile_record.h"
 #include "platform/platform_types.h"
+#include "profiles/switch_keys.h"
 
 #include <cstdint>
 #include <span>
@@ -27,19 +28,13 @@ struct RecordProblem {
     std::string message;
 };
 
-// The keys setting.ini's [SWITCH] names (0: none). A run takes them for switching profiles,
-// so, like the keys it keeps for itself, they reach no binding and no layer.
-struct SwitchKeys {
-    std::uint8_t next = 0;
-    std::uint8_t previous = 0;
-};
-
 // Names without a NUL, key codes without a name, bindings on the keys a run keeps for
-// itself (formats/run_keys.h) and on the switch keys, mouse-action and direction positions
+// itself (formats/run_keys.h) and on the switch keys of setting.ini's [SWITCH] (which a run
+// takes for switching profiles), mouse-action and direction positions
 // outside the console's lists, zoom scales outside 0.5 ... 5.0 (NaN and 0 included), a dead
 // zone above 90 %, an exponent outside 0.25 ... 4.0, and unknown invert bits.
 std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMode console,
-                                          const SwitchKeys& switchKeys = {});
+                                          const SwitchKeyCodes& switchKeys = {});
 
 // More than kMaxLayers layers, then for each layer ("layer 0 \"ADS\": ..."): a name that is
 // empty, has no NUL in its field or is another layer's too, a kind that is neither WHILE nor
@@ -47,7 +42,7 @@ std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMo
 // switch key, delays above 2000 ms, unknown change bits and bytes outside what the layer
 // changes, and the problems of recordProblems in what it changes.
 std::vector<RecordProblem> layerProblems(std::span<const LayerRecord> layers, ConsoleMode console,
-                                         const SwitchKeys& switchKeys = {});
+                                         const SwitchKeyCodes& switchKeys = {});
 
 // The problems that keep a profile from being written as text: those of the kind noWord.
 std::vector<RecordProblem> exportBlockers(const ProfileRecord& record, ConsoleMode console,

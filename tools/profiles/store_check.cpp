@@ -53,7 +53,7 @@ void checkCurrent(const StoreContents& store, std::vector<std::string>& problems
 } // namespace
 
 std::vector<std::string> storeProblems(const StoreContents& store, ConsoleMode console,
-                                       const SwitchKeys& switchKeys) {
+                                       const SwitchKeyCodes& switchKeys) {
     std::vector<std::string> problems;
     checkCount(store, problems);
     checkCurrent(store, problems);

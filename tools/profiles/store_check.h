@@ -13,6 +13,6 @@ namespace qora {
 
 // One line per problem; empty when the store is sound.
 std::vector<std::string> storeProblems(const StoreContents& store, ConsoleMode console,
-                                       const SwitchKeys& switchKeys = {});
+                                       const SwitchKeyCodes& switchKeys = {});
 
 } // namespace qora

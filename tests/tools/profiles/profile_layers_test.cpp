@@ -203,7 +203,7 @@ TEST(ProfileLayers, CheckFindsEveryBrokenRuleOfALayer) {
          "fires",
          ProblemKind::runKey},
     };
-    const SwitchKeys switchKeys{kPageUp, kPageDown};
+    const SwitchKeyCodes switchKeys{kPageUp, kPageDown};
     std::vector<LayerRecord> sound{
         layerOf("ADS", LayerKind::whileHeld, {TriggerSource::mouseButton, 1}, 2000, 2000),
         layerOf("Two", LayerKind::toggled, {TriggerSource::key, kSpace})};
