@@ -271,7 +271,38 @@ struct BusyRun {
             const bool held = code != 0x57 && code != 0x46 && code != 0x3E;
             directInput.keys[code] = held && even ? 0x80 : 0x00;
         }
+        if (layersAlwaysHeld) {
+            for (const std::uint8_t code : kLayerKeys) {
+                directInput.keys[code] = 0x80;
+            }
+        }
         ++ticks;
+    }
+
+    // The running profile becomes the bound profile with eight layers, each held by a key
+    // of kLayerKeys and each changing everything a layer can change. Held always: all
+    // eight are in effect at every step; otherwise the keys alternate with the others, and
+    // every step turns some layers on and others off.
+    void addEightLayers(bool alwaysHeld) {
+        layersAlwaysHeld = alwaysHeld;
+        RunProfile running;
+        running.stored.index = 0;
+        running.base = run.profile;
+        ProfileRecord values = run.profile;
+        for (std::size_t k = 0; k < kActionCount; ++k) {
+            values.bytes[profile::primaryKeys + k] = static_cast<std::uint8_t>(0x60 - k);
+        }
+        values.bytes[profile::direction] = profile::kDirectionRightStick;
+        for (std::size_t i = 0; i < kMaxLayers; ++i) {
+            LayerRecord layer;
+            layer.trigger = {TriggerSource::key, kLayerKeys[i]};
+            for (unsigned change = 0; change < layer_change::count; ++change) {
+                takeChange(layer, change, values);
+            }
+            running.layers.push_back(layer);
+        }
+        run.profiles.profiles = {running};
+        run.profiles.running = 0;
     }
 
     // Scroll Lock pressed for one tick: from then on F5 to F10 and the wheel calibrate.
@@ -327,6 +358,9 @@ struct BusyRun {
     ProgramPaths paths = makeProgramPaths("busy/");
     CaptureContext context;
     std::uint64_t ticks = 0;
+    static constexpr std::uint8_t kLayerKeys[kMaxLayers] = {0x10, 0x11, 0x12, 0x13,
+                                                            0x14, 0x15, 0x16, 0x17};
+    bool layersAlwaysHeld = false;
 };
 
 } // namespace qora::testing
