@@ -433,8 +433,13 @@ LayeredReplace replaceLayeredProfile(FileApi& files, const ProgramPaths& paths, 
     storeRecord(whole.data(), index, replacement.base);
     const std::vector<std::uint8_t> newRecords = recordsOf(whole, count);
     const RecordsChange change{oldRecords, newRecords, sameIndex, {{index, &replacement.layers}}};
+    // A save of a layer alone leaves config.bin as it is, read-only or not.
+    const bool baseChanges = whole != image.bytes;
     return {RecordCheck::same,
             runPairing(files, paths, before, planPairing(before.file, change), [&] {
+                if (!baseChanges) {
+                    return StoreChange{true, {}, std::nullopt};
+                }
                 return storeChangeOf(writeStore(files, paths, whole.data(),
                                                 static_cast<std::uint32_t>(whole.size())));
             })};

@@ -120,7 +120,8 @@ struct LayeredReplace {
 // store of count records, with its layers, becomes replacement, but only while config.bin
 // holds expected.base there (zeros past the end of the file, as every reader sees) and
 // layers.bin gives it expected.layers. config.bin is written back whole as
-// profiles/store.h's replaceRecord writes it, records beyond count included.
+// profiles/store.h's replaceRecord writes it, records beyond count included, and only
+// when the record changes: a save of layers alone writes layers.bin alone.
 LayeredReplace replaceLayeredProfile(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
                                      std::uint32_t index, const LayeredProfile& expected,
                                      const LayeredProfile& replacement);
