@@ -235,9 +235,8 @@ std::size_t encodedLayerFileSize(const LayerFile& file) {
 }
 
 std::vector<std::uint8_t> encodeLayerFile(const LayerFile& file) {
-    std::vector<std::uint8_t> out;
+    std::vector<std::uint8_t> out(kLayerFileMagic.begin(), kLayerFileMagic.end());
     out.reserve(encodedLayerFileSize(file));
-    out.insert(out.end(), kLayerFileMagic.begin(), kLayerFileMagic.end());
     putNumber(out, kLayerFileVersion, 2);
     putNumber(out, file.entries.size(), 4);
     for (const LayerEntry& entry : file.entries) {
