@@ -113,16 +113,16 @@ std::vector<std::uint32_t> orderOf(const std::vector<std::uint8_t>& records, std
 std::pair<std::vector<std::uint32_t>::const_iterator, std::vector<std::uint32_t>::const_iterator>
 recordsWithKey(const std::vector<std::uint8_t>& records, const std::vector<std::uint32_t>& order,
                const ProfileRecord& key) {
-    const auto compare = [&records](const ProfileRecord& k, std::uint32_t index) {
+    const auto keyBeforeRecord = [&records](const ProfileRecord& k, std::uint32_t index) {
         return std::memcmp(k.bytes.data(), records.data() + storeBytes(index), kProfileRecordSize) <
                0;
     };
-    const auto reverse = [&records](std::uint32_t index, const ProfileRecord& k) {
+    const auto recordBeforeKey = [&records](std::uint32_t index, const ProfileRecord& k) {
         return std::memcmp(records.data() + storeBytes(index), k.bytes.data(), kProfileRecordSize) <
                0;
     };
-    return {std::lower_bound(order.begin(), order.end(), key, reverse),
-            std::upper_bound(order.begin(), order.end(), key, compare)};
+    return {std::lower_bound(order.begin(), order.end(), key, recordBeforeKey),
+            std::upper_bound(order.begin(), order.end(), key, keyBeforeRecord)};
 }
 
 FileFailure identicalProfiles() {
@@ -162,6 +162,9 @@ bool twinsAgree(const RecordsChange& change, const std::vector<std::uint32_t>& n
 // still see its old layers, or be the record that becomes the new one with those bytes.
 bool oldRecordsKeepTheirLayers(const RecordsChange& change,
                                const std::vector<ProfileRecord>& changedKeys) {
+    if (changedKeys.empty()) {
+        return true;
+    }
     const std::vector<std::uint32_t> oldOrder = orderOf(change.oldRecords, change.oldCount());
     for (const ProfileRecord& key : changedKeys) {
         const auto [first, last] = recordsWithKey(change.oldRecords, oldOrder, key);
