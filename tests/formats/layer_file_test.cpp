@@ -273,15 +273,6 @@ TEST(LayerFile, LayersAreCheckedAsTheDecoderChecksThem) {
              l.trigger = {TriggerSource::key, 0};
          }),
          LayerFileFault::outOfRange},
-        {with([](LayerRecord& l) {
-             l.trigger = {static_cast<TriggerSource>(9), 1};
-         }),
-         LayerFileFault::outOfRange},
-        {with([](LayerRecord& l) { l.kind = static_cast<LayerKind>(5); }),
-         LayerFileFault::outOfRange},
-        {with([](LayerRecord& l) { l.changes |= layer_change::bit(layer_change::count); }),
-         LayerFileFault::outOfRange},
-        {with([](LayerRecord& l) { l.values.bytes[0] = 'n'; }), LayerFileFault::outOfRange},
         {nine, LayerFileFault::outOfRange},
         {hiddenLayer, LayerFileFault::badLayout},
         {torn, LayerFileFault::badLayout},
@@ -300,36 +291,6 @@ TEST(LayerFile, LayersAreCheckedAsTheDecoderChecksThem) {
         EXPECT_EQ(decoded.fault == LayerFileFault::none && decoded.file == file,
                   fault == LayerFileFault::none);
     }
-}
-
-// Entries stay in order of their keys whatever order they are put in; empty layers take
-// an entry out; a key without an entry has no layers.
-TEST(LayerFile, EntriesAreFoundByTheRecordsBytes) {
-    const ProfileRecord a = recordNamed("a");
-    const ProfileRecord b = recordNamed("b");
-    ProfileRecord bStale = b;
-    bStale.bytes[40] = 1; // a byte after the name's NUL: another record
-    const ProfileLayers ads{{layerNamed("ADS")}, {}};
-    const ProfileLayers car{{layerNamed("car")}, {}};
-
-    LayerFile file;
-    putLayers(file, b, ads);
-    putLayers(file, a, car);
-    putLayers(file, bStale, car);
-    ASSERT_EQ(file.entries.size(), 3u);
-    EXPECT_TRUE(keyBefore(file.entries[0].key, file.entries[1].key));
-    EXPECT_TRUE(keyBefore(file.entries[1].key, file.entries[2].key));
-    ASSERT_NE(findLayers(file, b), nullptr);
-    EXPECT_EQ(*findLayers(file, b), ads);
-    EXPECT_EQ(*findLayers(file, bStale), car);
-    EXPECT_EQ(findLayers(file, recordNamed("c")), nullptr);
-
-    putLayers(file, b, car);
-    EXPECT_EQ(*findLayers(file, b), car);
-    putLayers(file, a, ProfileLayers{});
-    putLayers(file, recordNamed("never there"), ProfileLayers{});
-    EXPECT_EQ(findLayers(file, a), nullptr);
-    EXPECT_EQ(file.entries.size(), 2u);
 }
 
 } // namespace

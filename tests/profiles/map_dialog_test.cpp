@@ -892,28 +892,5 @@ TEST_F(MapDialogLayersTest, AStoreWhoseLayersCannotBeReadIsNotOpened) {
     }
 }
 
-// Layers that cannot be written keep the dialog open with the edits and both files as they
-// were; once they can, Confirm saves the record with its layers.
-TEST_F(MapDialogLayersTest, ConfirmThatCannotWriteTheLayersSaysWhyAndKeepsTheEdits) {
-    storeLayered({a, b, c});
-    const std::string configBefore = config();
-    const std::string layersBefore = dir.read("layers.bin");
-    open(IDD_MAP_360, 2);
-    bindDpadLeft();
-    files.layersWriteError = ENOSPC;
-    confirm();
-    ASSERT_EQ(user.messageBoxes.size(), 1u);
-    EXPECT_EQ(user.messageBoxes[0].text, "layers.bin cannot be written: disk full");
-    EXPECT_TRUE(dialogs.endedDialogs.empty());
-    EXPECT_EQ(config(), configBefore);
-    EXPECT_EQ(dir.read("layers.bin"), layersBefore);
-
-    files.clear();
-    confirm();
-    ASSERT_EQ(dialogs.endedDialogs.size(), 1u);
-    EXPECT_EQ(testing::storedProfiles(paths),
-              (std::vector<LayeredProfile>{a, b, {savedRecord(2), c.layers}}));
-}
-
 } // namespace
 } // namespace qora
