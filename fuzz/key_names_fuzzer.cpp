@@ -2,8 +2,8 @@
 // profile and random key snapshots with the focus anywhere, every key field shows the
 // name of the key its byte binds, a key without a name is never bound, and a snapshot
 // binds the highest key that is down (or clears the field when that key has no name) in
-// the focused field only, passing over the keys a run keeps for itself, which the dialog
-// refuses (the folder names no switch keys).
+// the focused field only; a key the run keeps for itself is never bound, so the highest
+// of the others is.
 //
 // Once at start, the table itself: every name fits its slot and is printable, scan code
 // 0 (no key) has none, and no two codes share a name, so a field always tells which key
