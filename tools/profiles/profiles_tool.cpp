@@ -163,6 +163,16 @@ std::string summaryOf(const ProfileRecord& record, ConsoleMode console) {
     return summary;
 }
 
+// "layer \"ADS\"" or "layers \"ADS\", \"Vehicle\""; empty for none.
+std::string layerList(const std::vector<LayerRecord>& layers) {
+    std::string list;
+    for (const LayerRecord& layer : layers) {
+        list += (list.empty() ? (layers.size() == 1 ? "layer " : "layers ") : ", ") +
+                quoteName(layerName(layer));
+    }
+    return list;
+}
+
 int listProfiles(const Session& session) {
     StoreContents store;
     if (!session.readStore(store)) {
@@ -175,8 +185,14 @@ int listProfiles(const Session& session) {
     for (std::uint32_t index = 0; index < store.count; ++index) {
         const ProfileRecord record = recordAt(store, index);
         const bool selected = static_cast<std::int64_t>(index) == store.current;
+        const std::vector<LayerRecord> layers = layersAt(store, index).layers;
         session.out << (selected ? "* " : "  ") << index << ' ' << quoteName(profileName(record))
-                    << ": " << summaryOf(record, console) << '\n';
+                    << ": " << summaryOf(record, console)
+                    << (layers.empty() ? "" : ", " + layerList(layers)) << '\n';
+    }
+    // The records are listed all the same: config.bin does not depend on layers.bin.
+    if (!store.layers.usable()) {
+        return session.fail(describeFailure(store.layers.failure) + "; layers are not listed");
     }
     return kProfilesToolSuccess;
 }
@@ -270,9 +286,15 @@ int exportProfile(const Session& session) {
         return session.fail("there is no profile " + std::to_string(index) + ": COUNT is " +
                             std::to_string(store.count));
     }
+    if (!store.layers.usable()) {
+        return session.fail(describeFailure(store.layers.failure) + "\nprofile " +
+                            std::to_string(index) +
+                            " is not exported without the layers it may have");
+    }
     const ProfileRecord record = recordAt(store, index);
+    const ProfileLayers layers = layersAt(store, index);
     const ConsoleMode console = session.console();
-    const std::vector<RecordProblem> blockers = exportBlockers(record, console);
+    const std::vector<RecordProblem> blockers = exportBlockers(record, console, layers.layers);
     if (!blockers.empty()) {
         std::string message = "profile " + std::to_string(index) + " " +
                               quoteName(profileName(record)) + " has values the " +
@@ -282,7 +304,12 @@ int exportProfile(const Session& session) {
         }
         return session.fail(message + "\nmend them in the Map dialog (or try the other --console)");
     }
-    const std::string text = formatProfileText(record, console);
+    if (!layers.laterItems.empty()) {
+        session.err << kProgramName << ": profile " << index
+                    << " holds settings of a later qora in layers.bin, which the text does not "
+                       "hold; they are left out\n";
+    }
+    const std::string text = formatProfileText(record, layers.layers, console);
     if (session.arguments.output.empty()) {
         session.out << text;
         return kProfilesToolSuccess;
@@ -325,10 +352,6 @@ int importProfile(const Session& session) {
     if (!reading.errors.empty()) {
         return session.fail(arguments.file + " was not imported; the store is unchanged");
     }
-    if (!reading.layers.empty()) {
-        session.err << arguments.file << ": its layers cannot be stored yet\n";
-        return session.fail(arguments.file + " was not imported; the store is unchanged");
-    }
     const std::string name = arguments.name.value_or(
         reading.name.value_or(std::filesystem::path(arguments.file).stem().string()));
     setProfileName(reading.record, name);
@@ -343,14 +366,15 @@ int importProfile(const Session& session) {
         return session.fail(refusal + "\nthe store is unchanged");
     }
     const std::uint32_t count = store.count;
-    const StoreChange change = appendProfile(session.platform.files, session.platform.ini,
-                                             session.paths, count, reading.record);
+    const StoreChange change =
+        appendLayeredProfile(session.platform.files, session.platform.ini, session.paths, count,
+                             LayeredProfile{reading.record, ProfileLayers{reading.layers, {}}});
     if (!change.done) {
         return session.fail(describeChange(change) +
                             (change.restoreFailure ? "" : "\nthe store is unchanged"));
     }
     session.out << "imported " << quoteName(profileName(reading.record)) << " as profile " << count
-                << '\n';
+                << (reading.layers.empty() ? "" : " with its " + layerList(reading.layers)) << '\n';
     return kProfilesToolSuccess;
 }
 

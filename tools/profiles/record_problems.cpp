@@ -210,27 +210,6 @@ void checkDelay(std::uint16_t delayMs, const char* setting, std::vector<RecordPr
     }
 }
 
-// Change bits that name nothing, and bytes of the values that no change covers: the text
-// has no line for either.
-void checkLeftOutChanges(const LayerRecord& layer, std::vector<RecordProblem>& problems) {
-    const std::uint64_t unknown = layer.changes & ~layer_change::all;
-    if (unknown != 0) {
-        char text[32];
-        std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(unknown));
-        addProblem(problems, std::string("change bits ") + text + " name nothing a layer changes",
-                   ProblemKind::leftOut);
-    }
-    LayerRecord covered;
-    for (unsigned change = 0; change < layer_change::count; ++change) {
-        if ((layer.changes & layer_change::bit(change)) != 0) {
-            takeChange(covered, change, layer.values);
-        }
-    }
-    if (covered.values != layer.values) {
-        addProblem(problems, "its values hold bytes outside what it changes", ProblemKind::leftOut);
-    }
-}
-
 std::vector<RecordProblem> oneLayerProblems(std::span<const LayerRecord> layers, std::size_t index,
                                             ConsoleMode console, const SwitchKeyCodes& switchKeys) {
     const LayerRecord& layer = layers[index];
@@ -239,7 +218,6 @@ std::vector<RecordProblem> oneLayerProblems(std::span<const LayerRecord> layers,
     checkTrigger(layer, switchKeys, problems);
     checkDelay(layer.delayMs, kDelaySetting, problems);
     checkDelay(layer.releaseDelayMs, kReleaseDelaySetting, problems);
-    checkLeftOutChanges(layer, problems);
     for (unsigned change = 0; change < layer_change::count; ++change) {
         if ((layer.changes & layer_change::bit(change)) != 0) {
             checkChange(layer.values, change, console, switchKeys, problems);

@@ -18,7 +18,7 @@ namespace qora {
 
 enum class ProblemKind {
     noWord,  // a value the text has no word for, or that reading refuses: its text would be wrong
-    leftOut, // unknown bits and stray bytes, which the text leaves out
+    leftOut, // unknown invert bits, which the text leaves out
     runKey,  // a binding or a trigger on a key a run keeps for itself, which the text names as
              // any key
 };
@@ -39,8 +39,9 @@ std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMo
 // More than kMaxLayers layers, then for each layer ("layer 0 \"ADS\": ..."): a name that is
 // empty, has no NUL in its field or is another layer's too, a kind that is neither WHILE nor
 // PRESS, no trigger or one the text has no name for, a trigger on a key a run keeps or a
-// switch key, delays above 2000 ms, unknown change bits and bytes outside what the layer
-// changes, and the problems of recordProblems in what it changes.
+// switch key, delays above 2000 ms, and the problems of recordProblems in what it changes.
+// Change bits beyond layer_change::all and bytes outside what a layer changes are not
+// looked at: layers.bin cannot hold them (layerInRange), and the text has no line for them.
 std::vector<RecordProblem> layerProblems(std::span<const LayerRecord> layers, ConsoleMode console,
                                          const SwitchKeyCodes& switchKeys = {});
 

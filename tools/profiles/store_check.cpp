@@ -1,8 +1,13 @@
 #include "tools/profiles/store_check.h"
 
+#include "formats/layer_file.h"
+#include "formats/setting_ini.h"
+#include "platform/file_failure.h"
 #include "profiles/store.h"
 #include "tools/profiles/profile_text.h"
 #include "tools/profiles/record_problems.h"
+
+#include <algorithm>
 
 namespace qora {
 namespace {
@@ -50,6 +55,42 @@ void checkCurrent(const StoreContents& store, std::vector<std::string>& problems
     }
 }
 
+// "ADS", "Vehicle"
+std::string layerNames(const ProfileLayers& layers) {
+    std::string names;
+    for (const LayerRecord& layer : layers.layers) {
+        names += (names.empty() ? "" : ", ") + quoteName(layerName(layer));
+    }
+    return names;
+}
+
+// A layers.bin that cannot be used, and entries whose key is no profile's record: nothing
+// uses their layers (the record was changed by a program that does not know layers.bin,
+// or a write was cut short), and the next change to the store drops them.
+void checkLayersFile(const StoreContents& store, std::vector<std::string>& problems) {
+    if (!store.layers.usable()) {
+        problems.push_back(describeFailure(store.layers.failure) +
+                           "; no profile's layers could be checked");
+        return;
+    }
+    std::vector<ProfileRecord> records;
+    for (std::uint32_t index = 0; index < store.count; ++index) {
+        records.push_back(recordAt(store, index));
+    }
+    std::sort(records.begin(), records.end(), keyBefore);
+    for (const LayerEntry& entry : store.layers.file.entries) {
+        if (std::binary_search(records.begin(), records.end(), entry.key, keyBefore)) {
+            continue;
+        }
+        const std::string names = layerNames(entry.layers);
+        problems.push_back(std::string(kLayersBinName) + ": the entry of a profile " +
+                           quoteName(profileName(entry.key)) +
+                           (names.empty() ? "" : " (layers " + names + ")") +
+                           " matches no profile of config.bin, so nothing uses it; the next "
+                           "change to the store drops it");
+    }
+}
+
 } // namespace
 
 std::vector<std::string> storeProblems(const StoreContents& store, ConsoleMode console,
@@ -57,11 +98,16 @@ std::vector<std::string> storeProblems(const StoreContents& store, ConsoleMode c
     std::vector<std::string> problems;
     checkCount(store, problems);
     checkCurrent(store, problems);
+    checkLayersFile(store, problems);
     for (std::uint32_t index = 0; index < store.count; ++index) {
         const ProfileRecord record = recordAt(store, index);
         const std::string where =
             "profile " + std::to_string(index) + " " + quoteName(profileName(record)) + ": ";
         for (const RecordProblem& problem : recordProblems(record, console, switchKeys)) {
+            problems.push_back(where + problem.message);
+        }
+        for (const RecordProblem& problem :
+             layerProblems(layersAt(store, index).layers, console, switchKeys)) {
             problems.push_back(where + problem.message);
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The findings of the check command over a whole store: COUNT against the length of
-// config.bin, CURRENT against COUNT, then every record's problems.
+// config.bin, CURRENT against COUNT, a layers.bin that cannot be used or holds layers of no
+// profile, then every profile's problems, its record's and its layers'.
 
 #include "platform/platform_types.h"
 #include "tools/profiles/record_problems.h"

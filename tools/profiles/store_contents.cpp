@@ -43,6 +43,10 @@ ProfileRecord recordAt(const StoreContents& store, std::uint32_t index) {
     return loadRecord(store.records.data(), index);
 }
 
+ProfileLayers layersAt(const StoreContents& store, std::uint32_t index) {
+    return layersOf(store.layers.file, recordAt(store, index));
+}
+
 std::optional<FileFailure> settingIniUnreadable(FileApi& files, const ProgramPaths& paths) {
     const NativeHandle file =
         files.createFile(paths.settingIni.c_str(), kGenericRead, kShareReadWrite, kOpenExisting,
@@ -74,6 +78,7 @@ bool readStoreContents(FileApi& files, ProfileFileApi& ini, const ProgramPaths& 
     store.fileLength = image.bytes.size();
     image.bytes.resize(std::size_t{store.count} * kProfileRecordSize, 0);
     store.records = std::move(image.bytes);
+    store.layers = readLayers(files, paths);
     return true;
 }
 

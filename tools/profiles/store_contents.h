@@ -1,13 +1,15 @@
 #pragma once
 // The whole profile store as the command line sees it: COUNT and CURRENT as written, the
-// COUNT records the program would read, and how long config.bin really is, so that the
-// check can tell hidden records and short files apart.
+// COUNT records the program would read, how long config.bin really is, so that the check
+// can tell hidden records and short files apart, and layers.bin as read.
 
+#include "formats/layer_file.h"
 #include "formats/profile_record.h"
 #include "platform/file_api.h"
 #include "platform/file_failure.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
+#include "profiles/layer_store.h"
 
 #include <cstdint>
 #include <optional>
@@ -23,9 +25,12 @@ struct StoreContents {
     std::vector<std::uint8_t> records; // count records; what the file lacks reads as zeros
     bool fileMissing = false;
     std::uint64_t fileLength = 0; // bytes in config.bin
+    LayersRead layers;            // usable, or why not
 };
 
 ProfileRecord recordAt(const StoreContents& store, std::uint32_t index);
+// The layers layers.bin gives record index; none when it holds none or is not usable.
+ProfileLayers layersAt(const StoreContents& store, std::uint32_t index);
 
 // Why setting.ini exists but cannot be read, or is longer than kMaxSettingIniBytes (a
 // device, an endless file); nothing when it reads or is missing. The ini functions read
@@ -35,7 +40,8 @@ std::optional<FileFailure> settingIniUnreadable(FileApi& files, const ProgramPat
 
 // false, with the file and the reason in error, when config.bin exists but cannot be read
 // (a file longer than kMaxConfigBinBytes included). A missing config.bin holds no records
-// and is not created.
+// and is not created. layers.bin is read too, whatever its state: each command decides
+// what a layers.bin it cannot use means to it.
 bool readStoreContents(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths,
                        StoreContents& store, std::string& error);
 

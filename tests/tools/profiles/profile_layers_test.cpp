@@ -1,13 +1,17 @@
-// A profile's layers in its text: what a LAYER block reads to, and what check finds wrong
-// in a profile's layers.
+// A profile's layers in its text: what a LAYER block reads to, what check finds wrong in a
+// profile's layers, and how list, export, import and check treat layers.bin.
 
 #include "profiles_tool_fixture.h"
+
+#include "fakes/restricted_files.h"
+#include "profiles/layered_store.h"
 
 #include "formats/action_codes.h"
 #include "formats/layer_record.h"
 #include "tools/profiles/profile_text.h"
 #include "tools/profiles/record_problems.h"
 
+#include <cerrno>
 #include <functional>
 #include <string>
 #include <vector>
@@ -171,11 +175,6 @@ TEST(ProfileLayers, CheckFindsEveryBrokenRuleOfALayer) {
              takeChange(l, actionChange(kButtonA), values);
          }),
          "layer 1 \"Two\": A (second key): key code 0x54 has no name", ProblemKind::noWord},
-        {second([](LayerRecord& l) { l.changes |= std::uint64_t{1} << 50; }),
-         "layer 1 \"Two\": change bits 0x4000000000000 name nothing a layer changes",
-         ProblemKind::leftOut},
-        {second([](LayerRecord& l) { l.values.bytes[profile::direction] = 1; }),
-         "layer 1 \"Two\": its values hold bytes outside what it changes", ProblemKind::leftOut},
         // Keys a run takes for itself, as triggers and as bindings.
         {second([](LayerRecord& l) {
              l.trigger = {TriggerSource::key, kF11};
@@ -223,6 +222,109 @@ TEST(ProfileLayers, CheckFindsEveryBrokenRuleOfALayer) {
         EXPECT_EQ(problems[0].kind, c.kind);
         EXPECT_EQ(exportBlockers(testing::newProfile("P"), kConsoleXbox360, layers).empty(),
                   c.kind != ProblemKind::noWord);
+    }
+}
+
+class ProfilesLayersTest : public testing::ProfilesToolTest {
+protected:
+    // One without layers, "Two" with "ADS" and a "Vehicle" on F11, and layers.bin also
+    // holding the layers of a record no profile has.
+    void SetUp() override {
+        LayerRecord vehicle = testing::layerNamed("Vehicle");
+        vehicle.kind = LayerKind::toggled;
+        vehicle.trigger = {TriggerSource::key, kF11};
+        two_ = {testing::newProfile("Two"), {{testing::layerNamed("ADS"), vehicle}, {}}};
+        const LayeredProfile gone{testing::newProfile("Gone"), testing::layersNamed({"Old"})};
+        writeStore({testing::newProfile("One"), two_.base});
+        dir.write("layers.bin", testing::layersFileOf({two_, gone}));
+    }
+
+    LayeredProfile two_;
+};
+
+// A profile's layers go with it: list names them, check finds their problems and layers
+// no profile has, and export writes them so that import gives them to the new profile.
+TEST_F(ProfilesLayersTest, LayersGoWithTheirProfileThroughListCheckExportAndImport) {
+    EXPECT_EQ(run({"list"}).out, "* 0 \"One\": 0 keys, mouse Left Stick, zoom 1.0 x 1.0\n"
+                                 "  1 \"Two\": 0 keys, mouse Left Stick, zoom 1.0 x 1.0, layers "
+                                 "\"ADS\", \"Vehicle\"\n");
+
+    const testing::ToolRun check = run({"check"});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.out, "layers.bin: the entry of a profile \"Gone\" (layers \"Old\") matches no "
+                         "profile of config.bin, so nothing uses it; the next change to the store "
+                         "drops it\n"
+                         "profile 1 \"Two\": layer 1 \"Vehicle\": PRESS: F11 ends the capture "
+                         "run, so the layer never turns on\n"
+                         "2 profiles, 2 problems\n");
+
+    const std::string text = dir.file("two.txt");
+    ASSERT_EQ(run({"export", "1", "-o", text}).status, 0);
+    EXPECT_NE(dir.read("two.txt").find("\nLAYER = \"Vehicle\"\nPRESS = F11\n"), std::string::npos)
+        << dir.read("two.txt");
+    const testing::ToolRun imported = run({"import", text, "--name", "Three"});
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(imported.out,
+              "imported \"Three\" as profile 2 with its layers \"ADS\", \"Vehicle\"\n");
+    LayeredProfile three = two_;
+    setProfileName(three.base, "Three");
+    const std::vector<LayeredProfile> stored =
+        testing::storedProfiles(makeProgramPaths(dir.path() + "/"));
+    ASSERT_EQ(stored.size(), 3u);
+    EXPECT_EQ(stored[1], two_);
+    EXPECT_EQ(stored[2], three);
+}
+
+// A layers.bin that cannot be read or is damaged leaves the profiles' layers unknown: check
+// and list say so (list still lists the records), export refuses rather than write a
+// profile without its layers, and import refuses a text with layers and changes nothing.
+TEST_F(ProfilesLayersTest, ALayersBinThatCannotBeUsedStopsWhatNeedsTheLayers) {
+    struct Case {
+        std::string layersBin;
+        int openError;
+        std::string message;
+    };
+    const std::string valid = dir.read("layers.bin");
+    const Case cases[] = {
+        {"qoraLAYR garbage", 0, "layers.bin is damaged"},
+        {valid.substr(0, valid.size() - 1) + "x", 0,
+         "layers.bin is damaged: its check sum does not match"},
+        {valid, EACCES, "layers.bin cannot be read: access denied"},
+    };
+    dir.write("mine.txt", "A = SPACE\nLAYER = \"ADS\"\nWHILE = CAPS\nZOOMX = 0.5\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        dir.write("layers.bin", c.layersBin);
+        const std::string before = dir.read("config.bin") + dir.read("setting.ini");
+        testing::RestrictedFileApi restricted;
+        restricted.openLayersError = c.openError;
+        const auto runRestricted = [&](std::vector<std::string> arguments) {
+            arguments.insert(arguments.begin(), {"--folder", dir.path()});
+            return testing::runTool(restricted, arguments);
+        };
+
+        const testing::ToolRun check = runRestricted({"check"});
+        EXPECT_EQ(check.status, 1);
+        EXPECT_NE(check.out.find(c.message), std::string::npos) << check.out;
+        EXPECT_NE(check.out.find("; no profile's layers could be checked\n"), std::string::npos);
+
+        const testing::ToolRun list = runRestricted({"list"});
+        EXPECT_EQ(list.status, 1);
+        EXPECT_NE(list.out.find("  1 \"Two\": 0 keys"), std::string::npos) << list.out;
+        EXPECT_NE(list.err.find(c.message), std::string::npos) << list.err;
+
+        dir.write("out.txt", "before");
+        const testing::ToolRun exported = runRestricted({"export", "0", "-o", dir.file("out.txt")});
+        EXPECT_EQ(exported.status, 1);
+        EXPECT_NE(exported.err.find(c.message), std::string::npos) << exported.err;
+        EXPECT_EQ(dir.read("out.txt"), "before");
+
+        const testing::ToolRun imported = runRestricted({"import", dir.file("mine.txt")});
+        EXPECT_EQ(imported.status, 1);
+        EXPECT_NE(imported.err.find(c.message), std::string::npos) << imported.err;
+        EXPECT_NE(imported.err.find("the store is unchanged"), std::string::npos) << imported.err;
+        EXPECT_EQ(dir.read("config.bin") + dir.read("setting.ini"), before);
+        EXPECT_EQ(dir.read("layers.bin"), c.layersBin);
     }
 }
 

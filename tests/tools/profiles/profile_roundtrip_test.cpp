@@ -4,6 +4,8 @@
 
 #include "profiles_tool_fixture.h"
 
+#include "profiles/layered_store.h"
+
 #include "formats/aim_values.h"
 #include "formats/layer_record.h"
 #include "formats/mouse_binding_choices.h"
@@ -162,18 +164,24 @@ TEST(ProfileText, RandomProfilesWithLayersRoundTripExactly) {
     }
 }
 
+// Through the store: each profile of a random store with its random layers exports and
+// imports into another folder as the same profile with the same layers.
 TEST_F(ProfilesToolTest, EveryProfileOfARandomStoreRoundTripsThroughExportAndImport) {
     std::mt19937 random(20240610);
     for (const ConsoleMode console : {kConsoleXbox360, kConsolePs3}) {
         const std::string consoleName = consoleWord(console);
+        std::vector<LayeredProfile> profiles;
         std::vector<ProfileRecord> records;
         for (int i = 0; i < 40; ++i) {
             records.push_back(randomRecord(random, console));
+            profiles.push_back({records.back(), {randomLayers(random, console), {}}});
         }
         writeStore(records);
+        dir.write("layers.bin", testing::layersFileOf(profiles));
 
         TempDirectory target;
         std::string expected;
+        std::vector<LayeredProfile> expectedProfiles;
         for (std::size_t i = 0; i < records.size(); ++i) {
             const std::string text = target.file(std::to_string(i) + ".txt");
             const testing::ToolRun exported =
@@ -186,9 +194,12 @@ TEST_F(ProfilesToolTest, EveryProfileOfARandomStoreRoundTripsThroughExportAndImp
             ASSERT_EQ(imported.status, 0)
                 << imported.err << target.read(std::to_string(i) + ".txt");
             expected += testing::bytesOf(withoutLeftOutBytes(records[i]));
+            expectedProfiles.push_back({withoutLeftOutBytes(records[i]),
+                                        {withoutLeftOutBits(profiles[i].layers.layers), {}}});
         }
         EXPECT_EQ(target.read("config.bin"), expected) << consoleName;
         EXPECT_NE(target.read("setting.ini").find("COUNT=40"), std::string::npos);
+        EXPECT_EQ(testing::storedProfiles(makeProgramPaths(target.path() + "/")), expectedProfiles);
     }
 }
 
