@@ -197,7 +197,7 @@ def profile_text():
         b"AIM = precise\nDEADZONE = 24.333\nEXPONENT = 1.37\nSHAPE = oval\nAIM = fast\n",
         "bad-lines": bytes([XBOX360_FLAGS]) +
         b"A = SPACE\nA = W\nZOOMX = 5.1\nLAU SHIFT\nNAME = \"open\n#\n= none\n",
-        "layers": bytes([PS3_FOLDER]) + shooter_text("shooter-precise.txt") +
+        "layers": bytes([PS3_FOLDER]) + shooter_text() +
         b"\nLAYER = \"ADS\"\nWHILE = MOUSE RIGHT\nDELAY = 150\nRELEASE DELAY = 0\n"
         b"ZOOMX = 0.5\nZOOMY = 0.5\nMOUSE LEFT = RB\n"
         b"LAYER = \"Vehicle \\x01\"\r\nPRESS = CAPS\r\nA = none\r\nX = R, E\r\n"

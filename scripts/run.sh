@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds qora.exe and starts it from build/run/, a folder holding setting.ini and
-# config.bin (copied from the defaults the first time, then yours to keep).
+# Builds qora.exe and starts it from build/run/, a folder holding setting.ini, config.bin
+# and layers.bin (copied from the defaults the first time, then yours to keep).
 #   - On Windows (Git Bash, MSYS2): runs qora.exe directly.
 #   - On Linux with a display: runs it under Wine.
 #   - On Linux without a display: runs it under Wine on a virtual screen, starts a capture
@@ -23,7 +23,7 @@ cmake --build --preset windows
 run=build/run
 mkdir -p "$run"
 cp build/windows/qora.exe "$run/"
-for name in setting.ini config.bin; do
+for name in setting.ini config.bin layers.bin; do
     [ -f "$run/$name" ] || cp "build/windows/$name" "$run/"
 done
 

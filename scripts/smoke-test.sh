@@ -23,7 +23,7 @@ qora_wine_prefix
 # The display comes first (see qora_bench_display).
 qora_bench_display
 
-echo "The package as shipped: both starter profiles as text, and qora-profiles.exe checks and lists its store"
+echo "The package as shipped: both starter profiles as text, and qora-profiles.exe checks and lists its store with its layers"
 for text in shooter.txt shooter-precise.txt; do
     [ -f "$unpacked/$text" ] || { echo "error: the zip lacks $text" >&2; exit 1; }
 done
@@ -32,7 +32,8 @@ profiles check || { cat "$folder/profiles.txt"; echo "error: the shipped store f
 grep -q "^2 profiles, no problems" "$folder/profiles.txt" || { cat "$folder/profiles.txt"; exit 1; }
 profiles list || { cat "$folder/profiles.txt"; exit 1; }
 grep -q '^\* 0 "Shooter"' "$folder/profiles.txt" || { cat "$folder/profiles.txt"; exit 1; }
-grep -q '^  1 "Shooter precise": .*precise aim' "$folder/profiles.txt" ||
+# layers.bin ships beside config.bin: "Shooter precise" has its ADS layer.
+grep -q '^  1 "Shooter precise": .*precise aim.*, layer "ADS"$' "$folder/profiles.txt" ||
     { cat "$folder/profiles.txt"; exit 1; }
 cat "$folder/profiles.txt"
 

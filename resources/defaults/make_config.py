@@ -1,25 +1,28 @@
 #!/usr/bin/env python3
-"""Writes the starter profile store, resources/defaults/config.bin.
+"""Writes the starter profile store, resources/defaults/config.bin and layers.bin.
 
 Run from the repository root (python3, standard library only):
 
-    python3 resources/defaults/make_config.py           # rewrites config.bin
-    python3 resources/defaults/make_config.py --check   # exit 1 if config.bin differs
+    python3 resources/defaults/make_config.py           # rewrites config.bin and layers.bin
+    python3 resources/defaults/make_config.py --check   # exit 1 if either differs
 
 config.bin holds ProfileRecords of 144 bytes back to back with no header; setting.ini's
 [CONFIGURATION] COUNT=2 says there are two (the check also holds setting.ini to it). Key
 bindings are DirectInput scan codes (DIK_*). Both profiles work in both console modes and
 have the same bindings: "Shooter" aims the classic way, "Shooter precise" with precise
-aim; see the README.
+aim; see the README. layers.bin (formats/layer_file.h) gives "Shooter precise" its "ADS"
+layer: while the right mouse button is held, both sensitivities are halved.
 """
 
 import os
 import struct
 import sys
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CONFIG_BIN = os.path.join(HERE, "config.bin")
 SETTING_INI = os.path.join(HERE, "setting.ini")
+LAYERS_BIN = os.path.join(HERE, "layers.bin")
 
 # ProfileRecord layout
 RECORD_SIZE = 144
@@ -140,6 +143,80 @@ def starter_store():
     return [shooter_record(), shooter_precise_record()]
 
 
+# layers.bin layout (formats/layer_file.h), little-endian: a header (magic, version, entry
+# count), entries in ascending order of their 144-byte key, each with its items (type,
+# length, bytes), then the CRC-32 of every byte before it.
+LAYER_FILE_MAGIC = b"qoraLAYR"
+LAYER_FILE_VERSION = 1
+LAYER_ITEM_TYPE = 1
+LAYER_NAME_SIZE = 32
+KIND_WHILE_HELD = 0
+TRIGGER_MOUSE_BUTTON = 2
+MOUSE_BUTTON_RIGHT = 1
+MAX_LAYER_DELAY_MS = 2000
+# layer_change bits: 0-28 actions, 29-37 mouse bindings, then these.
+CHANGE_ZOOM_X, CHANGE_ZOOM_Y = 40, 41
+CHANGE_COUNT = 43
+# "ADS": aiming down the sights with the right mouse button, which still pulls LT (L1), at
+# half the sensitivity: full deflection at 20 counts per millisecond. No delay: games zoom
+# at different speeds, and a delay that outlasts the zoom would aim the first moments of
+# every sight picture at hip speed; a player who wants one sets DELAY to the game's zoom.
+ADS_NAME = b"ADS"
+ADS_ZOOM_SCALE = 0.5
+ADS_DELAY_MS = 0
+ADS_RELEASE_DELAY_MS = 0
+
+
+def layer_item(name, kind, source, code, delay, release_delay, changes, values):
+    item = bytearray(LAYER_NAME_SIZE)
+    item[:len(name)] = name
+    item += struct.pack("<BBBHHQ", kind, source, code, delay, release_delay, changes)
+    return bytes(item) + values
+
+
+def ads_layer():
+    values = bytearray(RECORD_SIZE)
+    values[X_ZOOM_SCALE:X_ZOOM_SCALE + 4] = struct.pack("<f", ADS_ZOOM_SCALE)
+    values[Y_ZOOM_SCALE:Y_ZOOM_SCALE + 4] = struct.pack("<f", ADS_ZOOM_SCALE)
+    changes = (1 << CHANGE_ZOOM_X) | (1 << CHANGE_ZOOM_Y)
+    return layer_item(ADS_NAME, KIND_WHILE_HELD, TRIGGER_MOUSE_BUTTON, MOUSE_BUTTON_RIGHT,
+                      ADS_DELAY_MS, ADS_RELEASE_DELAY_MS, changes, bytes(values))
+
+
+def starter_layers():
+    """The layers of each starter record that has any: {record: [layer item, ...]}."""
+    return {shooter_precise_record(): [ads_layer()]}
+
+
+def layers_file(layers):
+    data = bytearray(LAYER_FILE_MAGIC + struct.pack("<HI", LAYER_FILE_VERSION, len(layers)))
+    for key in sorted(layers):
+        data += key + struct.pack("<H", len(layers[key]))
+        for item in layers[key]:
+            data += struct.pack("<HI", LAYER_ITEM_TYPE, len(item)) + item
+    return bytes(data) + struct.pack("<I", zlib.crc32(data))
+
+
+def layer_problems(item):
+    """What would make a layer item unusable for a starter profile; empty when sound."""
+    found = []
+    name = item[:LAYER_NAME_SIZE]
+    length = name.find(b"\0")
+    if length < 1 or name[length:].strip(b"\0"):
+        found.append("the name is not 1 to 31 characters, then NULs")
+    kind, source, code, delay, release_delay, changes = struct.unpack_from(
+        "<BBBHHQ", item, LAYER_NAME_SIZE)
+    if kind > 1:
+        found.append("kind %d is neither held nor toggled" % kind)
+    if source != TRIGGER_MOUSE_BUTTON or code > 6:
+        found.append("the trigger is not a mouse button (the wheel is none)")
+    if delay > MAX_LAYER_DELAY_MS or release_delay > MAX_LAYER_DELAY_MS:
+        found.append("a delay is above 2000 ms")
+    if changes >> CHANGE_COUNT:
+        found.append("change bits beyond the known ones")
+    return found
+
+
 def problems(record):
     """What would make the record unusable; empty when it is sound."""
     found = []
@@ -196,15 +273,27 @@ def main(argv):
         print("config.bin: " + issue)
     if issues:
         return 1
-    store = b"".join(records)
+    layers = starter_layers()
+    issues = ["layer of %s: %s" % (key[:key.index(b"\0")].decode(), issue)
+              for key, items in layers.items() for item in items
+              for issue in layer_problems(item)]
+    issues += ["layers of a record that is no starter profile"
+               for key in layers if key not in records]
+    for issue in issues:
+        print("layers.bin: " + issue)
+    if issues:
+        return 1
+    files = {CONFIG_BIN: b"".join(records), LAYERS_BIN: layers_file(layers)}
     if "--check" in argv:
-        with open(CONFIG_BIN, "rb") as f:
-            if f.read() != store:
-                print("config.bin differs from what make_config.py writes")
-                return 1
+        for path, data in files.items():
+            with open(path, "rb") as f:
+                if f.read() != data:
+                    print("%s differs from what make_config.py writes" % os.path.basename(path))
+                    return 1
         return 0
-    with open(CONFIG_BIN, "wb") as f:
-        f.write(store)
+    for path, data in files.items():
+        with open(path, "wb") as f:
+            f.write(data)
     return 0
 
 

@@ -1,10 +1,12 @@
-# The starter profiles ship twice: as config.bin and as their texts, shooter.txt (record 0)
-# and shooter-precise.txt (record 1). Both must say the same: the export of each record is
-# its text, and the import of the texts, in order, is config.bin.
+# The starter profiles ship twice: as config.bin with layers.bin and as their texts,
+# shooter.txt (record 0) and shooter-precise.txt (record 1, with its layer). Both must say
+# the same: the export of each record is its text, and the import of the texts, in order,
+# is config.bin and layers.bin.
 # Called as cmake -DTOOL=qora-profiles -DDEFAULTS=resources/defaults -DWORK=dir -P this file.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/exported" "${WORK}/imported")
-file(COPY "${DEFAULTS}/setting.ini" "${DEFAULTS}/config.bin" DESTINATION "${WORK}/exported")
+file(COPY "${DEFAULTS}/setting.ini" "${DEFAULTS}/config.bin" "${DEFAULTS}/layers.bin"
+    DESTINATION "${WORK}/exported")
 set(texts shooter.txt shooter-precise.txt)
 
 function(run)
@@ -32,5 +34,7 @@ foreach(text IN LISTS texts)
     run(--folder "${WORK}/imported" import "${DEFAULTS}/${text}")
     math(EXPR index "${index} + 1")
 endforeach()
-expect_same("${WORK}/imported/config.bin" "${DEFAULTS}/config.bin"
-    "the import of the texts is not config.bin" "")
+foreach(store IN ITEMS config.bin layers.bin)
+    expect_same("${WORK}/imported/${store}" "${DEFAULTS}/${store}"
+        "the import of the texts is not ${store}" "")
+endforeach()

@@ -4,7 +4,8 @@
 # Called as cmake -DTOOL=... -DDEFAULTS=... -DWORK=... -DVERSION=... -P run_profiles_tool.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
-file(COPY "${DEFAULTS}/setting.ini" "${DEFAULTS}/config.bin" DESTINATION "${WORK}")
+file(COPY "${DEFAULTS}/setting.ini" "${DEFAULTS}/config.bin" "${DEFAULTS}/layers.bin"
+    DESTINATION "${WORK}")
 
 function(expect_run expected_status expected_text)
     execute_process(COMMAND "${TOOL}" ${ARGN} WORKING_DIRECTORY "${WORK}"
@@ -20,7 +21,7 @@ endfunction()
 string(REPLACE "." "\\." version "${VERSION}")
 expect_run(0 "^qora-profiles ${version}\n$" --version)
 expect_run(0 "^2 profiles, no problems\n$" check)
-expect_run(0 "^\\* 0 \"Shooter\": 25 keys, mouse Right Stick, zoom 1\\.0 x 1\\.0\n  1 \"Shooter precise\": 25 keys, mouse Right Stick, zoom 1\\.0 x 1\\.0, precise aim, dead zone 20 %\n$" list)
+expect_run(0 "^\\* 0 \"Shooter\": 25 keys, mouse Right Stick, zoom 1\\.0 x 1\\.0\n  1 \"Shooter precise\": 25 keys, mouse Right Stick, zoom 1\\.0 x 1\\.0, precise aim, dead zone 20 %, layer \"ADS\"\n$" list)
 expect_run(0 "\nL2 = Q\n" --console ps3 export 0)
 expect_run(1 "missing\\.txt cannot be read: file not found" import "${WORK}/missing.txt")
 expect_run(1 "cannot be read: it is a folder\n" import "${WORK}")
