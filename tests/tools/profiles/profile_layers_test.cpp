@@ -275,6 +275,20 @@ TEST_F(ProfilesLayersTest, LayersGoWithTheirProfileThroughListCheckExportAndImpo
     EXPECT_EQ(stored[2], three);
 }
 
+// What a later qora keeps in layers.bin beside a profile's layers (its own item types) has
+// no line in the text: export writes the layers, leaves the rest out and says so.
+TEST_F(ProfilesLayersTest, ExportLeavesOutWhatALaterQoraKeepsAndSaysSo) {
+    LayeredProfile later = two_;
+    later.layers.laterItems = {2, 0, 1, 0, 0, 0, 0x2A}; // type 2, one byte
+    dir.write("layers.bin", testing::layersFileOf({later}));
+    const testing::ToolRun exported = run({"export", "1"});
+    EXPECT_EQ(exported.status, 0);
+    EXPECT_EQ(exported.err, "qora-profiles: profile 1 holds settings of a later qora in "
+                            "layers.bin, which the text does not hold; they are left out\n");
+    EXPECT_NE(exported.out.find("LAYER = \"Vehicle\""), std::string::npos) << exported.out;
+    EXPECT_TRUE(run({"export", "0"}).err.empty());
+}
+
 // A layers.bin that cannot be read or is damaged leaves the profiles' layers unknown: check
 // and list say so (list still lists the records), export refuses rather than write a
 // profile without its layers, and import refuses a text with layers and changes nothing.
