@@ -205,6 +205,10 @@ def profile_text():
         "layers-ps3-tilt": bytes([PS3_FLAGS]) +
         b"LAYER = \"tilt\"\nWHILE = MOUSE BUTTON7\nRELEASE DELAY = 2000\nTU = NUM 8, ,\n"
         b"MOUSE BUTTON6 = L1\nDIRECTION = TILT\n",
+        # The store refuses a copy of its profile "Base" that would need other layers.
+        "layers-copy-of-base": b"\0" + b"NAME = \"Base\"\nLAYER = \"x\"\nWHILE = Q\n",
+        "layers-on-run-keys": bytes([XBOX360_FLAGS]) +
+        b"A = F11\nLAYER = \"calibrate\"\nPRESS = SCROLL\nB = F5\nLAYER = \"stop\"\nWHILE = F11\n",
         "layers-refused": bytes([XBOX360_FLAGS]) +
         b"LAYER = \"ADS\"\nWHILE = CAPS\nPRESS = F11\nDELAY = 2001\nNAME = \"x\"\n"
         b"LAYER = \"ADS\"\nWHILE = MOUSE ROLL UP\nLAYER = \"\"\nDELAY = -1\n",

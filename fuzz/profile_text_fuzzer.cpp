@@ -1,11 +1,13 @@
 // qora-profiles import over random profile texts, the files players share with each
 // other. A refused text fails with status 1, one message per bad line with the file and
-// its line, and leaves config.bin and setting.ini byte for byte. An accepted one appends
-// exactly one record and raises COUNT; that record exports again with the names it was
-// read with, the store passes the check, and the exported text reads back to the same
-// 144 bytes. Any text read without errors, its layers included, has nothing check would
-// keep from export, and its text reads back to the same base and layers and is written
-// again the same.
+// its line (or, for a sound text, the store's refusal of a copy of its profile that would
+// need other layers), and leaves config.bin, setting.ini and the missing layers.bin as they
+// were. An accepted one appends exactly one record and raises COUNT, and layers.bin gives
+// that record the text's layers; it exports again with the names it was read with, check
+// finds nothing in the store but keys a run keeps, and the exported text reads back to the
+// same 144 bytes and layers. Any text read without errors, its layers included, has
+// nothing check would keep from export, and its text reads back to the same base and
+// layers and is written again the same.
 //
 // Input: a flags byte (bits 0-1: no --console, --console xbox360, --console ps3, no
 // --console; bit 2: OSTYPE of the folder, 0 or 1; bit 3: --name given), then the text.
@@ -15,7 +17,10 @@
 #include "work_directory.h"
 
 #include "formats/profile_record.h"
+#include "formats/setting_ini.h"
 #include "platform/host/host_profile_file.h"
+#include "platform/program_paths.h"
+#include "profiles/layer_store.h"
 #include "tools/profiles/profile_fields.h"
 #include "tools/profiles/profile_text.h"
 #include "tools/profiles/profiles_tool.h"
@@ -35,6 +40,7 @@ constexpr std::uint8_t kNameGiven = 0x08;
 constexpr const char* kGivenName = "given";
 constexpr const char* kTextName = "mine.txt";
 constexpr const char* kExportName = "exported.txt";
+constexpr const char* kTextStem = "mine"; // the name of a profile whose text has none
 
 struct Outcome {
     int status;
@@ -50,12 +56,17 @@ std::string fileText(const char* name) {
     return workDirectory().exists(name) ? workDirectory().read(name) : "(missing)";
 }
 
-// The store the text is imported into: one sound profile, selected.
-std::string baseStore() {
+// The store the text is imported into: one sound profile without layers, selected.
+ProfileRecord baseRecord() {
     ProfileRecord record;
     setProfileName(record, "Base");
     writeZoomScale(record, profile::xZoomScale, kNewProfileZoomScale);
     writeZoomScale(record, profile::yZoomScale, kNewProfileZoomScale);
+    return record;
+}
+
+std::string baseStore() {
+    const ProfileRecord record = baseRecord();
     return std::string(reinterpret_cast<const char*>(record.bytes.data()), kProfileRecordSize);
 }
 
@@ -66,6 +77,7 @@ void layOutFolder(bool ps3Folder, const std::string& text) {
                                              "\r\n[CONFIGURATION]\r\nCOUNT=1\r\nCURRENT=0\r\n");
     workDirectory().write(kTextName, text);
     removeFile(filePath(kExportName));
+    removeFile(filePath(kLayersBinName));
 }
 
 Outcome runTool(std::vector<std::string> arguments) {
@@ -86,19 +98,56 @@ std::vector<std::string> consoleArguments(std::optional<ConsoleMode> console) {
     return {"--console", consoleWord(*console)};
 }
 
-void checkRefused(const Outcome& import, const std::string& config, const std::string& setting) {
+// The record an import of a text read without errors appends.
+ProfileRecord importedRecord(const ProfileTextReading& reading, bool nameGiven) {
+    ProfileRecord record = reading.record;
+    setProfileName(record, nameGiven ? kGivenName : reading.name.value_or(kTextStem));
+    return record;
+}
+
+void checkRefused(const Outcome& import, const std::string& config, const std::string& setting,
+                  const ProfileTextReading& reading, bool nameGiven) {
     require(import.status == kProfilesToolFailure, "a refused text fails with status 1");
     require(import.out.empty(), "a refused text prints nothing on stdout");
-    require(import.err.starts_with(filePath(kTextName) + ":"),
-            "a refused text names the file and the line");
+    if (reading.errors.empty()) {
+        // Two records equal byte for byte share their layers.
+        require(!reading.layers.empty() && importedRecord(reading, nameGiven) == baseRecord(),
+                "a sound text is refused only as a copy of a profile with other layers");
+        require(import.err.find("two profiles identical byte for byte would need different "
+                                "layers") != std::string::npos,
+                "the refusal of a copy says why");
+    } else {
+        require(import.err.starts_with(filePath(kTextName) + ":"),
+                "a refused text names the file and the line");
+    }
+    require(!workDirectory().exists(kLayersBinName) &&
+                !workDirectory().exists(std::string(kLayersBinName) + kTemporaryFileSuffix),
+            "a refused text leaves no layers.bin");
     require(fileText("config.bin") == config, "a refused text leaves config.bin as it was");
     require(fileText("setting.ini") == setting, "a refused text leaves setting.ini as it was");
     require(!workDirectory().exists("config.bin.new") && !workDirectory().exists("setting.ini.new"),
             "a refused text leaves no temporary file");
 }
 
-void checkAccepted(const std::string& text, std::optional<ConsoleMode> requested,
-                   ConsoleMode fallback, const std::string& config) {
+// What check says of the store with the imported profile: nothing but the keys a run keeps
+// (the folder names no switch keys), which a text may bind and trigger with.
+std::string expectedCheck(const ProfileRecord& imported, const std::vector<LayerRecord>& layers,
+                          ConsoleMode console) {
+    std::size_t notes = recordProblems(imported, console).size();
+    notes += layerProblems(layers, console).size();
+    for (const RecordProblem& problem : recordProblems(imported, console)) {
+        require(problem.kind == ProblemKind::runKey, "an imported record holds only run-key notes");
+    }
+    for (const RecordProblem& problem : layerProblems(layers, console)) {
+        require(problem.kind == ProblemKind::runKey, "imported layers hold only run-key notes");
+    }
+    if (notes == 0) {
+        return "2 profiles, no problems\n";
+    }
+    return "2 profiles, " + std::to_string(notes) + (notes == 1 ? " problem\n" : " problems\n");
+}
+
+void checkAccepted(const ProfileTextReading& reading, const std::string& config) {
     const std::string store = fileText("config.bin");
     require(store.size() == 2 * kProfileRecordSize && store.starts_with(config),
             "an import appends exactly one record");
@@ -107,8 +156,14 @@ void checkAccepted(const std::string& text, std::optional<ConsoleMode> requested
     store.copy(reinterpret_cast<char*>(imported.bytes.data()), kProfileRecordSize,
                kProfileRecordSize);
 
+    UnsyncedFileApi files;
+    const LayersRead layers = readLayers(files, makeProgramPaths(workDirectory().path()));
+    require(layers.usable(), "an import leaves a layers.bin that reads");
+    require(layersOf(layers.file, imported).layers == reading.layers,
+            "an import gives the profile the text's layers");
+
     // The names the text was read with are those its export must use.
-    const ConsoleMode console = readProfileText(text, requested, fallback).console;
+    const ConsoleMode console = reading.console;
     std::vector<std::string> exportCommand = consoleArguments(console);
     exportCommand.insert(exportCommand.end(), {"export", "1", "-o", filePath(kExportName)});
     const Outcome exported = runTool(exportCommand);
@@ -116,13 +171,14 @@ void checkAccepted(const std::string& text, std::optional<ConsoleMode> requested
 
     std::vector<std::string> checkCommand = consoleArguments(console);
     checkCommand.push_back("check");
-    require(runTool(checkCommand).status == kProfilesToolSuccess,
-            "a store with an imported profile passes the check");
+    require(runTool(checkCommand).out.ends_with(expectedCheck(imported, reading.layers, console)),
+            "check finds nothing in a store with an imported profile but keys a run keeps");
 
     ProfileTextReading again = readProfileText(fileText(kExportName), console, console);
     require(again.errors.empty() && again.name.has_value(), "an exported text reads back");
     setProfileName(again.record, *again.name);
     require(again.record == imported, "an exported text reads back to the same bytes");
+    require(again.layers == reading.layers, "an exported text reads back to the same layers");
 }
 
 // The text of what was read, base and layers, and what reading it again gives.
@@ -174,11 +230,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const ConsoleMode fallback = ps3Folder ? kConsolePs3 : kConsoleXbox360;
     checkReadingRoundTrips(text, requested, fallback);
+    const ProfileTextReading reading = readProfileText(text, requested, fallback);
     const Outcome import = runTool(command);
     if (import.status != kProfilesToolSuccess) {
-        checkRefused(import, config, setting);
+        checkRefused(import, config, setting, reading, (flags & kNameGiven) != 0);
     } else {
-        checkAccepted(text, requested, fallback, config);
+        checkAccepted(reading, config);
     }
     return 0;
 }

@@ -269,7 +269,7 @@ TEST_F(ProfilesLayersTest, LayersGoWithTheirProfileThroughListCheckExportAndImpo
     LayeredProfile three = two_;
     setProfileName(three.base, "Three");
     const std::vector<LayeredProfile> stored =
-        testing::storedProfiles(makeProgramPaths(dir.path() + "/"));
+        testing::storedProfiles(makeProgramPaths(dir.path()));
     ASSERT_EQ(stored.size(), 3u);
     EXPECT_EQ(stored[1], two_);
     EXPECT_EQ(stored[2], three);

@@ -199,7 +199,7 @@ TEST_F(ProfilesToolTest, EveryProfileOfARandomStoreRoundTripsThroughExportAndImp
         }
         EXPECT_EQ(target.read("config.bin"), expected) << consoleName;
         EXPECT_NE(target.read("setting.ini").find("COUNT=40"), std::string::npos);
-        EXPECT_EQ(testing::storedProfiles(makeProgramPaths(target.path() + "/")), expectedProfiles);
+        EXPECT_EQ(testing::storedProfiles(makeProgramPaths(target.path())), expectedProfiles);
     }
 }
 
