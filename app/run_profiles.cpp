@@ -55,17 +55,31 @@ LoadedProfiles loadRunProfiles(FileApi& files, ProfileFileApi& ini, const Progra
     const std::int32_t current = readCurrentProfile(ini, paths);
     std::vector<std::uint8_t> store(static_cast<std::size_t>(count) * kProfileRecordSize, 0);
     LoadedProfiles loaded;
-    loaded.read = readStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
+    const StoreRead read =
+        readStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
+    const LayersRead layers = readLayers(files, paths);
+    if (!read.readable() || !layers.usable()) {
+        loaded.failure = !read.readable() ? read.failure : layers.failure;
+        return loaded;
+    }
+    const std::vector<ProfileLayers> layersOfEach =
+        layersOfRecords(layers.file, store.data(), count);
     loaded.profiles.profiles.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         RunProfile& profile = loaded.profiles.profiles[i];
-        profile.stored = {static_cast<std::int32_t>(i), loadRecord(store.data(), i)};
-        profile.base = profile.stored.record;
+        profile.stored = {static_cast<std::int32_t>(i),
+                          {loadRecord(store.data(), i), layersOfEach[i]}};
+        profile.base = profile.stored.profile.base;
+        profile.layers = profile.stored.profile.layers.layers;
     }
     if (current >= 0 && static_cast<std::uint32_t>(current) < count) {
         loaded.profiles.running = static_cast<std::size_t>(current);
     }
     return loaded;
+}
+
+LayeredProfile profileInUse(const RunProfile& profile) {
+    return {profile.base, {profile.layers, profile.stored.profile.layers.laterItems}};
 }
 
 RunProfile* runningProfile(RunProfiles& profiles) {

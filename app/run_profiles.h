@@ -13,20 +13,21 @@
 #include "platform/file_api.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
+#include "profiles/layer_store.h"
 #include "profiles/store.h"
 #include "profiles/switch_keys.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace qora {
 
 struct RunProfile {
-    LoadedRecord stored; // its index in config.bin and its record as the store held it
-    std::vector<LayerRecord> storedLayers;
-    ProfileRecord base; // as the run uses them
+    LoadedProfile stored; // its index in config.bin, its record and layers as the store held them
+    ProfileRecord base;   // as the run uses them
     std::vector<LayerRecord> layers;
 };
 
@@ -40,13 +41,18 @@ struct RunProfiles {
     LayerActivities activities;
 };
 
-// Every record of the store (COUNT of them), CURRENT running when it names one; read tells
-// whether config.bin could be read. Allocates; the run's steps never do.
+// Every record of the store (COUNT of them) with its layers, CURRENT running when it names
+// one. failure tells why config.bin or layers.bin could not be used: a run on profiles it
+// could not read, or without layers it could not read, would not be the player's.
+// Allocates; the run's steps never do.
 struct LoadedProfiles {
     RunProfiles profiles;
-    StoreRead read;
+    std::optional<FileFailure> failure;
 };
 LoadedProfiles loadRunProfiles(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths);
+
+// The running profile as the run uses it now, for F4 to save.
+LayeredProfile profileInUse(const RunProfile& profile);
 
 // The running profile, or nullptr.
 RunProfile* runningProfile(RunProfiles& profiles);

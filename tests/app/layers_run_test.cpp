@@ -4,6 +4,7 @@
 #include "capture_run_fixture.h"
 #include "formats/aim_values.h"
 #include "input/mouse_record.h"
+#include "profiles/layer_store.h"
 
 #include <algorithm>
 #include <set>
@@ -67,7 +68,8 @@ protected:
         run.fastPath.events = {11, 12};
     }
 
-    // Starts on the first of these profiles, each with its layers.
+    // Starts on the first of these profiles, each with these layers over what layers.bin
+    // gives it.
     void startWith(const std::vector<std::pair<ProfileRecord, std::vector<LayerRecord>>>& all) {
         std::vector<ProfileRecord> records;
         for (const auto& profileAndLayers : all) {
@@ -78,7 +80,9 @@ protected:
         start();
         ASSERT_TRUE(run.active);
         for (std::size_t i = 0; i < all.size(); ++i) {
-            run.profiles.profiles[i].layers = all[i].second;
+            if (!all[i].second.empty()) {
+                run.profiles.profiles[i].layers = all[i].second;
+            }
         }
         startUs = microsecondsNow(clock);
     }
@@ -315,6 +319,56 @@ TEST_F(FastPathLayeredRun, CalibrationChangesTheValueOfTheLayerThatHoldsIt) {
     EXPECT_EQ(zoomX(), zoomScaleOf(105));
     hold(60, {}, {rightButton(true)});
     EXPECT_EQ(zoomX(), zoomScaleOf(55)) << "the layer kept its own";
+}
+
+// A run takes each profile's layers from layers.bin, and F4 saves the value it changed
+// where it lives: the ADS layer's sensitivity into layers.bin, config.bin as it was.
+TEST_F(FastPathLayeredRun, TheStoresLayersReachTheRunAndF4SavesTheLayersValue) {
+    constexpr std::uint8_t kScrollLock = 0x46;
+    constexpr std::uint8_t kF4 = 0x3E;
+    constexpr std::uint8_t kF6 = 0x40;
+    ProfileRecord base = baseProfile("base");
+    writeAimSettings(base, {AimMode::precise, AimShape::circle, 2000, 0});
+    writeZoomScale(base, profile::xZoomScale, 1.0f);
+    LayerRecord ads;
+    setLayerName(ads, "ADS");
+    ads.trigger = {TriggerSource::mouseButton, kRightButton};
+    ProfileRecord halved = base;
+    writeZoomScale(halved, profile::xZoomScale, 0.5f);
+    takeChange(ads, layer_change::zoomX, halved);
+    LayerFile stored;
+    putLayers(stored, base, {{ads}, {}});
+    ASSERT_TRUE(writeLayers(files, paths, stored).replaced);
+    startWith({{base, {}}});
+    ASSERT_EQ(run.profiles.profiles[0].layers, std::vector<LayerRecord>{ads});
+    const std::string configBin = dir.read("config.bin");
+
+    hold(0, {kScrollLock});
+    hold(10, {kF6});
+    hold(20, {}, {rightButton(true)});
+    hold(30, {}, {MouseRecord{mouse_offset::wheel, 120, 1, 0, 0}});
+    hold(40, {kF4});
+    EXPECT_STREQ(calibrationSaveResult(run.calibration), "Saved to profile 0");
+
+    const LayersRead saved = readLayers(files, paths);
+    ASSERT_EQ(saved.state, LayersState::read);
+    const ProfileLayers* layers = findLayers(saved.file, base);
+    ASSERT_NE(layers, nullptr);
+    ASSERT_EQ(layers->layers.size(), 1u);
+    EXPECT_EQ(readZoomScale(layers->layers[0].values, profile::xZoomScale), zoomScaleOf(55));
+    EXPECT_EQ(dir.read("config.bin"), configBin);
+}
+
+// A layers.bin that cannot be used stops the start with its reason, as config.bin does:
+// a run without the player's layers would not be the profile the player made.
+TEST_F(FastPathLayeredRun, ADamagedLayerFileStopsTheStartWithItsReason) {
+    setProfiles({baseProfile("base")});
+    dir.write("layers.bin", "not a layer file at all, only text");
+    start();
+    EXPECT_FALSE(run.active);
+    ASSERT_EQ(user.messageBoxes.size(), 1u);
+    EXPECT_EQ(user.messageBoxes[0].text.rfind("layers.bin is damaged", 0), 0u)
+        << user.messageBoxes[0].text;
 }
 
 INSTANTIATE_TEST_SUITE_P(FastPathAndTickOnly, LayeredRun, ::testing::Bool());

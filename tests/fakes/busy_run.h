@@ -11,6 +11,7 @@
 #include "fakes/fake_clock_api.h"
 #include "fakes/fake_time_period_api.h"
 #include "formats/action_codes.h"
+#include "formats/setting_ini.h"
 #include "input/direct_input_api.h"
 #include "link/hid_api.h"
 #include "platform/file_api.h"
@@ -21,6 +22,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qora::testing {
@@ -104,9 +106,16 @@ public:
 // fault, so every call is counted by kind.
 class CountingFileApi : public FileApi {
 public:
-    NativeHandle createFile(const char*, std::uint32_t, std::uint32_t, std::uint32_t,
+    // Every file opens as the adapter's pipe, but layers.bin, which is missing: no profile
+    // of the busy run's store has layers.
+    NativeHandle createFile(const char* name, std::uint32_t, std::uint32_t, std::uint32_t,
                             std::uint32_t) override {
         ++otherCalls;
+        if (std::string_view(name).ends_with(kLayersBinName)) {
+            lastError = kErrorFileNotFound;
+            return kInvalidHandle;
+        }
+        lastError = kErrorSuccess;
         return kAdapterHandle;
     }
     bool readFile(NativeHandle, void*, std::uint32_t, std::uint32_t* read) override {
@@ -159,12 +168,13 @@ public:
     }
     std::uint32_t getLastError() override {
         ++otherCalls;
-        return kErrorSuccess;
+        return lastError;
     }
 
     static constexpr NativeHandle kAdapterHandle = 42;
     int packetWrites = 0;
     int otherCalls = 0;
+    std::uint32_t lastError = kErrorSuccess;
 };
 
 // setting.ini as the virtual adapter wants it; every other key gives its default.
