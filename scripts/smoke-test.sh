@@ -33,7 +33,7 @@ grep -q "^2 profiles, no problems" "$folder/profiles.txt" || { cat "$folder/prof
 profiles list || { cat "$folder/profiles.txt"; exit 1; }
 grep -q '^\* 0 "Shooter"' "$folder/profiles.txt" || { cat "$folder/profiles.txt"; exit 1; }
 # layers.bin ships beside config.bin: "Shooter precise" has its ADS layer.
-grep -q '^  1 "Shooter precise": .*precise aim.*, layer "ADS"$' "$folder/profiles.txt" ||
+grep -q '^  1 "Shooter precise": .*precise aim.*, layer "ADS"' "$folder/profiles.txt" ||
     { cat "$folder/profiles.txt"; exit 1; }
 cat "$folder/profiles.txt"
 
