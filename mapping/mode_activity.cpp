@@ -40,16 +40,16 @@ void putMacro(ModesInEffect& inEffect, const Macro& macro) {
     std::copy_n(macro.steps.begin(), found->stepCount, found->steps.begin());
 }
 
-void takeModes(ModesInEffect& inEffect, const BindingModes& modes) {
-    if ((modes.changes & mode_change::toggle) != 0) {
+void takeModes(ModesInEffect& inEffect, const BindingModes& modes, std::uint8_t changes) {
+    if ((changes & mode_change::toggle) != 0) {
         inEffect.toggle = modes.toggle & kAllActions;
     }
-    if ((modes.changes & mode_change::turbo) != 0) {
+    if ((changes & mode_change::turbo) != 0) {
         inEffect.turbo = modes.turbo & kAllActions;
         inEffect.turboPressMs = std::clamp(modes.turboPressMs, kMinTurboMs, kMaxTurboMs);
         inEffect.turboReleaseMs = std::clamp(modes.turboReleaseMs, kMinTurboMs, kMaxTurboMs);
     }
-    if ((modes.changes & mode_change::walk) != 0) {
+    if ((changes & mode_change::walk) != 0) {
         inEffect.walkKey = modes.walkKey;
         inEffect.walkPercent = std::clamp(modes.walkPercent, kMinWalkPercent, kMaxWalkPercent);
     }
@@ -192,12 +192,9 @@ void applyActions(ControllerState& state, ConsoleMode mode, ActionSet actions) {
 void makeModesInEffect(ModesInEffect& inEffect, const BindingModes& base,
                        std::span<const BindingModes* const> layerModes) {
     inEffect = ModesInEffect{};
-    BindingModes whole = BindingModes{};
-    whole.changes = mode_change::all;
-    takeModes(inEffect, whole);
-    takeModes(inEffect, base);
+    takeModes(inEffect, base, mode_change::all);
     for (const BindingModes* modes : layerModes) {
-        takeModes(inEffect, *modes);
+        takeModes(inEffect, *modes, modes->changes);
     }
 }
 
@@ -209,6 +206,19 @@ void followModes(ModeActivity& activity, const ModesInEffect& modes, const Profi
     followTurbo(activity, modes, bound.held, nowUs);
     startMacros(activity, modes, inputs.snapshot, keysDownBefore, nowUs);
     activity.walking = modes.walkKey != 0 && (inputs.snapshot[modes.walkKey] & kKeyDown) != 0;
+}
+
+void takeHeldAsBefore(ModeActivity& activity, const std::uint8_t* snapshot,
+                      const MouseState& mouse) {
+    for (std::size_t key = 0; key < kKeys; ++key) {
+        activity.keysDown[key] = (snapshot[key] & kKeyDown) != 0;
+    }
+    activity.buttonsDown = 0;
+    for (std::size_t button = 0; button <= mouse_flag::lastButton; ++button) {
+        if (mouse.flags[mouse_flag::firstButton + button] != 0) {
+            activity.buttonsDown |= static_cast<std::uint8_t>(1u << button);
+        }
+    }
 }
 
 bool endFinishedMacros(ModeActivity& activity, const ModesInEffect& modes, std::int64_t nowUs) {

@@ -43,8 +43,8 @@ struct ModesInEffect {
     friend bool operator==(const ModesInEffect&, const ModesInEffect&) = default;
 };
 
-// Makes them without allocating: layerModes are the modes of the layers in effect, in
-// list order.
+// Makes them without allocating: the base's modes whole (whatever its changes say), then
+// what each of layerModes changes, the modes of the layers in effect in list order.
 void makeModesInEffect(ModesInEffect& inEffect, const BindingModes& base,
                        std::span<const BindingModes* const> layerModes);
 
@@ -85,6 +85,11 @@ struct HeldInputs {
 // held or not. Toggles of actions that no longer toggle are dropped.
 void followModes(ModeActivity& activity, const ModesInEffect& modes, const ProfileRecord& profile,
                  const HeldInputs& inputs, std::int64_t nowUs);
+
+// Takes what is held now as held from before: at the start of a profile nothing held then
+// is a press.
+void takeHeldAsBefore(ModeActivity& activity, const std::uint8_t* snapshot,
+                      const MouseState& mouse);
 
 // Ends macros whose last step has passed by nowUs; true when one ended.
 bool endFinishedMacros(ModeActivity& activity, const ModesInEffect& modes, std::int64_t nowUs);
