@@ -34,6 +34,7 @@ inline constexpr std::intptr_t kCbErr = -1;
 // Notification codes (high word of a WM_COMMAND wParam).
 inline constexpr std::uint32_t kEnChange = 0x0300;
 inline constexpr std::uint32_t kEnSetFocus = 0x0100;
+inline constexpr std::uint32_t kEnKillFocus = 0x0200;
 inline constexpr std::uint32_t kLbnDblClk = 2;
 inline constexpr std::uint32_t kCbnSelChange = 1;
 inline constexpr std::uint32_t kCbnSetFocus = 3;

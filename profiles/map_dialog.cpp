@@ -207,6 +207,26 @@ std::uint8_t selectedPosition(MapDialogState& state, MapDialogEnvironment& env,
         env.dialogs.sendDlgItemMessage(state.window, listId, kCbGetCurSel, 0, 0));
 }
 
+bool isTextField(std::int32_t controlId) {
+    return controlId == IDC_MAP_LAYER_NAME || controlId == IDC_MAP_LAYER_DELAY ||
+           controlId == IDC_MAP_LAYER_RELEASE_DELAY;
+}
+
+// A text field's focus: typing needs the keys the keyboard device would hold.
+void lendKeyboardForTyping(MapDialogState& state, MapDialogEnvironment& env, std::int32_t controlId,
+                           std::uint32_t notification) {
+    if (!isTextField(controlId)) {
+        return;
+    }
+    if (notification == kEnSetFocus) {
+        unacquireKeyboard(env.directInput, env.devices);
+        state.keyboardLent = true;
+    } else if (notification == kEnKillFocus) {
+        reacquireKeyboard(env.directInput, env.devices);
+        state.keyboardLent = false;
+    }
+}
+
 void takeMouseLists(MapDialogState& state, MapDialogEnvironment& env) {
     for (const std::size_t binding : kMouseActionBindings) {
         state.record.bytes[profile::mouseBindings + binding] =
@@ -314,7 +334,7 @@ bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandl
 }
 
 void onMapTimer(MapDialogState& state, MapDialogEnvironment& env) {
-    if (!keyboardExists(env.devices)) {
+    if (!keyboardExists(env.devices) || state.keyboardLent) {
         return;
     }
     if (!readKeyboardSnapshot(env.directInput, env.user, env.devices, state.snapshot.data(),
@@ -430,6 +450,7 @@ bool onMapCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32_t
         onMapCancel(state, env);
         return true;
     }
+    lendKeyboardForTyping(state, env, controlId, notification);
     if (onLayerCommand(state, env, controlId, notification) ||
         onAimCommand(state, env, controlId, notification)) {
         return true;

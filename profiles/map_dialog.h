@@ -81,6 +81,10 @@ struct MapDialogState {
     std::uint8_t refusedRunKey = 0;
     // setting.ini's switch keys as read at open: a run keeps them too.
     SwitchKeyCodes switchKeys;
+    // While a text field (the new layer's name, a delay) has the focus the keyboard is
+    // unacquired and not read, so what is typed reaches the field: a keyboard held
+    // exclusively keeps every key from the windows under Wine.
+    bool keyboardLent = false;
 };
 
 // A key the run keeps for itself (formats/run_keys.h) pressed in a key field: the field
@@ -96,7 +100,7 @@ bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandl
 
 // WM_TIMER: every key that is down goes, in ascending scan code, into the focused key
 // field, so the highest one that is down is what remains. A key the run keeps for itself
-// is refused instead.
+// is refused instead. Nothing is read while the keyboard is lent to a text field.
 void onMapTimer(MapDialogState& state, MapDialogEnvironment& env);
 
 // EN_CHANGE from a key field: an emptied field clears its binding; text typed into it

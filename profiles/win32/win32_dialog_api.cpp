@@ -11,7 +11,8 @@ static_assert(kLbAddString == LB_ADDSTRING && kLbDeleteString == LB_DELETESTRING
 static_assert(kCbAddString == CB_ADDSTRING && kCbGetCurSel == CB_GETCURSEL &&
               kCbResetContent == CB_RESETCONTENT && kCbSetCurSel == CB_SETCURSEL &&
               kCbErr == CB_ERR);
-static_assert(kEnChange == EN_CHANGE && kEnSetFocus == EN_SETFOCUS && kLbnDblClk == LBN_DBLCLK &&
+static_assert(kEnChange == EN_CHANGE && kEnSetFocus == EN_SETFOCUS &&
+              kEnKillFocus == EN_KILLFOCUS && kLbnDblClk == LBN_DBLCLK &&
               kCbnSelChange == CBN_SELCHANGE && kCbnSetFocus == CBN_SETFOCUS &&
               kBnClicked == BN_CLICKED && kBnSetFocus == BN_SETFOCUS);
 static_assert(kBstUnchecked == BST_UNCHECKED && kBstChecked == BST_CHECKED);

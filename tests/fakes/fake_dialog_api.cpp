@@ -183,14 +183,17 @@ void FakeDialogApi::clickCheckBox(WindowHandle dialog, std::int32_t id) {
 }
 
 void FakeDialogApi::clickButton(WindowHandle dialog, std::int32_t id) {
-    FakeControl& button = control(dialog, id);
-    focus = &button;
-    notify(button, kBnClicked);
+    moveFocusTo(dialog, id);
+    notify(control(dialog, id), kBnClicked);
 }
 
 void FakeDialogApi::moveFocusTo(WindowHandle dialog, std::int32_t id) {
     FakeControl& target = control(dialog, id);
+    FakeControl* previous = findByHandle(focus);
     focus = &target;
+    if (previous != nullptr && previous != &target && previous->kind == ControlKind::edit) {
+        notify(*previous, kEnKillFocus);
+    }
     switch (target.kind) {
     case ControlKind::edit:
         notify(target, kEnSetFocus);

@@ -92,8 +92,9 @@ public:
     void clickCheckBox(WindowHandle dialog, std::int32_t id);
     // A click on a push button: it takes the focus, then BN_CLICKED.
     void clickButton(WindowHandle dialog, std::int32_t id);
-    // The focus moved by the player: the control notifies it (EN_SETFOCUS, CBN_SETFOCUS,
-    // BN_SETFOCUS from the check boxes and radio buttons, which have BS_NOTIFY).
+    // The focus moved by the player: an edit that loses it sends EN_KILLFOCUS, the control
+    // that gains it notifies it (EN_SETFOCUS, CBN_SETFOCUS, BN_SETFOCUS from the check
+    // boxes and radio buttons, which have BS_NOTIFY).
     void moveFocusTo(WindowHandle dialog, std::int32_t id);
     // A click on an automatic radio button: it checks itself, clears the others of its
     // group, then BN_CLICKED.

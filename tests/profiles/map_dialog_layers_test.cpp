@@ -455,6 +455,34 @@ TEST_F(MapDialogLayerTest, DelaysOutsideZeroToTwoThousandAreRefusedByName) {
     }
 }
 
+// What is typed into a text field must reach it: while one has the focus the keyboard is
+// unacquired and not read (a key pressed meanwhile binds nothing); it is acquired again
+// when the focus leaves.
+TEST_F(MapDialogLayerTest, TheKeyboardIsLentToTheTextFieldsForTyping) {
+    for (const std::int32_t field :
+         {IDC_MAP_LAYER_NAME, IDC_MAP_LAYER_DELAY, IDC_MAP_LAYER_RELEASE_DELAY}) {
+        SCOPED_TRACE(field);
+        openOnLayer(emptyLayer("wheel"));
+        dialogs.moveFocusTo(dialog, IDC_MAP_DPAD_UP);
+        diLog.clear();
+        dialogs.moveFocusTo(dialog, field);
+        const std::string keyboard = directInput.nameOf(devices.keyboard.device);
+        EXPECT_EQ(diLog, std::vector<std::string>{"Unacquire " + keyboard});
+        tickWithKeys({kKeyD});
+        EXPECT_EQ(diLog.size(), 1u);              // no read
+        dialogs.focusOn(dialog, IDC_MAP_DPAD_UP); // still lent: the field keeps its key
+        tickWithKeys({kKeyD});
+        EXPECT_EQ(shown(IDC_MAP_DPAD_UP), "UP");
+
+        dialogs.moveFocusTo(dialog, field);
+        diLog.clear();
+        dialogs.moveFocusTo(dialog, IDC_MAP_DPAD_UP);
+        EXPECT_EQ(diLog, std::vector<std::string>{"Acquire " + keyboard});
+        tickWithKeys({kKeyD});
+        EXPECT_EQ(shown(IDC_MAP_DPAD_UP), "D");
+    }
+}
+
 // ---- New layer and Delete layer -----------------------------------------------------------
 
 TEST_F(MapDialogLayerTest, NewLayerRefusesABadNameAndANinthLayer) {
