@@ -469,6 +469,7 @@ void destroyMapDialog(MapDialogState& state, MapDialogEnvironment& env) {
     state.layersAtOpen = LayerFile{};
     state.layers = ProfileLayers{};
     state.shownLayer = -1;
+    state.keyboardLent = false;
     state.recordInStore = false;
 }
 
