@@ -140,8 +140,8 @@
 
 /* The Layer group: which part of the profile the fields show and edit ("Base" or a layer),
  * a new layer's name, and the chosen layer's trigger, kind and delays. */
-#define IDC_MAP_LAYER_LIST 1090           /* drop-down list: "Base", then each layer by name */
-#define IDC_MAP_LAYER_NAME 1091           /* edit: the name New layer gives */
+#define IDC_MAP_LAYER_LIST 1090 /* drop-down list: "Base", then each layer by name */
+#define IDC_MAP_LAYER_NAME 1091 /* edit: the name New layer gives */
 #define IDC_MAP_LAYER_NEW 1092
 #define IDC_MAP_LAYER_DELETE 1093
 #define IDC_MAP_LAYER_TRIGGER_SOURCE 1094 /* drop-down list: "Key", then the 7 mouse buttons */
