@@ -40,12 +40,18 @@ void redrawWindow(CaptureServices& services, const CaptureContext& context) {
     services.user.invalidateRect(context.mainWindow, false);
 }
 
-// The profile in effect made again from the running profile and its layers in effect (a
-// run that holds no profile keeps the one it has).
+// The profile in effect and its binding modes made again from the running profile and its
+// layers in effect (a run that holds no profile keeps the profile it has).
 void remakeProfileInEffect(CaptureRun& run) {
     if (runningProfile(run.profiles) != nullptr) {
         run.profile = profileInEffect(run.profiles);
+        remakeModesInEffect(run.profiles);
     }
+}
+
+// The actions the plain bindings leave to the binding modes.
+std::uint32_t actionsLeftToModes(const CaptureRun& run) {
+    return actionsWithModes(run.profiles.modes);
 }
 
 // Where calibration changes each value now.
@@ -119,9 +125,22 @@ void followRunningLayers(CaptureServices& services, CaptureContext& context,
     }
 }
 
-// Dispatches every key that is down in the snapshot; false when F11 ended the run.
+// The binding modes follow what is held, through the profile in effect, as of nowUs.
+void followBindingModes(CaptureContext& context, std::uint8_t buttonsPressed, std::int64_t nowUs) {
+    CaptureRun& run = context.run;
+    followModes(run.profiles.modeActivity, run.profiles.modes, run.profile,
+                {run.keyboardSnapshot.data(), context.mouse, buttonsPressed}, nowUs);
+    endFinishedMacros(run.profiles.modeActivity, run.profiles.modes, nowUs);
+}
+
+// Dispatches every key that is down in the snapshot, leaving toggled and repeating actions
+// to the binding modes and scaling key-driven sticks while the walk key is held; false when
+// F11 ended the run.
 bool dispatchPressedKeys(CaptureServices& services, CaptureContext& context) {
     CaptureRun& run = context.run;
+    const std::uint32_t leaveOut = actionsLeftToModes(run);
+    const std::int32_t stickPercent =
+        keyStickPercent(run.profiles.modeActivity, run.profiles.modes);
     for (std::size_t code = 0; code < kKeyboardSnapshotSize; ++code) {
         if ((run.keyboardSnapshot[code] & kKeyDown) == 0) {
             continue;
@@ -130,17 +149,23 @@ bool dispatchPressedKeys(CaptureServices& services, CaptureContext& context) {
             stopCaptureRun(services, context);
             return false;
         }
-        dispatchKey(run.state, context.mode, run.profile, static_cast<std::uint8_t>(code));
+        dispatchKey(run.state, context.mode, run.profile, static_cast<std::uint8_t>(code), leaveOut,
+                    stickPercent);
     }
     return true;
 }
 
 // The keys' part of the state: the dead-zone test's stick over the mouse's, then every key
-// that is down; false when F11 ended the run.
-bool applyKeys(CaptureServices& services, CaptureContext& context) {
+// that is down, then the binding modes, whose macro steps take precedence; false when F11
+// ended the run.
+bool applyKeys(CaptureServices& services, CaptureContext& context, std::int64_t nowUs) {
     CaptureRun& run = context.run;
     holdDeadZoneTest(run.calibration, run.state, context.mode, run.profile);
-    return dispatchPressedKeys(services, context);
+    if (!dispatchPressedKeys(services, context)) {
+        return false;
+    }
+    applyModes(run.state, context.mode, run.profiles.modeActivity, run.profiles.modes, nowUs);
+    return true;
 }
 
 // Writes the state to the adapter when it differs from the last one sent. A failed write
@@ -229,11 +254,12 @@ void writeMouseAtTick(CaptureServices& services, CaptureContext& context,
                       const TickRecords& records, std::int64_t nowUs) {
     CaptureRun& run = context.run;
     if (isPreciseAim(run.profile)) {
-        writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs);
+        writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs,
+                        actionsLeftToModes(run));
         return;
     }
     processMouse(context.mouse, run.state, context.mode, run.profile, run.mouseRecords.data(),
-                 records.total, services.user);
+                 records.total, services.user, actionsLeftToModes(run));
 }
 
 // Reads what the device holds after the pending records, as far as there is room: once
@@ -270,17 +296,27 @@ std::uint8_t readMouseAtEvent(CaptureServices& services, CaptureContext& context
 void writeMouseBetweenTicks(CaptureContext& context, std::int64_t nowUs) {
     CaptureRun& run = context.run;
     if (isPreciseAim(run.profile)) {
-        writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs);
+        writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs,
+                        actionsLeftToModes(run));
         return;
     }
     writeMouseDeflection(run.state, run.profile, context.mouse.output);
-    applyMouseFlagActions(context.mouse, run.state, context.mode, run.profile);
+    applyMouseFlagActions(context.mouse, run.state, context.mode, run.profile,
+                          actionsLeftToModes(run));
 }
 
-// The keys go last, as at the tick, and only from a snapshot read in this step; the state
-// goes out when it changed. Nothing is sent when F11 ended the run.
-void finishStep(CaptureServices& services, CaptureContext& context, KeyboardRead keyboard) {
-    if (keyboard != KeyboardRead::snapshot || applyKeys(services, context)) {
+// The keys go last, as at the tick, and only from a snapshot read in this step (the
+// binding modes always); the state goes out when it changed. Nothing is sent when F11 ended
+// the run.
+void finishStep(CaptureServices& services, CaptureContext& context, KeyboardRead keyboard,
+                std::int64_t nowUs) {
+    CaptureRun& run = context.run;
+    if (keyboard != KeyboardRead::snapshot) {
+        applyModes(run.state, context.mode, run.profiles.modeActivity, run.profiles.modes, nowUs);
+        sendChangedState(services, context);
+        return;
+    }
+    if (applyKeys(services, context, nowUs)) {
         sendChangedState(services, context);
     }
 }
@@ -302,10 +338,11 @@ StepResult captureTick(CaptureServices& services, CaptureContext& context, std::
         mouse ? readMouseAtTick(services, context, nowUs, records, result) : 0;
     const KeyboardRead keyboard = takeKeyboardInput(services, context, nowUs, result);
     followRunningLayers(services, context, buttonsPressed, nowUs);
+    followBindingModes(context, buttonsPressed, nowUs);
     if (mouse) {
         writeMouseAtTick(services, context, records, nowUs);
     }
-    finishStep(services, context, keyboard);
+    finishStep(services, context, keyboard, nowUs);
     return result;
 }
 
@@ -321,11 +358,12 @@ StepResult captureEvent(CaptureServices& services, CaptureContext& context, std:
     run.keyboardSnapshot.fill(0);
     const KeyboardRead keyboard = takeKeyboardInput(services, context, nowUs, result);
     followRunningLayers(services, context, buttonsPressed, nowUs);
+    followBindingModes(context, buttonsPressed, nowUs);
     resetToRest(run.state);
     if (mouse) {
         writeMouseBetweenTicks(context, nowUs);
     }
-    finishStep(services, context, keyboard);
+    finishStep(services, context, keyboard, nowUs);
     return result;
 }
 
@@ -338,11 +376,12 @@ void refreshState(CaptureServices& services, CaptureContext& context, std::int64
         remakeProfileInEffect(run);
         redrawWindow(services, context);
     }
+    endFinishedMacros(run.profiles.modeActivity, run.profiles.modes, nowUs);
     resetToRest(run.state);
     if (mouseExists(context.devices)) {
         writeMouseBetweenTicks(context, nowUs);
     }
-    if (applyKeys(services, context)) {
+    if (applyKeys(services, context, nowUs)) {
         sendChangedState(services, context);
     }
 }

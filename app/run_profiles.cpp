@@ -26,6 +26,14 @@ void restartLayers(RunProfiles& profiles, const std::uint8_t* snapshot, const Mo
     followLayers(profiles.activities, running->layers, {held.down, 0}, nowUs);
 }
 
+// Every toggle, turbo and macro of the old profile ends; what is held at the switch counts
+// as held from before it, so it starts nothing.
+void restartModes(RunProfiles& profiles, const std::uint8_t* snapshot, const MouseState& mouse) {
+    remakeModesInEffect(profiles);
+    profiles.modeActivity = ModeActivity{};
+    takeHeldAsBefore(profiles.modeActivity, snapshot, mouse);
+}
+
 // Down now, and whether it went down since the last read.
 bool pressedNow(std::uint8_t code, bool& wasDown, std::uint8_t* snapshot) {
     if (code == 0) {
@@ -70,6 +78,7 @@ LoadedProfiles loadRunProfiles(FileApi& files, ProfileFileApi& ini, const Progra
         profile.stored = {static_cast<std::int32_t>(i),
                           {loadRecord(store.data(), i), layersOfEach[i]}};
         profile.base = profile.stored.profile.base;
+        profile.modes = profile.stored.profile.layers.modes;
         profile.layers = profile.stored.profile.layers.layers;
     }
     if (current >= 0 && static_cast<std::uint32_t>(current) < count) {
@@ -79,7 +88,8 @@ LoadedProfiles loadRunProfiles(FileApi& files, ProfileFileApi& ini, const Progra
 }
 
 LayeredProfile profileInUse(const RunProfile& profile) {
-    return {profile.base, {profile.layers, profile.stored.profile.layers.laterItems}};
+    return {profile.base,
+            {profile.layers, profile.stored.profile.layers.laterItems, profile.modes}};
 }
 
 RunProfile* runningProfile(RunProfiles& profiles) {
@@ -100,6 +110,23 @@ ProfileRecord profileInEffect(const RunProfiles& profiles) {
     return profileInEffect(running->base, running->layers, layersInEffect(profiles.activities));
 }
 
+void remakeModesInEffect(RunProfiles& profiles) {
+    const RunProfile* running = runningProfile(profiles);
+    if (running == nullptr) {
+        makeModesInEffect(profiles.modes, BindingModes{}, {});
+        return;
+    }
+    std::array<const BindingModes*, kMaxLayers> layerModes{};
+    std::size_t count = 0;
+    const LayerMask inEffect = layersInEffect(profiles.activities);
+    for (std::size_t i = 0; i < running->layers.size() && i < kMaxLayers; ++i) {
+        if ((inEffect >> i & 1u) != 0) {
+            layerModes[count++] = &running->layers[i].modes;
+        }
+    }
+    makeModesInEffect(profiles.modes, running->modes, std::span(layerModes.data(), count));
+}
+
 bool switchProfile(RunProfiles& profiles, int step, const std::uint8_t* snapshot,
                    const MouseState& mouse, std::int64_t nowUs) {
     const std::size_t count = profiles.profiles.size();
@@ -112,6 +139,7 @@ bool switchProfile(RunProfiles& profiles, int step, const std::uint8_t* snapshot
         profiles.running = (profiles.running + count + (step > 0 ? 1 : count - 1)) % count;
     }
     restartLayers(profiles, snapshot, mouse, nowUs);
+    restartModes(profiles, snapshot, mouse);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "formats/layer_record.h"
 #include "formats/profile_record.h"
 #include "mapping/layer_activity.h"
+#include "mapping/mode_activity.h"
 #include "platform/file_api.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
@@ -28,6 +29,7 @@ namespace qora {
 struct RunProfile {
     LoadedProfile stored; // its index in config.bin, its record and layers as the store held them
     ProfileRecord base;   // as the run uses them
+    BindingModes modes;   // the base's
     std::vector<LayerRecord> layers;
 };
 
@@ -39,6 +41,10 @@ struct RunProfiles {
     // all-zero profile with nothing bound until a switch picks one).
     std::size_t running = kNoRunningProfile;
     LayerActivities activities;
+    // The binding modes of the running profile's base with its layers in effect, and what
+    // they are doing.
+    ModesInEffect modes;
+    ModeActivity modeActivity;
 };
 
 // Every record of the store (COUNT of them) with its layers, CURRENT running when it names
@@ -60,6 +66,10 @@ const RunProfile* runningProfile(const RunProfiles& profiles);
 
 // The running profile's base with its layers in effect over it; all zero without one.
 ProfileRecord profileInEffect(const RunProfiles& profiles);
+
+// Makes profiles.modes again from the running profile's base and its layers in effect
+// (none without a running profile). Allocates nothing.
+void remakeModesInEffect(RunProfiles& profiles);
 
 // The next (+1) or previous (-1) profile of the list runs, wrapping around; every layer of
 // the old one ends, and the new one's held triggers are taken as held, not as presses, so

@@ -44,6 +44,8 @@ struct RunSchedule {
     std::int64_t aimDueUs = kNeverUs;
     // When a layer of the running profile takes effect or ends after its delay.
     std::int64_t layerDueUs = kNeverUs;
+    // A turbo action's next edge, or the end of a macro's step.
+    std::int64_t modeDueUs = kNeverUs;
     // A lost adapter is searched for at most once a second, from a second after the loss.
     std::int64_t adapterSearchDueUs = kNeverUs;
     // timeBeginPeriod(1) holds, so the wait keeps its timeout to the millisecond.

@@ -6,6 +6,7 @@
 #include "input/mouse_device.h"
 #include "mapping/aim_velocity.h"
 #include "mapping/layer_activity.h"
+#include "mapping/mode_activity.h"
 #include "mapping/mouse_motion.h"
 #include "mapping/precise_aim.h"
 
@@ -75,14 +76,18 @@ bool mouseNeedsTick(const CaptureContext& context) {
     return !mouseAtRest(context.mouse);
 }
 
-// After anything that looked at precise aim or at the layers: when the state must be made
-// again without news from a device. Precise aim at rest, never; while the mouse moves, when
-// its velocity may change without new motion (new motion comes with an event). A layer,
-// when its delay or release delay runs out.
+// After anything that looked at precise aim, the layers or the binding modes: when the
+// state must be made again without news from a device. Precise aim at rest, never; while
+// the mouse moves, when its velocity may change without new motion (new motion comes with
+// an event). A layer, when its delay or release delay runs out. A turbo action at each of
+// its edges, a macro at the end of each step.
 void scheduleMoments(CaptureContext& context, std::int64_t nowUs) {
     RunSchedule& schedule = context.run.schedule;
-    schedule.layerDueUs =
-        context.run.active ? nextLayerChange(context.run.profiles.activities) : kNeverUs;
+    const RunProfiles& profiles = context.run.profiles;
+    schedule.layerDueUs = context.run.active ? nextLayerChange(profiles.activities) : kNeverUs;
+    schedule.modeDueUs = context.run.active
+                             ? nextModeChange(profiles.modeActivity, profiles.modes, nowUs)
+                             : kNeverUs;
     if (!context.run.active || !isPreciseAim(context.run.profile) ||
         !mouseExists(context.devices)) {
         schedule.aimDueUs = kNeverUs;
@@ -92,7 +97,7 @@ void scheduleMoments(CaptureContext& context, std::int64_t nowUs) {
 }
 
 std::int64_t nextMoment(const RunSchedule& schedule) {
-    return std::min(schedule.aimDueUs, schedule.layerDueUs);
+    return std::min({schedule.aimDueUs, schedule.layerDueUs, schedule.modeDueUs});
 }
 
 // Nothing can change at a tick once it has run since whatever else a tick might pick up,

@@ -74,6 +74,7 @@ struct ProfileLayers {
     // Items of the types this reader does not know, whole (type, length, bytes) and back
     // to back, as read.
     std::vector<std::uint8_t> laterItems;
+    BindingModes modes{}; // the base's binding modes
 
     bool empty() const { return layers.empty() && laterItems.empty(); }
     friend bool operator==(const ProfileLayers&, const ProfileLayers&) = default;

@@ -7,6 +7,7 @@
 // several active layers change the same thing, the one listed later wins. A profile has
 // at most kMaxLayers of them; a profile without layers is just its record.
 
+#include "formats/binding_modes.h"
 #include "formats/profile_record.h"
 
 #include <array>
@@ -71,6 +72,8 @@ struct LayerRecord {
     std::uint64_t changes = 0;        // layer_change bits
     // The values of what it changes, at their places in a record; every other byte is 0.
     ProfileRecord values;
+    // The binding modes it changes (modes.changes says which; its macros go key by key).
+    BindingModes modes;
 
     friend bool operator==(const LayerRecord&, const LayerRecord&) = default;
 };

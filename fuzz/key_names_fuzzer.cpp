@@ -3,14 +3,17 @@
 // name of the key its byte binds, a key without a name is never bound, and a snapshot
 // binds the highest key that is down (or clears the field when that key has no name) in
 // the focused field only; a key the run keeps for itself is never bound, so the highest
-// of the others is.
+// of the others is. With a layer shown the same holds of the layer's view of the profile:
+// a key bound there is the layer's own change of its action, the base stays as read, and
+// the view is always the base with the layer applied.
 //
 // Once at start, the table itself: every name fits its slot and is printable, scan code
 // 0 (no key) has none, and no two codes share a name, so a field always tells which key
 // it holds.
 //
-// Input: a template byte (bit 0: PS3, else Xbox 360), the 144 profile bytes, then steps:
-// a focus byte, a count byte and that many (scan code, key state byte) pairs.
+// Input: a template byte (bit 0: PS3, else Xbox 360; bit 1: a new layer made and shown),
+// the 144 profile bytes, then steps: a focus byte, a count byte and that many (scan code,
+// key state byte) pairs.
 
 #include "fuzz_check.h"
 #include "fuzz_input.h"
@@ -19,6 +22,7 @@
 #include "fakes/fake_dialog_api.h"
 #include "fakes/fake_direct_input.h"
 #include "fakes/fake_user_api.h"
+#include "formats/layer_record.h"
 #include "formats/profile_record.h"
 #include "formats/run_keys.h"
 #include "input/device_slot.h"
@@ -27,6 +31,7 @@
 #include "platform/host/host_profile_file.h"
 #include "profiles/map_dialog.h"
 #include "profiles/map_dialog_fields.h"
+#include "profiles/map_dialog_layers.h"
 #include "resources/resource_ids.h"
 
 #include <algorithm>
@@ -41,6 +46,7 @@ namespace {
 constexpr std::size_t kMaxSteps = 16;
 constexpr std::uint8_t kMaxKeysPerStep = 8;
 constexpr std::uint8_t kPs3Template = 0x01;
+constexpr std::uint8_t kLayerShown = 0x02;
 constexpr std::uint8_t kPrintableFirst = 0x20;
 constexpr std::uint8_t kPrintableLast = 0x7E;
 
@@ -97,6 +103,20 @@ public:
     void open() {
         require(initMapDialog(state_, env_, kDialog, templateId_, 0), "the Map dialog opens");
         require(state_.recordInStore, "the profile is in the store");
+        base_ = state_.record;
+        checkFields();
+    }
+
+    // New layer "L", which the dialog then shows and the steps edit.
+    void showNewLayer() {
+        dialogs_.type(kDialog, IDC_MAP_LAYER_NAME, "L");
+        dialogs_.clickButton(kDialog, IDC_MAP_LAYER_NEW);
+        require(showsLayer(state_) && state_.layers.layers.size() == 1, "New layer shows it");
+        require(state_.layers.layers[0].changes == 0, "a new layer changes nothing");
+        // Leaving the base took its lists into it, as a Confirm does.
+        base_ = state_.record;
+        // The focus moves on from the name field, so the keyboard is read again.
+        dialogs_.moveFocusTo(kDialog, IDC_MAP_INVERT_X);
         checkFields();
     }
 
@@ -125,13 +145,14 @@ public:
             }
         }
 
-        ProfileRecord expected = state_.record;
+        ProfileRecord expected = shownRecord(state_);
         if (field && highest) {
             const std::size_t offset = *keyFieldOffset(templateId_, *field);
             expected.bytes[offset] = keyName(*highest)[0] != '\0' ? *highest : 0;
+            ownChanges_ |= layer_change::bit(*layerChangeOfControl(templateId_, *field));
         }
         onMapTimer(state_, env_);
-        require(state_.record == expected,
+        require(shownRecord(state_) == expected,
                 "a snapshot binds the highest key down in the focused key field only");
         checkFields();
     }
@@ -140,8 +161,12 @@ private:
     static inline WindowHandle const kDialog = reinterpret_cast<WindowHandle>(0x3900);
 
     void checkFields() {
+        if (showsLayer(state_)) {
+            checkLayer();
+        }
         for (const std::int32_t field : fields_) {
-            const std::uint8_t code = state_.record.bytes[*keyFieldOffset(templateId_, field)];
+            const std::uint8_t code =
+                shownRecord(state_).bytes[*keyFieldOffset(templateId_, field)];
             const std::string& text = dialogs_.control(kDialog, field).text;
             if (text != keyName(code)) {
                 fail("field " + std::to_string(field) + " shows '" + text + "' for scan code " +
@@ -150,6 +175,21 @@ private:
             require(code == 0 || keyName(code)[0] != '\0', "a key without a name is never bound");
         }
         require(dialogs_.misuse.empty(), "the dialog only uses controls it has");
+    }
+
+    void checkLayer() {
+        require(state_.record == base_, "an edit in a layer leaves the base as read");
+        const LayerRecord& layer = state_.layers.layers[0];
+        require(layer.changes == ownChanges_, "a layer owns the actions bound in it, no other");
+        ProfileRecord view = base_;
+        applyLayer(view, layer);
+        require(state_.layerView == view, "a layer's view is the base with the layer applied");
+        for (const std::int32_t field : fields_) {
+            const bool own =
+                (ownChanges_ & layer_change::bit(*layerChangeOfControl(templateId_, field))) != 0;
+            require(controlShowsBase(state_, field) == !own,
+                    "a field shows the base's key, greyed, until the layer owns its action");
+        }
     }
 
     std::int32_t templateId_;
@@ -165,6 +205,8 @@ private:
     CaptureDevices devices_;
     MapDialogEnvironment env_{files_, ini_, user_, dialogs_, directInput_, devices_, paths_, mode_};
     MapDialogState state_;
+    ProfileRecord base_;
+    std::uint64_t ownChanges_ = 0;
 };
 
 } // namespace
@@ -180,7 +222,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace qora;
     using namespace qora::fuzzing;
     FuzzInput input(data, size);
-    const bool ps3 = (input.byte() & kPs3Template) != 0;
+    const std::uint8_t templateByte = input.byte();
+    const bool ps3 = (templateByte & kPs3Template) != 0;
     const std::vector<std::uint8_t> record = input.bytes(kProfileRecordSize);
     std::string config(kProfileRecordSize, '\0');
     std::copy(record.begin(), record.end(), config.begin());
@@ -188,6 +231,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     MapDialogRun dialog(ps3 ? IDD_MAP_PS3 : IDD_MAP_360, ps3 ? kConsolePs3 : kConsoleXbox360);
     dialog.open();
+    if ((templateByte & kLayerShown) != 0) {
+        dialog.showNewLayer();
+    }
     for (std::size_t s = 0; s < kMaxSteps && !input.empty(); ++s) {
         const std::uint8_t focus = input.byte();
         std::vector<std::pair<std::uint8_t, std::uint8_t>> keys(input.byte() % kMaxKeysPerStep);

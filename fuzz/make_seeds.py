@@ -171,6 +171,9 @@ def key_names():
         step(37, [(0x11, down)]),
         "ps3-unnamed-keys": b"\x01" + bytes(unnamed) + step(26, [(0x9C, down)]) +
         step(27, [(0x1C, down), (0xE0, down)]) + step(42, [(0x01, down)]) + step(1, []),
+        # Bit 1: a new layer shown, whose fields the steps bind.
+        "xbox360-shooter-layer": b"\x02" + shooter + step(6, [(0x1F, down)]) +
+        step(14, [(0x54, down)]) + step(37, [(0x57, down), (0x12, down)]) + step(38, []),
     }
 
 

@@ -67,6 +67,12 @@ void reacquireKeyboard(DirectInputApi& directInput, const CaptureDevices& device
     }
 }
 
+void unacquireKeyboard(DirectInputApi& directInput, const CaptureDevices& devices) {
+    if (keyboardExists(devices)) {
+        directInput.unacquire(devices.keyboard.device);
+    }
+}
+
 void releaseKeyboard(DirectInputApi& directInput, CaptureDevices& devices) {
     releaseSlot(directInput, devices.keyboard);
 }

@@ -47,6 +47,10 @@ bool readKeyboardSnapshot(DirectInputApi& directInput, UserApi& user, const Capt
 // Acquire when the device exists; the result is ignored.
 void reacquireKeyboard(DirectInputApi& directInput, const CaptureDevices& devices);
 
+// Unacquire when the device exists, so the keys go to the windows again until it is
+// acquired; the result is ignored.
+void unacquireKeyboard(DirectInputApi& directInput, const CaptureDevices& devices);
+
 void releaseKeyboard(DirectInputApi& directInput, CaptureDevices& devices);
 
 } // namespace qora

@@ -24,6 +24,7 @@ inline constexpr std::uint32_t kLbGetCount = 0x018B;
 inline constexpr std::uint32_t kLbInitStorage = 0x01A8;
 inline constexpr std::uint32_t kCbAddString = 0x0143;
 inline constexpr std::uint32_t kCbGetCurSel = 0x0147;
+inline constexpr std::uint32_t kCbResetContent = 0x014B;
 inline constexpr std::uint32_t kCbSetCurSel = 0x014E;
 
 // LB_ERR and CB_ERR: no selection, or an index the control does not have.
@@ -32,8 +33,13 @@ inline constexpr std::intptr_t kCbErr = -1;
 
 // Notification codes (high word of a WM_COMMAND wParam).
 inline constexpr std::uint32_t kEnChange = 0x0300;
+inline constexpr std::uint32_t kEnSetFocus = 0x0100;
+inline constexpr std::uint32_t kEnKillFocus = 0x0200;
 inline constexpr std::uint32_t kLbnDblClk = 2;
+inline constexpr std::uint32_t kCbnSelChange = 1;
+inline constexpr std::uint32_t kCbnSetFocus = 3;
 inline constexpr std::uint32_t kBnClicked = 0;
+inline constexpr std::uint32_t kBnSetFocus = 6; // from buttons with BS_NOTIFY
 
 // CheckDlgButton / IsDlgButtonChecked states, for check boxes and radio buttons alike.
 inline constexpr std::uint32_t kBstUnchecked = 0;

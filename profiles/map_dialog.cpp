@@ -8,6 +8,9 @@
 #include "profiles/layer_store.h"
 #include "profiles/map_dialog_aim.h"
 #include "profiles/map_dialog_fields.h"
+#include "profiles/map_dialog_layer_settings.h"
+#include "profiles/map_dialog_layers.h"
+#include "profiles/map_dialog_view.h"
 #include "profiles/map_dialog_zoom.h"
 #include "profiles/store.h"
 #include "resources/resource_ids.h"
@@ -59,7 +62,8 @@ std::uint32_t storeLength(std::size_t records) {
 }
 
 // Reads COUNT records into a zero-filled buffer (missing records stay zeros) and their
-// layers. Nothing when either file cannot be used: its failure.
+// layers, the edited profile's for the dialog to edit. Nothing when either file can be
+// used; else its failure.
 std::optional<FileFailure> loadStore(MapDialogState& state, MapDialogEnvironment& env) {
     const std::uint32_t count = readProfileCount(env.ini, env.paths);
     state.store.assign(storeLength(count), 0);
@@ -72,6 +76,7 @@ std::optional<FileFailure> loadStore(MapDialogState& state, MapDialogEnvironment
     state.record = state.recordInStore ? loadRecord(state.store.data(),
                                                     static_cast<std::size_t>(state.profileIndex))
                                        : ProfileRecord{};
+    state.layers = state.recordInStore ? layersOf(layers.file, state.record) : ProfileLayers{};
     state.layersAtOpen = std::move(layers.file);
     if (!read.readable()) {
         return read.failure;
@@ -90,42 +95,53 @@ void showKeyName(MapDialogState& state, MapDialogEnvironment& env, std::int32_t 
 }
 
 void showKeyFields(MapDialogState& state, MapDialogEnvironment& env) {
+    const ProfileRecord& shown = shownRecord(state);
     const std::size_t primaryFields = primaryKeyFieldCount(state.templateId);
     for (std::size_t k = 0; k < primaryFields; ++k) {
-        showKeyName(state, env, primaryKeyFieldId(k), primaryKey(state.record, k));
+        showKeyName(state, env, primaryKeyFieldId(k), primaryKey(shown, k));
     }
     for (std::size_t k = kFirstSecondaryKeyAction; k <= kLastSecondaryKeyAction; ++k) {
-        showKeyName(state, env, secondaryKeyFieldId(k), secondaryKey(state.record, k));
+        showKeyName(state, env, secondaryKeyFieldId(k), secondaryKey(shown, k));
     }
 }
 
-// A stored position the list does not have leaves it without a selection.
 void fillList(MapDialogState& state, MapDialogEnvironment& env, std::int32_t listId,
-              std::span<const char* const> items, std::uint8_t selected) {
+              std::span<const char* const> items) {
     for (const char* item : items) {
         env.dialogs.sendDlgItemMessage(state.window, listId, kCbAddString, 0,
                                        reinterpret_cast<std::intptr_t>(item));
     }
+}
+
+void fillMouseLists(MapDialogState& state, MapDialogEnvironment& env) {
+    for (const std::size_t binding : kMouseActionBindings) {
+        fillList(state, env, mouseListId(binding), mouseActionItems(env.consoleMode));
+    }
+    fillList(state, env, IDC_MAP_MOUSE_DIRECTION, directionItems(env.consoleMode));
+}
+
+// A stored position the list does not have leaves it without a selection.
+void selectListItem(MapDialogState& state, MapDialogEnvironment& env, std::int32_t listId,
+                    std::uint8_t selected) {
     env.dialogs.sendDlgItemMessage(state.window, listId, kCbSetCurSel, selected, 0);
 }
 
 void showMouseLists(MapDialogState& state, MapDialogEnvironment& env) {
+    const ProfileRecord& shown = shownRecord(state);
     for (const std::size_t binding : kMouseActionBindings) {
-        fillList(state, env, mouseListId(binding), mouseActionItems(env.consoleMode),
-                 mouseBinding(state.record, binding));
+        selectListItem(state, env, mouseListId(binding), mouseBinding(shown, binding));
     }
-    fillList(state, env, IDC_MAP_MOUSE_DIRECTION, directionItems(env.consoleMode),
-             state.record.bytes[profile::direction]);
+    selectListItem(state, env, IDC_MAP_MOUSE_DIRECTION, shown.bytes[profile::direction]);
+}
+
+std::uint32_t checkOf(std::uint8_t flags, std::uint8_t bit) {
+    return (flags & bit) != 0 ? kBstChecked : kBstUnchecked;
 }
 
 void showInvertFlags(MapDialogState& state, MapDialogEnvironment& env) {
-    const std::uint8_t flags = state.record.bytes[profile::invertFlags];
-    if ((flags & profile::kInvertX) != 0) {
-        env.dialogs.checkDlgButton(state.window, IDC_MAP_INVERT_X, kBstChecked);
-    }
-    if ((flags & profile::kInvertY) != 0) {
-        env.dialogs.checkDlgButton(state.window, IDC_MAP_INVERT_Y, kBstChecked);
-    }
+    const std::uint8_t flags = shownRecord(state).bytes[profile::invertFlags];
+    env.dialogs.checkDlgButton(state.window, IDC_MAP_INVERT_X, checkOf(flags, profile::kInvertX));
+    env.dialogs.checkDlgButton(state.window, IDC_MAP_INVERT_Y, checkOf(flags, profile::kInvertY));
 }
 
 void showZoomLabel(MapDialogState& state, MapDialogEnvironment& env, const ZoomBar& bar,
@@ -136,8 +152,9 @@ void showZoomLabel(MapDialogState& state, MapDialogEnvironment& env, const ZoomB
 // The label shows the scale as stored, even one outside the bar's range; the bar itself
 // sits at the nearer end then.
 void showZoomScales(MapDialogState& state, MapDialogEnvironment& env) {
+    const ProfileRecord& shown = shownRecord(state);
     for (const ZoomBar& bar : kZoomBars) {
-        showZoomLabel(state, env, bar, readZoomScale(state.record, bar.offset));
+        showZoomLabel(state, env, bar, readZoomScale(shown, bar.offset));
     }
     for (const ZoomBar& bar : kZoomBars) {
         ScrollInfo info;
@@ -145,7 +162,7 @@ void showZoomScales(MapDialogState& state, MapDialogEnvironment& env) {
         info.min = kZoomMinPosition;
         info.max = kZoomMaxPosition;
         info.page = kZoomPage;
-        info.pos = zoomPositionOf(readZoomScale(state.record, bar.offset));
+        info.pos = zoomPositionOf(readZoomScale(shown, bar.offset));
         env.dialogs.setScrollInfo(env.dialogs.getDlgItem(state.window, bar.barId), kSbCtl, info,
                                   true);
     }
@@ -160,36 +177,27 @@ std::optional<std::int32_t> focusedControlId(MapDialogState& state, MapDialogEnv
     return env.dialogs.getDlgCtrlID(focus);
 }
 
+// A key field, or the layer trigger's key field: a key pressed there is captured.
 bool focusIsOnKeyField(MapDialogState& state, MapDialogEnvironment& env) {
     const std::optional<std::int32_t> focused = focusedControlId(state, env);
-    return focused && keyFieldOffset(state.templateId, *focused);
-}
-
-void refuseRunKey(MapDialogState& state, MapDialogEnvironment& env, std::uint8_t scanCode) {
-    if (state.refusedRunKey == scanCode) {
-        return;
-    }
-    state.refusedRunKey = scanCode;
-    const std::string text = std::string(keyName(scanCode)) + kRunKeyTextEnd;
-    env.user.messageBox(state.window, text.c_str(), kRunKeyCaption, kMbOk | kMbIconWarning);
+    return focused &&
+           (keyFieldOffset(state.templateId, *focused) || *focused == IDC_MAP_LAYER_TRIGGER_KEY);
 }
 
 // The byte first, then the text: the text's EN_CHANGE then clears a key with no name.
-void captureKey(MapDialogState& state, MapDialogEnvironment& env, std::uint8_t scanCode) {
-    const std::optional<std::int32_t> fieldId = focusedControlId(state, env);
-    if (!fieldId) {
+void captureKey(MapDialogState& state, MapDialogEnvironment& env, std::int32_t fieldId,
+                std::uint8_t scanCode) {
+    if (fieldId == IDC_MAP_LAYER_TRIGGER_KEY) {
+        captureTriggerKey(state, env, scanCode);
         return;
     }
-    const std::optional<std::size_t> offset = keyFieldOffset(state.templateId, *fieldId);
-    if (!offset) {
+    const std::optional<std::size_t> offset = keyFieldOffset(state.templateId, fieldId);
+    if (!offset || refuseKeptKey(state, env, scanCode)) {
         return;
     }
-    if (isRunKey(scanCode) || isSwitchKey(state.switchKeys, scanCode)) {
-        refuseRunKey(state, env, scanCode);
-        return;
-    }
-    state.record.bytes[*offset] = scanCode;
-    showKeyName(state, env, *fieldId, scanCode);
+    shownRecord(state).bytes[*offset] = scanCode;
+    takeShownChange(state, env, fieldId);
+    showKeyName(state, env, fieldId, scanCode);
 }
 
 // No selection is -1, which one byte holds as 255.
@@ -197,6 +205,26 @@ std::uint8_t selectedPosition(MapDialogState& state, MapDialogEnvironment& env,
                               std::int32_t listId) {
     return static_cast<std::uint8_t>(
         env.dialogs.sendDlgItemMessage(state.window, listId, kCbGetCurSel, 0, 0));
+}
+
+bool isTextField(std::int32_t controlId) {
+    return controlId == IDC_MAP_LAYER_NAME || controlId == IDC_MAP_LAYER_DELAY ||
+           controlId == IDC_MAP_LAYER_RELEASE_DELAY;
+}
+
+// A text field's focus: typing needs the keys the keyboard device would hold.
+void lendKeyboardForTyping(MapDialogState& state, MapDialogEnvironment& env, std::int32_t controlId,
+                           std::uint32_t notification) {
+    if (!isTextField(controlId)) {
+        return;
+    }
+    if (notification == kEnSetFocus) {
+        unacquireKeyboard(env.directInput, env.devices);
+        state.keyboardLent = true;
+    } else if (notification == kEnKillFocus) {
+        reacquireKeyboard(env.directInput, env.devices);
+        state.keyboardLent = false;
+    }
 }
 
 void takeMouseLists(MapDialogState& state, MapDialogEnvironment& env) {
@@ -225,9 +253,9 @@ void takeInvertFlags(MapDialogState& state, MapDialogEnvironment& env) {
 
 // COUNT is read again for the write, and the store with it: every record but the edited
 // one is written as read at open, and should COUNT have grown since, the records beyond
-// the buffer as the file holds them now. Each record read at open goes back with its
-// layers as at open, the edited one too; those beyond keep theirs. A store that cannot be
-// read now is not written.
+// the buffer as the file holds them now. The edited record goes back with its layers as
+// edited, every other record read at open with its layers as at open; those beyond keep
+// theirs. A store that cannot be read now is not written.
 std::optional<StoreChange> writeBackStore(MapDialogState& state, MapDialogEnvironment& env) {
     const std::uint32_t count = readProfileCount(env.ini, env.paths);
     std::vector<std::uint8_t> store(storeLength(count), 0);
@@ -237,11 +265,15 @@ std::optional<StoreChange> writeBackStore(MapDialogState& state, MapDialogEnviro
     }
     const std::size_t kept = std::min(state.store.size(), store.size());
     std::copy_n(state.store.begin(), kept, store.begin());
-    const std::vector<ProfileLayers> layers =
+    std::vector<ProfileLayers> layers =
         layersOfRecords(state.layersAtOpen, state.store.data(),
                         static_cast<std::uint32_t>(kept / kProfileRecordSize));
-    if (static_cast<std::uint32_t>(state.profileIndex) < count) {
-        storeRecord(store.data(), static_cast<std::size_t>(state.profileIndex), state.record);
+    const auto edited = static_cast<std::size_t>(state.profileIndex);
+    if (edited < count) {
+        storeRecord(store.data(), edited, state.record);
+    }
+    if (edited < layers.size()) {
+        layers[edited] = state.layers;
     }
     const StoreChange written = writeLayeredStore(env.files, env.paths, store, layers);
     if (!written.done) {
@@ -251,6 +283,34 @@ std::optional<StoreChange> writeBackStore(MapDialogState& state, MapDialogEnviro
 }
 
 } // namespace
+
+bool refuseKeptKey(MapDialogState& state, MapDialogEnvironment& env, std::uint8_t scanCode) {
+    if (!isRunKey(scanCode) && !isSwitchKey(state.switchKeys, scanCode)) {
+        return false;
+    }
+    if (state.refusedRunKey != scanCode) {
+        state.refusedRunKey = scanCode;
+        const std::string text = std::string(keyName(scanCode)) + kRunKeyTextEnd;
+        env.user.messageBox(state.window, text.c_str(), kRunKeyCaption, kMbOk | kMbIconWarning);
+    }
+    return true;
+}
+
+void showMapFields(MapDialogState& state, MapDialogEnvironment& env) {
+    showKeyFields(state, env);
+    showMouseLists(state, env);
+    showInvertFlags(state, env);
+    showZoomScales(state, env);
+    showAimGroup(state, env);
+}
+
+void takeBaseLists(MapDialogState& state, MapDialogEnvironment& env) {
+    if (showsLayer(state)) {
+        return;
+    }
+    takeMouseLists(state, env);
+    takeInvertFlags(state, env);
+}
 
 bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandle dialog,
                    std::int32_t templateId, std::int32_t profileIndex) {
@@ -267,16 +327,14 @@ bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandl
     // Without a keyboard device the dialog still opens; it just captures no key.
     openOrCloseKeyboard(env.directInput, env.user, env.devices, dialog, kMapKeyboardBackgroundMode);
     env.user.setTimer(dialog, kMapCaptureTimerId, kMapCapturePeriodMs);
-    showKeyFields(state, env);
-    showMouseLists(state, env);
-    showInvertFlags(state, env);
-    showZoomScales(state, env);
-    showAimGroup(state, env);
+    fillMouseLists(state, env);
+    showMapFields(state, env);
+    showLayerGroup(state, env);
     return true;
 }
 
 void onMapTimer(MapDialogState& state, MapDialogEnvironment& env) {
-    if (!keyboardExists(env.devices)) {
+    if (!keyboardExists(env.devices) || state.keyboardLent) {
         return;
     }
     if (!readKeyboardSnapshot(env.directInput, env.user, env.devices, state.snapshot.data(),
@@ -286,9 +344,16 @@ void onMapTimer(MapDialogState& state, MapDialogEnvironment& env) {
     if ((state.snapshot[state.refusedRunKey] & kKeyDown) == 0) {
         state.refusedRunKey = 0;
     }
+    const std::optional<std::int32_t> focused = focusedControlId(state, env);
+    if (!focused) {
+        return;
+    }
+    // A bar or check box reached with the keyboard notifies nothing: Use base learns of
+    // it here.
+    noteFieldVisited(state, env, *focused);
     for (std::size_t code = 0; code < kKeyboardSnapshotSize; ++code) {
         if ((state.snapshot[code] & kKeyDown) != 0) {
-            captureKey(state, env, static_cast<std::uint8_t>(code));
+            captureKey(state, env, *focused, static_cast<std::uint8_t>(code));
         }
     }
 }
@@ -301,9 +366,15 @@ void onMapKeyFieldChanged(MapDialogState& state, MapDialogEnvironment& env,
     }
     char text[kKeyFieldReadLength + 1] = {};
     env.dialogs.getDlgItemText(state.window, controlId, text, sizeof text);
-    if (text[0] == '\0') {
-        state.record.bytes[*offset] = 0;
+    if (text[0] != '\0') {
+        return;
     }
+    // The base's key a layer leaves alone, shown by the dialog, even one without a name.
+    if (state.showing && controlShowsBase(state, controlId)) {
+        return;
+    }
+    shownRecord(state).bytes[*offset] = 0;
+    takeShownChange(state, env, controlId);
 }
 
 void onMapScroll(MapDialogState& state, MapDialogEnvironment& env, WindowHandle bar,
@@ -312,9 +383,11 @@ void onMapScroll(MapDialogState& state, MapDialogEnvironment& env, WindowHandle 
         return;
     }
     const std::optional<ZoomBar> zoom = zoomBarWithId(env.dialogs.getDlgCtrlID(bar));
-    if (!zoom) {
+    // The end of a scroll follows every action on the bar and asks for nothing.
+    if (!zoom || request == kSbEndScroll) {
         return;
     }
+    noteFieldVisited(state, env, zoom->barId);
     ScrollInfo current;
     current.mask = kSifRange | kSifPage | kSifPos | kSifTrackPos;
     if (!env.dialogs.getScrollInfo(bar, kSbCtl, current)) {
@@ -330,16 +403,21 @@ void onMapScroll(MapDialogState& state, MapDialogEnvironment& env, WindowHandle 
     settled.mask = kSifPos;
     env.dialogs.getScrollInfo(bar, kSbCtl, settled);
     const float scale = zoomScaleAt(settled.pos);
-    writeZoomScale(state.record, zoom->offset, scale);
+    writeZoomScale(shownRecord(state), zoom->offset, scale);
+    takeShownChange(state, env, zoom->barId);
     showZoomLabel(state, env, *zoom, scale);
 }
 
 void onMapConfirm(MapDialogState& state, MapDialogEnvironment& env) {
-    takeMouseLists(state, env);
-    takeInvertFlags(state, env);
+    if (!leaveShownPart(state, env)) {
+        return;
+    }
     if (!state.recordInStore) {
         // Opened on a profile the store does not have: there is nothing to write back.
         env.dialogs.endDialog(state.window, kMapDialogCancelled);
+        return;
+    }
+    if (!layersHaveTriggers(state, env)) {
         return;
     }
     // A store that could not be written keeps the dialog open with the edits, so the user
@@ -360,8 +438,10 @@ bool onMapCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32_t
     if (controlId == IDC_CONFIRM) {
         // The dialog system turns Enter into command 1 even without a default button.
         // Pressed in a key field it is a key to bind, not a click on Confirm (a click
-        // moves the focus to the button first).
-        if (!focusIsOnKeyField(state, env)) {
+        // moves the focus to the button first); in the new layer's name it makes the layer.
+        if (focusIsOnLayerName(state, env)) {
+            onNewLayer(state, env);
+        } else if (!focusIsOnKeyField(state, env)) {
             onMapConfirm(state, env);
         }
         return true;
@@ -370,7 +450,9 @@ bool onMapCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32_t
         onMapCancel(state, env);
         return true;
     }
-    if (onAimCommand(state, env, controlId, notification)) {
+    lendKeyboardForTyping(state, env, controlId, notification);
+    if (onLayerCommand(state, env, controlId, notification) ||
+        onAimCommand(state, env, controlId, notification)) {
         return true;
     }
     if (notification == kEnChange && keyFieldOffset(state.templateId, controlId)) {
@@ -385,6 +467,9 @@ void destroyMapDialog(MapDialogState& state, MapDialogEnvironment& env) {
     releaseKeyboard(env.directInput, env.devices);
     std::vector<std::uint8_t>().swap(state.store);
     state.layersAtOpen = LayerFile{};
+    state.layers = ProfileLayers{};
+    state.shownLayer = -1;
+    state.keyboardLent = false;
     state.recordInStore = false;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
-// The Map dialog: edits one profile of the store. A key is bound by focusing its field and
-// pressing the key; the dialog holds the keyboard device and polls it every 50 ms. The
-// whole store is read at open and written back on Confirm; Cancel discards every change.
-// Each profile keeps the layers it had at open (profiles/layer_store.h): a store whose
-// layers.bin cannot be read or is damaged is not edited.
+// The Map dialog: edits one profile of the store, its base and its layers. A key is bound
+// by focusing its field and pressing the key; the dialog holds the keyboard device and
+// polls it every 50 ms. The whole store is read at open and written back on Confirm;
+// Cancel discards every change. The edited profile goes back with its layers as edited,
+// every other profile with the layers it had at open (profiles/layer_store.h): a store
+// whose layers.bin cannot be read or is damaged is not edited. The Layer group chooses
+// what the fields show and edit (profiles/map_dialog_layers.h).
 //
 // One function per message or command; the dialog procedure only translates messages.
 // Setting the text of a key field makes the edit control send EN_CHANGE, which must reach
@@ -57,10 +59,21 @@ struct MapDialogState {
     std::vector<std::uint8_t> store;
     // layers.bin as read at open: the layers each record of store goes back with.
     LayerFile layersAtOpen;
-    // The profile being edited. It goes back into the store only on Confirm, and only
-    // when profileIndex names a record of a store that could be read at open.
+    // The profile being edited: its base and its layers. They go back into the store only
+    // on Confirm, and only when profileIndex names a record of a store that could be read
+    // at open.
     ProfileRecord record;
+    ProfileLayers layers;
     bool recordInStore = false;
+    // What the fields show and edit: -1 the base (record), else layer shownLayer of layers.
+    std::int32_t shownLayer = -1;
+    // While a layer is shown: record with that layer applied over it, as its fields show it.
+    ProfileRecord layerView;
+    // The field the player went to last (a control id; 0 for none): the one Use base gives
+    // back to the base.
+    std::int32_t lastField = 0;
+    // True while the dialog sets its controls itself: what they notify then is no edit.
+    bool showing = false;
     // The Map dialog's own key snapshot, so a tick allocates nothing.
     std::array<std::uint8_t, kKeyboardSnapshotSize> snapshot{};
     // A key the run keeps for itself that was refused and is still down: refused once per
@@ -68,6 +81,10 @@ struct MapDialogState {
     std::uint8_t refusedRunKey = 0;
     // setting.ini's switch keys as read at open: a run keeps them too.
     SwitchKeyCodes switchKeys;
+    // While a text field (the new layer's name, a delay) has the focus the keyboard is
+    // unacquired and not read, so what is typed reaches the field: a keyboard held
+    // exclusively keeps every key from the windows under Wine.
+    bool keyboardLent = false;
 };
 
 // A key the run keeps for itself (formats/run_keys.h) pressed in a key field: the field
@@ -83,7 +100,7 @@ bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandl
 
 // WM_TIMER: every key that is down goes, in ascending scan code, into the focused key
 // field, so the highest one that is down is what remains. A key the run keeps for itself
-// is refused instead.
+// is refused instead. Nothing is read while the keyboard is lent to a text field.
 void onMapTimer(MapDialogState& state, MapDialogEnvironment& env);
 
 // EN_CHANGE from a key field: an emptied field clears its binding; text typed into it
@@ -95,17 +112,20 @@ void onMapKeyFieldChanged(MapDialogState& state, MapDialogEnvironment& env, std:
 void onMapScroll(MapDialogState& state, MapDialogEnvironment& env, WindowHandle bar,
                  std::uint32_t request);
 
-// Command 1: the lists and check boxes into the record, the whole store written back, each
-// record with its layers as at open. When config.bin or layers.bin cannot be read or
-// written the user is told which and why, and the dialog stays open with the edits.
+// Command 1: the lists and check boxes into the base (or the shown layer's delays, refused
+// out of range), every layer checked for a trigger, the whole store written back: the
+// edited record with its layers as edited, every other record with its layers as at open.
+// When config.bin or layers.bin cannot be read or written, or the layer store refuses, the
+// user is told which and why, and the dialog stays open with the edits.
 void onMapConfirm(MapDialogState& state, MapDialogEnvironment& env);
 
 // Command 2 (Cancel button, Esc, close box): nothing is written.
 void onMapCancel(MapDialogState& state, MapDialogEnvironment& env);
 
 // WM_COMMAND with the control id and notification code. Returns true when handled; all
-// else is left to the default dialog handling. Command 1 while a key field has the focus
-// is the Enter key pressed there to be bound, and does not confirm.
+// else is left to the default dialog handling. Command 1 while a key field (or the layer
+// trigger's) has the focus is the Enter key pressed there to be bound, and does not
+// confirm; in the new layer's name it is New layer.
 bool onMapCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32_t controlId,
                   std::uint32_t notification);
 

@@ -1,5 +1,6 @@
 #include "profiles/map_dialog_aim.h"
 
+#include "profiles/map_dialog_layers.h"
 #include "resources/resource_ids.h"
 
 #include <algorithm>
@@ -136,7 +137,7 @@ std::optional<std::int32_t> scrolledAimValue(const AimBarScale& scale, std::int3
 }
 
 void showAimGroup(MapDialogState& state, MapDialogEnvironment& env) {
-    const AimSettings aim = readAimSettings(state.record);
+    const AimSettings aim = readAimSettings(shownRecord(state));
     checkRadioPair(state, env, IDC_MAP_AIM_CLASSIC, IDC_MAP_AIM_PRECISE,
                    aim.mode == AimMode::precise);
     checkRadioPair(state, env, IDC_MAP_AIM_CIRCLE, IDC_MAP_AIM_SQUARE,
@@ -159,14 +160,16 @@ bool onAimScroll(MapDialogState& state, MapDialogEnvironment& env, WindowHandle 
     if (!env.dialogs.getScrollInfo(bar, kSbCtl, current)) {
         return true;
     }
-    AimSettings aim = readAimSettings(state.record);
+    noteFieldVisited(state, env, aimBar->barId);
+    AimSettings aim = readAimSettings(shownRecord(state));
     const std::optional<std::int32_t> value =
         scrolledAimValue(aimBar->scale, aimBar->stored(aim), current, request);
     if (!value) {
         return true;
     }
     aimBar->store(aim, *value);
-    writeAimSettings(state.record, aim);
+    writeAimSettings(shownRecord(state), aim);
+    takeShownChange(state, env, aimBar->barId);
 
     ScrollInfo moved;
     moved.mask = kSifPos;
@@ -183,7 +186,7 @@ bool onAimCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32_t
     }
     // An automatic radio button has checked itself and cleared its partner; the record
     // follows the one clicked. Writing the settings back changes only the value clicked.
-    AimSettings aim = readAimSettings(state.record);
+    AimSettings aim = readAimSettings(shownRecord(state));
     switch (controlId) {
     case IDC_MAP_AIM_CLASSIC:
         aim.mode = AimMode::classic;
@@ -200,7 +203,9 @@ bool onAimCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32_t
     default:
         return false;
     }
-    writeAimSettings(state.record, aim);
+    writeAimSettings(shownRecord(state), aim);
+    noteFieldVisited(state, env, controlId);
+    takeShownChange(state, env, controlId);
     showAimMode(state, env, aim.mode);
     return true;
 }

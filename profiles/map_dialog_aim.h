@@ -2,9 +2,10 @@
 // The Map dialog's Aim group: the aim mode (classic or precise) and the dead zone, shape
 // and exponent of precise aim, kept in the record's aim bytes.
 //
-// Every action writes the record at once, and only the value it stands for: a control the
-// player leaves alone leaves its bytes as stored, so a dead zone written with a finer step
-// (23.95 % from a profile text) or a value outside the range survives a Confirm. The bars
+// Every action writes the shown record (the base, or the shown layer's view, whose aim set
+// it then owns) at once, and only the value it stands for: a control the player leaves
+// alone leaves its bytes as stored, so a dead zone written with a finer step (23.95 % from
+// a profile text) or a value outside the range survives a Confirm. The bars
 // cannot make a value outside the range: the dead zone bar runs from 0 to 90 % in steps of
 // 0.5 %, the exponent bar from 0.25 to 4.0 in steps of 0.05. Classic aim disables the
 // dead zone, shape and exponent, and keeps their bytes; precise aim names the zoom scales

@@ -1,13 +1,15 @@
 #pragma once
 // The Map dialog's key fields: edit 1012 + k holds the primary key of ActionCode k
 // (record byte 64 + k), edit 1268 + k the secondary key (byte 93 + k) for k = 12 ... 23.
-// The four tilt fields 1037 ... 1040 exist only in the PS3 template.
+// The four tilt fields 1037 ... 1040 exist only in the PS3 template. And which controls
+// show which change a layer may make (formats/layer_record.h).
 
 #include "formats/action_codes.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace qora {
 
@@ -22,5 +24,14 @@ std::int32_t secondaryKeyFieldId(std::size_t action);
 // The record offset of the scan code shown in controlId, when controlId is a key field of
 // the template; nothing for any other control.
 std::optional<std::size_t> keyFieldOffset(std::int32_t templateId, std::int32_t controlId);
+
+// The layer change (a layer_change index) that controlId of the template shows: both key
+// fields of an action its keys, a mouse list its binding, the Direction list, the invert
+// check boxes, a zoom bar and its value, and every control of the Aim group the aim set.
+// Nothing for any other control.
+std::optional<unsigned> layerChangeOfControl(std::int32_t templateId, std::int32_t controlId);
+
+// Every control of the template that shows a layer change, in ascending id.
+std::vector<std::int32_t> layerFieldControls(std::int32_t templateId);
 
 } // namespace qora

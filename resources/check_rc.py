@@ -10,12 +10,15 @@ What is checked:
   * every id resolves through resources/resource_ids.h;
   * menu 109 (items, texts, commands, no Debug item), accelerators 109, string 109 "QORA";
   * About dialog 103, Setting dialog 136 control by control (id, class, text, position,
-    styles), and the two Map templates: 94 controls in 139 and 87 in 140, every required id
-    exactly once, the group boxes, the row labels (one multi-line static per column, the
+    styles), and the two Map templates: 114 controls in 139 and 107 in 140, every required
+    id exactly once, the group boxes, the row labels (one multi-line static per column, the
     console header first) level with their fields, styles of the edits, lists, check boxes
     and scroll bars, the "1.0" value labels, the Aim group beside the Mouse group (its two
     pairs of radio buttons, each a group of its own, and its two bars with their labels),
-    Confirm/Cancel, nothing outside the dialog and no two controls on top of each other;
+    the check boxes and Aim radio buttons telling their focus (BS_NOTIFY), the Layers group
+    above all others (its lists, edits, buttons and radio pair inside it, last in the tab
+    order so the first key field has the focus at open), Confirm/Cancel, nothing outside
+    the dialog and no two controls on top of each other;
   * every dialog fits on a 1024 x 768 screen;
   * the bitmaps' sizes and depths, the 16 x 16 dot mask and icon pixel for pixel, the icons'
     image sizes.
@@ -339,6 +342,14 @@ MIN_DROP_HEIGHT = 100  # about ten items of the 27 at a time, the rest by scroll
 AIM_RADIOS = [((1070, "Classic"), (1071, "Precise")), ((1076, "Circle"), (1077, "Square"))]
 AIM_BARS = [(1072, "Dead zone", 1073, "0.0 %", 1074), (1078, "Exponent", 1079, "1.00", 1080)]
 AIM_SHAPE_LABEL = (1075, "Shape")
+# Use base learns which field the player went to from their focus notifications.
+NOTIFYING_BUTTONS = [1052, 1053, 1070, 1071, 1076, 1077]
+# The Layers group: its lists, edits (the delays take digits only) and push buttons.
+LAYER_LISTS = [1090, 1094]
+LAYER_EDITS = [(1091, set()), (1095, set()), (1098, {"ES_NUMBER"}), (1099, {"ES_NUMBER"})]
+LAYER_BUTTONS = [(1092, "New layer"), (1093, "Delete layer"), (1100, "Use base")]
+LAYER_RADIOS = ((1096, "Held"), (1097, "Toggled"))
+FIRST_KEY_FIELD = 1012
 
 
 class Checker:
@@ -424,18 +435,18 @@ class Checker:
             self.styles(136, c, required, forbidden)
 
     def check_map(self, rid, ps3):
-        d = self.dialog(rid, "Map", (562, 279), (8, "Dotum"))
+        d = self.dialog(rid, "Map", (562, 334), (8, "Dotum"))
         if d is None:
             return
         header = "PS3" if ps3 else "360"
         self.expect("WS_EX_TOOLWINDOW" in d.exstyle, "dialog %d: needs WS_EX_TOOLWINDOW" % rid)
-        expected_count = 94 if ps3 else 87
+        expected_count = 114 if ps3 else 107
         self.expect(len(d.controls) == expected_count, "dialog %d has %d controls, expected %d"
                     % (rid, len(d.controls), expected_count))
 
         required = list(range(1012, 1037)) + list(range(1280, 1292)) + \
             [1042, 1043, 1044, 1045, 1046, 1049, 1050, 1051, 1052, 1053, 1055, 1056, 1057, 1058,
-             1059, 1, 2] + list(range(1070, 1081))
+             1059, 1, 2] + list(range(1070, 1081)) + list(range(1090, 1101))
         tilt = list(range(1037, 1041))
         for cid in required + (tilt if ps3 else []):
             n = len(d.by_id(cid))
@@ -460,6 +471,7 @@ class Checker:
             self.column(d, mouse, header, "mouse", [(label, [cid]) for label, cid in rows])
         self.zoom_and_checks(d, mouse)
         self.aim_group(d, mouse)
+        self.layer_group(d)
         self.count_kinds(d, ps3)
         self.closing_buttons(d)
         self.check_bounds(d)
@@ -617,11 +629,45 @@ class Checker:
                 self.expect(bar.y >= name.y + LINE_HEIGHT, "dialog %d: %r belongs below %r"
                             % (d.rid, bar, name))
 
+    def layer_group(self, d):
+        box = self.group_box(d, "Layers")
+        if box is None:
+            return
+        others = [c for c in d.controls if "BS_GROUPBOX" in c.styles and c is not box]
+        self.expect(all(box.y + box.h <= c.y and box.x <= c.x and c.x + c.w <= box.x + box.w
+                        for c in others), "dialog %d: the Layers group belongs above all "
+                    "others, across their width" % d.rid)
+        for cid in LAYER_LISTS:
+            for c in d.by_id(cid):
+                self.expect(c.cls == "combobox", "dialog %d: %r must be a drop-down list"
+                            % (d.rid, c))
+                self.inside(d, box, c)
+        for cid, required in LAYER_EDITS:
+            for c in d.by_id(cid):
+                self.expect(c.cls == "edit", "dialog %d: %r must be an edit" % (d.rid, c))
+                self.styles(d.rid, c, required, set())
+                self.inside(d, box, c)
+        for cid, text in LAYER_BUTTONS:
+            for c in d.by_id(cid):
+                self.expect(c.cls == "button" and c.text == text, "dialog %d: %r must be the "
+                            "button %r" % (d.rid, c, text))
+                self.styles(d.rid, c, {"BS_PUSHBUTTON", "WS_TABSTOP"}, {"BS_DEFPUSHBUTTON"})
+                self.inside(d, box, c)
+        self.radio_pair(d, box, LAYER_RADIOS)
+        for cid in NOTIFYING_BUTTONS:
+            for c in d.by_id(cid):
+                self.styles(d.rid, c, {"BS_NOTIFY"}, set())
+        stops = [c for c in d.controls if "WS_TABSTOP" in c.styles]
+        self.expect(bool(stops) and stops[0].cid == FIRST_KEY_FIELD, "dialog %d: the first key "
+                    "field must be the first tab stop, so it has the focus at open" % d.rid)
+
     def count_kinds(self, d, ps3):
         edits = [c for c in d.controls if c.cls == "edit"]
         lists = [c for c in d.controls if c.cls == "combobox"]
-        self.expect(len(edits) == (29 if ps3 else 25) + 12, "dialog %d: %d edits" % (d.rid, len(edits)))
-        self.expect(len(lists) == 8, "dialog %d: %d drop-down lists, expected 8" % (d.rid, len(lists)))
+        self.expect(len(edits) == (29 if ps3 else 25) + 12 + len(LAYER_EDITS),
+                    "dialog %d: %d edits" % (d.rid, len(edits)))
+        self.expect(len(lists) == 8 + len(LAYER_LISTS), "dialog %d: %d drop-down lists, "
+                    "expected %d" % (d.rid, len(lists), 8 + len(LAYER_LISTS)))
         for c in edits:
             self.styles(d.rid, c, *EDIT_STYLES)
         for c in lists:
@@ -629,7 +675,7 @@ class Checker:
             self.expect(c.h >= MIN_DROP_HEIGHT, "dialog %d: %r drops only %d DLUs"
                         % (d.rid, c, c.h))
         groups = [c for c in d.controls if "BS_GROUPBOX" in c.styles]
-        self.expect(len(groups) == (7 if ps3 else 6), "dialog %d: %d group boxes"
+        self.expect(len(groups) == (8 if ps3 else 7), "dialog %d: %d group boxes"
                     % (d.rid, len(groups)))
 
     def closing_buttons(self, d):
@@ -795,10 +841,10 @@ MUTATIONS = [
     ("the menu text without its blanks", "&Start           F12", "&Start F12"),
     ("a default Confirm in the Map dialog", 'CONTROL "Confirm", IDC_CONFIRM, "Button", '
      "BS_PUSHBUTTON", 'CONTROL "Confirm", IDC_CONFIRM, "Button", BS_DEFPUSHBUTTON'),
-    ("a field moved off its label line", "ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 46, 132",
-     "ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 46, 135"),
-    ("a read-only key field", "ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 46, 148",
-     "ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_TABSTOP, 46, 148"),
+    ("a field moved off its label line", "ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 46, 187",
+     "ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 46, 190"),
+    ("a read-only key field", "ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 46, 203",
+     "ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_TABSTOP, 46, 203"),
     ("a wrong row label", "PS3\\n\\nR1\\n\\nR2", "PS3\\n\\nR2\\n\\nR1"),
     ("a wrapping row-label static", 'Direction", IDC_STATIC_TEXT, "Static", SS_LEFTNOWORDWRAP',
      'Direction", IDC_STATIC_TEXT, "Static", SS_LEFT'),
@@ -811,15 +857,26 @@ MUTATIONS = [
     ("a radio pair running into the next group",
      'IDC_MAP_AIM_DEAD_ZONE_LABEL, "Static", SS_LEFT | WS_GROUP',
      'IDC_MAP_AIM_DEAD_ZONE_LABEL, "Static", SS_LEFT', "arrow keys"),
-    ("an aim value off its label's line", 'IDC_MAP_AIM_EXPONENT_VALUE, "Static", SS_RIGHT, 509, 214',
-     'IDC_MAP_AIM_EXPONENT_VALUE, "Static", SS_RIGHT, 509, 216', "on its line"),
+    ("an aim value off its label's line", 'IDC_MAP_AIM_EXPONENT_VALUE, "Static", SS_RIGHT, 509, 269',
+     'IDC_MAP_AIM_EXPONENT_VALUE, "Static", SS_RIGHT, 509, 271', "on its line"),
     ("the Aim group away from the Mouse group", '"Aim", IDC_STATIC_TEXT, "Button", BS_GROUPBOX, '
-     "450, 106, 105, 141", '"Aim", IDC_STATIC_TEXT, "Button", BS_GROUPBOX, 450, 105, 105, 142',
+     "450, 161, 105, 141", '"Aim", IDC_STATIC_TEXT, "Button", BS_GROUPBOX, 450, 160, 105, 142',
      "beside the Mouse group"),
     ("the zoom title without its id", '"Zoom Scale", IDC_MAP_ZOOM_TITLE',
      '"Zoom Scale", IDC_STATIC_TEXT', "1059"),
-    ("a Map dialog too large for the screen", "IDD_MAP_360 DIALOGEX 0, 0, 562, 279",
-     "IDD_MAP_360 DIALOGEX 0, 0, 700, 279", "does not fit"),
+    ("a Map dialog too large for the screen", "IDD_MAP_360 DIALOGEX 0, 0, 562, 334",
+     "IDD_MAP_360 DIALOGEX 0, 0, 700, 334", "does not fit"),
+    ("Use base outside the Layers group", 'IDC_MAP_LAYER_USE_BASE, "Button", BS_PUSHBUTTON | '
+     "WS_TABSTOP, 482, 36, 66, 14", 'IDC_MAP_LAYER_USE_BASE, "Button", BS_PUSHBUTTON | '
+     "WS_TABSTOP, 490, 36, 66, 14", "outside group"),
+    ("a check box that does not tell its focus", '"Invert Y", IDC_MAP_INVERT_Y, "Button", '
+     "BS_NOTIFY | ", '"Invert Y", IDC_MAP_INVERT_Y, "Button", ', "BS_NOTIFY"),
+    ("a delay that takes letters", "ES_AUTOHSCROLL | ES_NUMBER | WS_BORDER | WS_TABSTOP, 288",
+     "ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 288", "ES_NUMBER"),
+    ("the Layers group first in the tab order",
+     '    CONTROL "", IDC_MAP_DPAD_UP, "Edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP',
+     '    CONTROL "", IDC_MAP_LAYER_NAME, "Edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 0, 0, 0\n'
+     '    CONTROL "", IDC_MAP_DPAD_UP, "Edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP', "first tab stop"),
 ]
 
 

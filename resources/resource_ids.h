@@ -138,4 +138,18 @@
 #define IDC_MAP_AIM_EXPONENT_VALUE 1079 /* label showing the exponent, "1.00" */
 #define IDC_MAP_AIM_EXPONENT 1080       /* horizontal scroll bar, positions -15 ... 60 */
 
+/* The Layer group: which part of the profile the fields show and edit ("Base" or a layer),
+ * a new layer's name, and the chosen layer's trigger, kind and delays. */
+#define IDC_MAP_LAYER_LIST 1090 /* drop-down list: "Base", then each layer by name */
+#define IDC_MAP_LAYER_NAME 1091 /* edit: the name New layer gives */
+#define IDC_MAP_LAYER_NEW 1092
+#define IDC_MAP_LAYER_DELETE 1093
+#define IDC_MAP_LAYER_TRIGGER_SOURCE 1094 /* drop-down list: "Key", then the 7 mouse buttons */
+#define IDC_MAP_LAYER_TRIGGER_KEY 1095    /* edit: the trigger key, captured as a key field */
+#define IDC_MAP_LAYER_HELD 1096           /* radio buttons, one group */
+#define IDC_MAP_LAYER_TOGGLED 1097
+#define IDC_MAP_LAYER_DELAY 1098         /* edit: ms */
+#define IDC_MAP_LAYER_RELEASE_DELAY 1099 /* edit: ms */
+#define IDC_MAP_LAYER_USE_BASE 1100      /* the last field chosen inherits from the base again */
+
 #endif /* QORA_RESOURCES_RESOURCE_IDS_H */

@@ -2,12 +2,14 @@
 # Makes the screenshots in docs/: the main window in both console modes with the overlay
 # on and buttons pressed, the Setting dialog, both Map dialogs (the Xbox 360 one as the
 # starter profile opens, classic aim; the PS3 one switched to precise aim with a dead zone
-# and an exponent), and the calibration view during a run. Run after a windows build; the
-# pictures are committed, so the build itself needs none of this. QORA_USE_DISPLAY=1 draws
-# on $DISPLAY instead of a virtual screen of its own.
+# and an exponent), the Xbox 360 one again with a new layer "ADS" made and chosen, and the
+# calibration view during a run. Run after a windows build; the pictures are committed, so
+# the build itself needs none of this. QORA_USE_DISPLAY=1 draws on $DISPLAY instead of a
+# virtual screen of its own.
 #
 #   bash scripts/screenshots.sh               # every picture
 #   bash scripts/screenshots.sh calibration   # only docs/calibration-view.png
+#   bash scripts/screenshots.sh consoles      # all but docs/calibration-view.png
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/wine-bench.sh
@@ -23,11 +25,21 @@ capture() { # capture WINDOW FILE
              END { print g "+" x "+" y }')" "$2"
 }
 
-# Places in the Map dialog as Wine draws it: Precise, the dead zone bar's right arrow and
-# the exponent bar's left arrow of the Aim group.
-QORA_MAP_AIM_PRECISE="762 226"
-QORA_MAP_AIM_DEAD_ZONE_RIGHT="818 274"
-QORA_MAP_AIM_EXPONENT_LEFT="697 370"
+# Places in the Map dialog as Wine draws it (a dialog unit is 1.5 pixels): Precise, the
+# dead zone bar's right arrow and the exponent bar's left arrow of the Aim group; in the
+# Layers group the name field, New layer, the trigger's list and its item "Right" once it
+# has dropped, the delay; the left arrows of the zoom bars. The dialog holds the keyboard
+# but for its text fields, so lists are driven by the mouse.
+QORA_MAP_AIM_PRECISE="762 309"
+QORA_MAP_AIM_DEAD_ZONE_RIGHT="818 357"
+QORA_MAP_AIM_EXPONENT_LEFT="697 453"
+QORA_MAP_LAYER_NAME="342 60"
+QORA_MAP_LAYER_NEW="464 60"
+QORA_MAP_LAYER_TRIGGER_LIST="114 87"
+QORA_MAP_LAYER_TRIGGER_RIGHT="90 126"
+QORA_MAP_LAYER_DELAY="453 87"
+QORA_MAP_ZOOM_X_LEFT="558 432"
+QORA_MAP_ZOOM_Y_LEFT="558 456"
 
 # Precise aim, a dead zone of 12.5 % and an exponent of 0.85, as a player might set them.
 set_precise_aim() { # set_precise_aim MAP_WINDOW
@@ -38,6 +50,24 @@ set_precise_aim() { # set_precise_aim MAP_WINDOW
     done
     for step in $(seq 3); do
         qora_click "$1" $QORA_MAP_AIM_EXPONENT_LEFT
+    done
+}
+
+# A layer "ADS" as a player makes one: held on the right mouse button, after 150 ms, with
+# both zoom scales at 0.5; every other field stays the base's, in grey.
+make_ads_layer() { # make_ads_layer MAP_WINDOW
+    local step
+    qora_click "$1" $QORA_MAP_LAYER_NAME
+    xdotool type --delay 80 ADS
+    qora_click "$1" $QORA_MAP_LAYER_NEW
+    qora_click "$1" $QORA_MAP_LAYER_TRIGGER_LIST
+    qora_click "$1" $QORA_MAP_LAYER_TRIGGER_RIGHT
+    qora_click "$1" $QORA_MAP_LAYER_DELAY
+    xdotool key --delay 80 End BackSpace
+    xdotool type --delay 80 150
+    for step in $(seq 5); do
+        qora_click "$1" $QORA_MAP_ZOOM_X_LEFT
+        qora_click "$1" $QORA_MAP_ZOOM_Y_LEFT
     done
 }
 
@@ -82,6 +112,10 @@ shoot_console() { # shoot_console OSTYPE NAME
     sleep 0.8
     [ "$mode" = 1 ] && set_precise_aim "$(qora_window_id Map)"
     capture "$(qora_window_id Map)" "docs/map-dialog-$name.png"
+    if [ "$mode" = 0 ]; then
+        make_ads_layer "$(qora_window_id Map)"
+        capture "$(qora_window_id Map)" docs/map-dialog-layer.png
+    fi
     wineserver -k >/dev/null 2>&1 || true
     wait "$QORA_PID" 2>/dev/null || true
     QORA_PID=""
@@ -130,5 +164,5 @@ if [ "${1:-}" != calibration ]; then
     shoot_console 0 xbox360
     shoot_console 1 ps3
 fi
-shoot_calibration
+[ "${1:-}" = consoles ] || shoot_calibration
 ls -l docs/*.png

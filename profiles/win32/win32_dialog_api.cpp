@@ -9,8 +9,12 @@ static_assert(kLbAddString == LB_ADDSTRING && kLbDeleteString == LB_DELETESTRING
               kLbSetCurSel == LB_SETCURSEL && kLbGetCurSel == LB_GETCURSEL &&
               kLbGetCount == LB_GETCOUNT && kLbInitStorage == LB_INITSTORAGE && kLbErr == LB_ERR);
 static_assert(kCbAddString == CB_ADDSTRING && kCbGetCurSel == CB_GETCURSEL &&
-              kCbSetCurSel == CB_SETCURSEL && kCbErr == CB_ERR);
-static_assert(kEnChange == EN_CHANGE && kLbnDblClk == LBN_DBLCLK && kBnClicked == BN_CLICKED);
+              kCbResetContent == CB_RESETCONTENT && kCbSetCurSel == CB_SETCURSEL &&
+              kCbErr == CB_ERR);
+static_assert(kEnChange == EN_CHANGE && kEnSetFocus == EN_SETFOCUS &&
+              kEnKillFocus == EN_KILLFOCUS && kLbnDblClk == LBN_DBLCLK &&
+              kCbnSelChange == CBN_SELCHANGE && kCbnSetFocus == CBN_SETFOCUS &&
+              kBnClicked == BN_CLICKED && kBnSetFocus == BN_SETFOCUS);
 static_assert(kBstUnchecked == BST_UNCHECKED && kBstChecked == BST_CHECKED);
 static_assert(kSbCtl == SB_CTL);
 static_assert(kSifRange == SIF_RANGE && kSifPage == SIF_PAGE && kSifPos == SIF_POS &&

@@ -1,6 +1,7 @@
 #include "profiles/win32/win32_map_dialog.h"
 
 #include "platform/win32/win32_handles.h"
+#include "profiles/map_dialog_layers.h"
 
 namespace qora {
 namespace {
@@ -16,6 +17,19 @@ struct MapDialogLaunch {
 
 MapDialogLaunch* launchOf(HWND dialog) {
     return reinterpret_cast<MapDialogLaunch*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+// WM_CTLCOLOR*: a field that shows the base's value in a layer is drawn in grey on the
+// background it has anyway (background: a system colour index). FALSE leaves every other
+// control to the default colours.
+INT_PTR colourOfField(const MapDialogState& state, WPARAM wParam, LPARAM lParam, int background) {
+    if (!controlShowsBase(state, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)))) {
+        return FALSE;
+    }
+    const auto dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    SetBkColor(dc, GetSysColor(background));
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(background));
 }
 
 INT_PTR CALLBACK mapDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -43,6 +57,12 @@ INT_PTR CALLBACK mapDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LP
         }
         onMapTimer(launch->state, launch->environment);
         return TRUE;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return colourOfField(launch->state, wParam, lParam, COLOR_WINDOW);
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return colourOfField(launch->state, wParam, lParam, COLOR_BTNFACE);
     case WM_HSCROLL:
         onMapScroll(launch->state, launch->environment, reinterpret_cast<HWND>(lParam),
                     LOWORD(wParam));

@@ -1,7 +1,9 @@
 // Random sequences of key and mouse-button presses and releases, layer triggers, profile
-// switches and waits, through a real run on a fake clock: after every step the state sent
-// is what the held inputs say through the running profile's base and its layers in effect,
-// and once everything is released it is the rest state, so no button ever stays stuck.
+// switches and waits, through a real run on a fake clock, with random binding modes
+// (toggles, turbo, walk, macros): after every step the state sent is what the held inputs
+// say through the running profile's base, its layers in effect and its modes at work, and
+// once everything is released, every macro has ended and a switch has ended the toggles,
+// it is the rest state, so no button ever stays stuck.
 
 #include "app/run_profiles.h"
 #include "app/run_scheduler.h"
@@ -50,6 +52,34 @@ ProfileRecord randomBase(std::mt19937& random, int number) {
     return base;
 }
 
+BindingModes randomModes(std::mt19937& random) {
+    BindingModes modes;
+    modes.changes = mode_change::all;
+    for (const ActionCode action : kActions) {
+        const std::uint32_t roll = random() % 6;
+        if (roll == 0) {
+            modes.toggle |= actionBit(action);
+        } else if (roll == 1) {
+            modes.turbo |= actionBit(action);
+        }
+    }
+    modes.turboPressMs = static_cast<std::uint16_t>(kMinTurboMs + random() % 40);
+    modes.turboReleaseMs = static_cast<std::uint16_t>(kMinTurboMs + random() % 40);
+    if (random() % 2 == 0) {
+        modes.walkKey = kKeys[random() % 4];
+        modes.walkPercent = static_cast<std::uint8_t>(1 + random() % 100);
+    }
+    if (random() % 2 == 0) {
+        Macro macro{kKeys[random() % 4], {}};
+        for (std::uint32_t s = 1 + random() % 3; s > 0; --s) {
+            macro.steps.push_back({random() % 2 == 0 ? 0 : actionBit(pick(random, kActions)),
+                                   static_cast<std::uint16_t>(1 + random() % 60)});
+        }
+        modes.macros.push_back(macro);
+    }
+    return modes;
+}
+
 LayerRecord randomLayer(std::mt19937& random) {
     LayerRecord layer;
     layer.kind = random() % 2 == 0 ? LayerKind::whileHeld : LayerKind::toggled;
@@ -83,7 +113,7 @@ protected:
     }
 
     void startRandomRun(std::mt19937& random) {
-        const int count = 1 + static_cast<int>(random() % 3);
+        const int count = 2 + static_cast<int>(random() % 2); // a switch ends the toggles
         std::vector<ProfileRecord> bases;
         for (int i = 0; i < count; ++i) {
             bases.push_back(randomBase(random, i));
@@ -97,7 +127,9 @@ protected:
             for (std::size_t i = 0; i < layers; ++i) {
                 running.layers.push_back(randomLayer(random));
             }
+            running.modes = randomModes(random);
         }
+        remakeModesInEffect(run.profiles);
     }
 
     // The inputs reach the run: at their event, or at the next tick.
@@ -112,7 +144,12 @@ protected:
         }
         clock.advanceMicroseconds(
             std::max<std::int64_t>(run.schedule.nextTickUs - microsecondsNow(clock), 0));
+        tickNow();
+    }
+
+    void tickNow() {
         tick();
+        lastTickUs = microsecondsNow(clock);
     }
 
     void toggleButton(std::uint8_t button) {
@@ -143,31 +180,40 @@ protected:
                 clock.advanceMicroseconds(
                     std::max<std::int64_t>(std::min(untilUs, run.schedule.nextTickUs) - nowUs, 1));
                 if (microsecondsNow(clock) >= run.schedule.nextTickUs) {
-                    tick();
+                    tickNow();
                 }
             }
         }
     }
 
-    // What the held inputs say through the profile in effect as the run holds it now.
-    ControllerState expectedState() const {
+    // What the held inputs say through the profile in effect as the run holds it now, the
+    // actions with modes left to the modes at work.
+    ControllerState expectedState() {
         ControllerState expected;
         resetToRest(expected);
         const ProfileRecord inEffect = profileInEffect(run.profiles);
+        const ModesInEffect& modes = run.profiles.modes;
+        const ActionSet leaveOut = actionsWithModes(modes);
         MouseState buttons;
         for (const std::uint8_t button : buttonsHeld) {
             buttons.flags[mouse_flag::firstButton + button] = 1;
         }
         writeMouseDeflection(expected, inEffect, MotionPair{0, 0});
-        applyMouseFlagActions(buttons, expected, kConsoleXbox360, inEffect);
+        applyMouseFlagActions(buttons, expected, kConsoleXbox360, inEffect, leaveOut);
+        const std::int32_t stickPercent =
+            keysHeld.count(modes.walkKey) != 0 && modes.walkKey != 0 ? modes.walkPercent : 100;
         for (const std::uint8_t code : keysHeld) {
             if (code != kNextProfile) {
-                dispatchKey(expected, kConsoleXbox360, inEffect, code);
+                dispatchKey(expected, kConsoleXbox360, inEffect, code, leaveOut, stickPercent);
             }
         }
+        // On the tick alone the state was made at the last tick.
+        applyModes(expected, kConsoleXbox360, run.profiles.modeActivity, modes,
+                   run.fastPath.enabled ? microsecondsNow(clock) : lastTickUs);
         return expected;
     }
 
+    std::int64_t lastTickUs = 0;
     std::set<std::uint8_t> keysHeld; // ascending, as the run walks the snapshot
     std::set<std::uint8_t> buttonsHeld;
 };
@@ -204,7 +250,11 @@ TEST_P(LayerProperty, TheStateIsAlwaysWhatTheHeldInputsAndLayersSayAndEndsNeutra
             toggleButton(*buttonsHeld.begin());
         }
         deliver();
-        wait(kMaxLayerDelayMs * 1000);
+        wait(kMaxLayerDelayMs * 1000); // every delay and macro over
+        keysHeld = {kNextProfile};
+        deliver();
+        keysHeld.clear();
+        deliver();
         ASSERT_EQ(run.lastSent, restState());
         stopCaptureRun(services, context);
     }

@@ -371,6 +371,74 @@ TEST_F(FastPathLayeredRun, ADamagedLayerFileStopsTheStartWithItsReason) {
         << user.messageBoxes[0].text;
 }
 
+// The binding modes of the running profile's base, put in place after the start.
+void setBaseModes(CaptureRun& run, const BindingModes& modes) {
+    run.profiles.profiles[run.profiles.running].modes = modes;
+    remakeModesInEffect(run.profiles);
+}
+
+// A held turbo action goes out at every edge of its cycle: at the moment itself with the
+// fast path (the scheduler wakes there), at the first tick after it on the tick alone.
+TEST_P(LayeredRun, TurboEdgesGoOutAtTheirMoments) {
+    ProfileRecord base = baseProfile("base");
+    base.bytes[profile::primaryKeys + action::rightFirstRow] = kKeyE; // RT
+    startWith({{base, {}}});
+    BindingModes modes;
+    modes.turbo = actionBit(action::rightFirstRow);
+    modes.turboPressMs = 30;
+    modes.turboReleaseMs = 20;
+    setBaseModes(run, modes);
+    const auto rt = [&] { return run.lastSent.bytes[state::rightTrigger]; };
+
+    hold(0, {kKeyE});
+    const std::int64_t downMs = (microsecondsNow(clock) - startUs) / 1000; // read then
+    EXPECT_EQ(rt(), 0xFF);
+    // With the fast path each edge goes out at its moment, down + n x 50 (+ 30); on the
+    // tick alone every tick sends the part of the cycle it falls in, so a part shorter
+    // than the tick's 33 ms may fall between two ticks.
+    const auto pressedAt = [&](std::int64_t atMs) { return (atMs - downMs) % 50 < 30; };
+    if (fastPath) {
+        bool pressed = true;
+        for (const std::int64_t edge : {30, 50, 80, 100, 130}) {
+            passTo(downMs + edge - 1);
+            EXPECT_EQ(rt(), pressed ? 0xFF : 0x00) << "before the edge at " << edge;
+            passTo(downMs + edge);
+            pressed = !pressed;
+            EXPECT_EQ(rt(), pressed ? 0xFF : 0x00) << "at the edge at " << edge;
+        }
+    } else {
+        for (std::int64_t tickMs = downMs + 33; tickMs <= downMs + 132; tickMs += 33) {
+            passTo(tickMs);
+            EXPECT_EQ(rt(), pressedAt(tickMs) ? 0xFF : 0x00) << "the tick at " << tickMs;
+        }
+    }
+    hold(downMs + 140, {});
+    EXPECT_EQ(rt(), 0x00) << "released with its key";
+}
+
+// A switch ends a toggle and a macro of the old profile: what they pressed is released in
+// the new profile's first packet.
+TEST_P(LayeredRun, ASwitchEndsTogglesAndMacros) {
+    setIni("SWITCH", "NEXT", "PAGE UP");
+    ProfileRecord first = baseProfile("first");
+    ProfileRecord second = baseProfile("second");
+    startWith({{first, {}}, {second, {}}});
+    BindingModes modes;
+    modes.toggle = actionBit(action::buttonA);                      // W
+    modes.macros = {{kKeyE, {{actionBit(action::buttonB), 2000}}}}; // E: B for 2 s
+    setBaseModes(run, modes);
+    hold(0, {kKeyW});
+    hold(40, {});
+    hold(80, {kKeyE});
+    hold(120, {});
+    EXPECT_EQ(buttons(), kA | kB) << "toggled on, and the macro's step";
+    hold(160, {kPageUp});
+    EXPECT_EQ(buttons(), 0);
+    hold(200, {});
+    passTo(2200);
+    EXPECT_EQ(buttons(), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(FastPathAndTickOnly, LayeredRun, ::testing::Bool());
 
 } // namespace

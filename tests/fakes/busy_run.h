@@ -311,8 +311,16 @@ struct BusyRun {
             }
             running.layers.push_back(layer);
         }
+        // Every mode at work too: toggles, turbo, a walk key and a macro on held keys.
+        running.modes.toggle = actionBit(action::buttonA) | actionBit(action::buttonB);
+        running.modes.turbo = actionBit(action::rightFirstRow) | actionBit(action::leftFifthRow);
+        running.modes.turboPressMs = kMinTurboMs;
+        running.modes.turboReleaseMs = kMinTurboMs;
+        running.modes.walkKey = kLayerKeys[0];
+        running.modes.macros = {{0x20, {{actionBit(action::buttonX), 5}, {0, 5}}}};
         run.profiles.profiles = {running};
         run.profiles.running = 0;
+        remakeModesInEffect(run.profiles);
     }
 
     // Scroll Lock pressed for one tick: from then on F5 to F10 and the wheel calibrate.

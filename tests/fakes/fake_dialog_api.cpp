@@ -89,6 +89,17 @@ void FakeDialogApi::addMapDialog(WindowHandle dialog, std::int32_t templateId) {
          {IDC_MAP_AIM_DEAD_ZONE_LABEL, IDC_MAP_AIM_SHAPE_LABEL, IDC_MAP_AIM_EXPONENT_LABEL}) {
         add(dialog, id, ControlKind::label);
     }
+    add(dialog, IDC_MAP_LAYER_LIST, ControlKind::comboBox);
+    add(dialog, IDC_MAP_LAYER_NAME, ControlKind::edit);
+    add(dialog, IDC_MAP_LAYER_NEW, ControlKind::button);
+    add(dialog, IDC_MAP_LAYER_DELETE, ControlKind::button);
+    add(dialog, IDC_MAP_LAYER_TRIGGER_SOURCE, ControlKind::comboBox);
+    add(dialog, IDC_MAP_LAYER_TRIGGER_KEY, ControlKind::edit);
+    add(dialog, IDC_MAP_LAYER_HELD, ControlKind::radioButton).radioGroup = 3;
+    add(dialog, IDC_MAP_LAYER_TOGGLED, ControlKind::radioButton).radioGroup = 3;
+    add(dialog, IDC_MAP_LAYER_DELAY, ControlKind::edit);
+    add(dialog, IDC_MAP_LAYER_RELEASE_DELAY, ControlKind::edit);
+    add(dialog, IDC_MAP_LAYER_USE_BASE, ControlKind::button);
     add(dialog, IDC_CONFIRM, ControlKind::button);
     add(dialog, IDC_CANCEL, ControlKind::button);
 }
@@ -160,6 +171,45 @@ void FakeDialogApi::selectItem(WindowHandle dialog, std::int32_t id, std::intptr
     list.selection = index >= 0 && static_cast<std::size_t>(index) < list.items.size() ? index : -1;
 }
 
+void FakeDialogApi::chooseItem(WindowHandle dialog, std::int32_t id, std::intptr_t index) {
+    selectItem(dialog, id, index);
+    notify(control(dialog, id), kCbnSelChange);
+}
+
+void FakeDialogApi::clickCheckBox(WindowHandle dialog, std::int32_t id) {
+    FakeControl& box = control(dialog, id);
+    box.check = box.check == kBstChecked ? kBstUnchecked : kBstChecked;
+    notify(box, kBnClicked);
+}
+
+void FakeDialogApi::clickButton(WindowHandle dialog, std::int32_t id) {
+    moveFocusTo(dialog, id);
+    notify(control(dialog, id), kBnClicked);
+}
+
+void FakeDialogApi::moveFocusTo(WindowHandle dialog, std::int32_t id) {
+    FakeControl& target = control(dialog, id);
+    FakeControl* previous = findByHandle(focus);
+    focus = &target;
+    if (previous != nullptr && previous != &target && previous->kind == ControlKind::edit) {
+        notify(*previous, kEnKillFocus);
+    }
+    switch (target.kind) {
+    case ControlKind::edit:
+        notify(target, kEnSetFocus);
+        break;
+    case ControlKind::comboBox:
+        notify(target, kCbnSetFocus);
+        break;
+    case ControlKind::checkBox:
+    case ControlKind::radioButton:
+        notify(target, kBnSetFocus);
+        break;
+    default:
+        break;
+    }
+}
+
 bool FakeDialogApi::setDlgItemText(WindowHandle dialog, std::int32_t id, const char* text) {
     FakeControl* control = find(dialog, id);
     if (control == nullptr) {
@@ -204,6 +254,10 @@ std::intptr_t FakeDialogApi::listMessage(FakeControl& list, std::uint32_t messag
             ++list.itemsAddedWhileRedrawing;
         }
         return count;
+    case kCbResetContent:
+        list.items.clear();
+        list.selection = -1;
+        return 0;
     case kLbInitStorage:
         list.reservedItems += wParam;
         list.reservedBytes += static_cast<std::size_t>(lParam);

@@ -86,6 +86,16 @@ public:
     // Dragging a scroll bar's thumb moves its track position only.
     void dragThumb(WindowHandle dialog, std::int32_t id, std::int32_t trackPos);
     void selectItem(WindowHandle dialog, std::int32_t id, std::intptr_t index);
+    // A drop-down list's item chosen by the player: selected, then CBN_SELCHANGE.
+    void chooseItem(WindowHandle dialog, std::int32_t id, std::intptr_t index);
+    // A click on an automatic check box: it flips, then BN_CLICKED.
+    void clickCheckBox(WindowHandle dialog, std::int32_t id);
+    // A click on a push button: it takes the focus, then BN_CLICKED.
+    void clickButton(WindowHandle dialog, std::int32_t id);
+    // The focus moved by the player: an edit that loses it sends EN_KILLFOCUS, the control
+    // that gains it notifies it (EN_SETFOCUS, CBN_SETFOCUS, BN_SETFOCUS from the check
+    // boxes and radio buttons, which have BS_NOTIFY).
+    void moveFocusTo(WindowHandle dialog, std::int32_t id);
     // A click on an automatic radio button: it checks itself, clears the others of its
     // group, then BN_CLICKED.
     void clickRadio(WindowHandle dialog, std::int32_t id);
