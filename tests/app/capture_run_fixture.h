@@ -5,6 +5,7 @@
 // adapter on unless a test turns it off.
 
 #include "app/capture_run.h"
+#include "app/message_loop_api.h"
 #include "app/run_scheduler.h"
 #include "fakes/adapter_pipe_file_api.h"
 #include "fakes/fake_clock_api.h"
@@ -59,7 +60,34 @@ protected:
 
     void start() { startCaptureRun(services, context); }
     // Timer 0 of the main window.
-    void tick() { onCaptureTimer(services, context); }
+    void tick() {
+        onCaptureTimer(services, context);
+        lastTickUs = microsecondsNow(clock);
+    }
+
+    // Time passes to untilUs as the run lives it: with the fast path the main loop sleeps
+    // as long as the scheduler says and wakes at its timeout; without it, timer 0 ticks on
+    // its grid.
+    void runUntil(std::int64_t untilUs) {
+        while (microsecondsNow(clock) < untilUs) {
+            const std::int64_t nowUs = microsecondsNow(clock);
+            if (run.fastPath.enabled) {
+                const std::uint32_t waitMs = beforeLoopWait(services, context);
+                const std::int64_t wakeUs =
+                    waitMs == kInfinite
+                        ? untilUs
+                        : std::min(untilUs, nowUs + std::max<std::int64_t>(waitMs, 1) * 1000);
+                clock.advanceMicroseconds(wakeUs - nowUs);
+                onWaitTimeout(services, context);
+            } else {
+                const std::int64_t tickUs = std::min(untilUs, run.schedule.nextTickUs);
+                clock.advanceMicroseconds(std::max<std::int64_t>(tickUs - nowUs, 1));
+                if (microsecondsNow(clock) >= run.schedule.nextTickUs) {
+                    tick();
+                }
+            }
+        }
+    }
     void press(std::uint8_t scanCode) { directInput.keyState[scanCode] = 0x80; }
     void release(std::uint8_t scanCode) { directInput.keyState[scanCode] = 0x00; }
 
@@ -99,6 +127,7 @@ protected:
     FakeClockApi clock;
     FakeTimePeriodApi timePeriod{user.calls};
     ProfileRecord profile;
+    std::int64_t lastTickUs = 0; // when timer 0 last ticked the run
 
     CaptureRun run;
     CaptureDevices devices;

@@ -144,12 +144,7 @@ protected:
         }
         clock.advanceMicroseconds(
             std::max<std::int64_t>(run.schedule.nextTickUs - microsecondsNow(clock), 0));
-        tickNow();
-    }
-
-    void tickNow() {
         tick();
-        lastTickUs = microsecondsNow(clock);
     }
 
     void toggleButton(std::uint8_t button) {
@@ -164,27 +159,7 @@ protected:
     }
 
     // Time passes as the main loop (or timer 0) lets it.
-    void wait(std::int64_t us) {
-        const std::int64_t untilUs = microsecondsNow(clock) + us;
-        while (microsecondsNow(clock) < untilUs) {
-            const std::int64_t nowUs = microsecondsNow(clock);
-            if (run.fastPath.enabled) {
-                const std::uint32_t waitMs = beforeLoopWait(services, context);
-                const std::int64_t wakeUs =
-                    waitMs == 0xFFFFFFFFu
-                        ? untilUs
-                        : std::min(untilUs, nowUs + std::max<std::int64_t>(waitMs, 1) * 1000);
-                clock.advanceMicroseconds(wakeUs - nowUs);
-                onWaitTimeout(services, context);
-            } else {
-                clock.advanceMicroseconds(
-                    std::max<std::int64_t>(std::min(untilUs, run.schedule.nextTickUs) - nowUs, 1));
-                if (microsecondsNow(clock) >= run.schedule.nextTickUs) {
-                    tickNow();
-                }
-            }
-        }
-    }
+    void wait(std::int64_t us) { runUntil(microsecondsNow(clock) + us); }
 
     // What the held inputs say through the profile in effect as the run holds it now, the
     // actions with modes left to the modes at work.
@@ -213,7 +188,6 @@ protected:
         return expected;
     }
 
-    std::int64_t lastTickUs = 0;
     std::set<std::uint8_t> keysHeld; // ascending, as the run walks the snapshot
     std::set<std::uint8_t> buttonsHeld;
 };

@@ -87,29 +87,8 @@ protected:
         startUs = microsecondsNow(clock);
     }
 
-    // Time passes to atMs since the start: the loop sleeps as long as the scheduler says
-    // and wakes at its timeout; without the fast path, timer 0 ticks every 33 ms.
-    void passTo(std::int64_t atMs) {
-        const std::int64_t targetUs = startUs + atMs * 1000;
-        while (microsecondsNow(clock) < targetUs) {
-            const std::int64_t nowUs = microsecondsNow(clock);
-            if (fastPath) {
-                const std::uint32_t waitMs = beforeLoopWait(services, context);
-                const std::int64_t wakeUs =
-                    waitMs == 0xFFFFFFFFu
-                        ? targetUs
-                        : std::min(targetUs, nowUs + std::max<std::int64_t>(waitMs, 1) * 1000);
-                clock.advanceMicroseconds(wakeUs - nowUs);
-                onWaitTimeout(services, context);
-            } else {
-                const std::int64_t tickUs = std::min(targetUs, run.schedule.nextTickUs);
-                clock.advanceMicroseconds(std::max<std::int64_t>(tickUs - nowUs, 1));
-                if (microsecondsNow(clock) >= run.schedule.nextTickUs) {
-                    tick();
-                }
-            }
-        }
-    }
+    // Time passes to atMs since the start, as the run lives it.
+    void passTo(std::int64_t atMs) { runUntil(startUs + atMs * 1000); }
 
     // At atMs the devices report these keys held (and these mouse records): at their
     // event, or at the next tick without the fast path.
@@ -287,11 +266,9 @@ TEST_P(LayeredRun, TheSwitchKeysGoToTheNextOrPreviousProfileAndReachNoBinding) {
     }
 }
 
-// Live calibration changes each value where it lives now: the sensitivity of the ADS layer
-// while the layer holds it, the base's otherwise; the view's title names the layer.
-TEST_F(FastPathLayeredRun, CalibrationChangesTheValueOfTheLayerThatHoldsIt) {
-    constexpr std::uint8_t kScrollLock = 0x46;
-    constexpr std::uint8_t kF6 = 0x40;
+// A precise base and its ADS layer, which halves sensitivity X while the right button is
+// held.
+std::pair<ProfileRecord, LayerRecord> adsProfile() {
     ProfileRecord base = baseProfile("base");
     writeAimSettings(base, {AimMode::precise, AimShape::circle, 2000, 0});
     writeZoomScale(base, profile::xZoomScale, 1.0f);
@@ -301,6 +278,15 @@ TEST_F(FastPathLayeredRun, CalibrationChangesTheValueOfTheLayerThatHoldsIt) {
     ProfileRecord halved = base;
     writeZoomScale(halved, profile::xZoomScale, 0.5f);
     takeChange(ads, layer_change::zoomX, halved);
+    return {base, ads};
+}
+
+// Live calibration changes each value where it lives now: the sensitivity of the ADS layer
+// while the layer holds it, the base's otherwise; the view's title names the layer.
+TEST_F(FastPathLayeredRun, CalibrationChangesTheValueOfTheLayerThatHoldsIt) {
+    constexpr std::uint8_t kScrollLock = 0x46;
+    constexpr std::uint8_t kF6 = 0x40;
+    const auto [base, ads] = adsProfile();
     startWith({{base, {ads}}});
     const auto zoomX = [&] { return readZoomScale(run.profile, profile::xZoomScale); };
     const auto wheelUp = [] { return MouseRecord{mouse_offset::wheel, 120, 1, 0, 0}; };
@@ -327,15 +313,7 @@ TEST_F(FastPathLayeredRun, TheStoresLayersReachTheRunAndF4SavesTheLayersValue) {
     constexpr std::uint8_t kScrollLock = 0x46;
     constexpr std::uint8_t kF4 = 0x3E;
     constexpr std::uint8_t kF6 = 0x40;
-    ProfileRecord base = baseProfile("base");
-    writeAimSettings(base, {AimMode::precise, AimShape::circle, 2000, 0});
-    writeZoomScale(base, profile::xZoomScale, 1.0f);
-    LayerRecord ads;
-    setLayerName(ads, "ADS");
-    ads.trigger = {TriggerSource::mouseButton, kRightButton};
-    ProfileRecord halved = base;
-    writeZoomScale(halved, profile::xZoomScale, 0.5f);
-    takeChange(ads, layer_change::zoomX, halved);
+    const auto [base, ads] = adsProfile();
     LayerFile stored;
     putLayers(stored, base, {{ads}, {}});
     ASSERT_TRUE(writeLayers(files, paths, stored).replaced);
