@@ -1,6 +1,7 @@
 #include "app/capture_steps.h"
 
 #include "app/adapter_recovery.h"
+#include "app/aim_trace_hooks.h"
 #include "app/calibration.h"
 #include "formats/run_keys.h"
 #include "input/keyboard_device.h"
@@ -96,6 +97,7 @@ void sendChangedState(CaptureServices& services, CaptureContext& context) {
     if (isOpen(run.adapter) && !sendCurrentState(services, context)) {
         markAdapterLost(services, context);
     }
+    traceSentPacket(services, context);
     run.lastSent = run.state;
     services.user.invalidateRect(context.mainWindow, false);
 }
@@ -146,9 +148,10 @@ bool keepMouseRecords(CaptureServices& services, CaptureContext& context, std::i
     FastPath& fastPath = context.run.fastPath;
     const std::span<MouseRecord> room =
         std::span(fastPath.pendingMouseRecords).subspan(fastPath.pendingMouseCount);
-    const std::uint32_t read = takeWheelWhileCalibrating(
-        services, context, room.data(),
-        readMouseRecordsInto(services.directInput, context.devices, room));
+    const std::uint32_t returned =
+        readMouseRecordsInto(services.directInput, context.devices, room);
+    traceMouseRead(context, AimTraceStep::event, nowUs, room.data(), returned);
+    const std::uint32_t read = takeWheelWhileCalibrating(services, context, room.data(), returned);
     if (!isPreciseAim(context.run.profile)) {
         applyButtonRecords(context.mouse, room.data(), read);
         fastPath.pendingMouseCount += read;
@@ -171,6 +174,7 @@ void processPreciseMouse(CaptureContext& context, TickRecords records, std::int6
     readPreciseAimRecords(context.mouse, run.mouseRecords.data() + records.kept,
                           records.total - records.kept, nowUs);
     writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs);
+    tracePreciseAim(context, AimTraceStep::tick, nowUs);
 }
 
 // A full buffer owes another tick: the device may hold more, and no event announces
@@ -179,6 +183,8 @@ void readMouseAtTick(CaptureServices& services, CaptureContext& context, std::in
                      StepResult& result) {
     CaptureRun& run = context.run;
     const TickRecords records = takeMouseRecords(services, context);
+    traceMouseRead(context, AimTraceStep::tick, nowUs, run.mouseRecords.data() + records.kept,
+                   records.total - records.kept);
     if (records.full) {
         result.tickOwed = true;
     }
@@ -210,6 +216,7 @@ void readMouseAtEvent(CaptureServices& services, CaptureContext& context, std::i
         result.tickOwed = true;
     }
     writeMouseInput(context, nowUs);
+    tracePreciseAim(context, AimTraceStep::event, nowUs);
 }
 
 } // namespace
@@ -256,6 +263,7 @@ void refreshAim(CaptureServices& services, CaptureContext& context, std::int64_t
     }
     resetToRest(run.state);
     writeMouseInput(context, nowUs);
+    tracePreciseAim(context, AimTraceStep::refresh, nowUs);
     if (applyKeys(services, context)) {
         sendChangedState(services, context);
     }
