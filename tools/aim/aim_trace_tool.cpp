@@ -8,10 +8,13 @@
 //         LABEL segment I rate HZ speed VX VY rule R SOURCE median M p10 P p90 P
 //               excursion MS drops N dropms MS onset MS stop MS
 //         LABEL segment I rate HZ speed VX VY stream reads N reports N lumps N
-//               mostreports N gap MS late MS
+//               mostreports N gap MS latemedian MS latep90 MS late MS beforestamp N
 //       A lump is a read carrying several reports (time stamps); gap the longest time
-//       between two reads with motion; late the most a report was read later than the
-//       earliest its time stamp allows (against the segment's best). Then:
+//       between two reads with motion; late how long after its newest report's time stamp
+//       a read came (median, p90, most; Wine's stamps count the milliseconds of the clock
+//       the reads are timed on, so a prompt read lies within a millisecond of its stamp);
+//       beforestamp the reads timed more than a millisecond before their newest stamp.
+//       Then:
 //         LABEL replay evaluations N differing N [first US]
 //       the program's own evaluations that the replay gave otherwise (0 when the replay
 //       is the program's path and the trace the current estimator's).
@@ -22,6 +25,12 @@
 //       whole did (checked; exit 1 otherwise).
 //   aim-trace reads TRACE FROM_US TO_US
 //       Every read, evaluation and packet between the two times, with the replayed stick.
+//   aim-trace explain TRACE [LABEL]
+//       Every stretch of a segment's mid-motion where the replayed stick lies more than 0.1
+//       from the rule, and how it began: at a read (the estimate itself left the rule; the
+//       read's reports against the time they were spread over) or while waiting for the
+//       next read (the hold, decay and stop; the gap between the reads against the gap
+//       between their reports' time stamps).
 
 #include "platform/host/host_file_api.h"
 #include "trace/aim_replay.h"
@@ -44,6 +53,7 @@ namespace {
 constexpr std::int64_t kCutMarginUs = 100000;
 constexpr std::int64_t kStreamTailUs = 20000; // reads of a segment's last counts come late
 constexpr double kFullScale = 32767.0;
+constexpr std::int64_t kStampResolutionUs = 1000;
 
 double millis(std::int64_t us) {
     return static_cast<double>(us) / 1000.0;
@@ -72,7 +82,13 @@ struct StreamFigures {
     int lumps = 0;
     int mostReports = 0;
     std::int64_t longestGapUs = 0;
+    // How long after its newest report was stamped each read came: the median, the 90th
+    // percentile and the most; and the reads whose time lies more than a millisecond
+    // before their newest stamp (a read time taken long before the read).
+    std::int64_t lateMedianUs = 0;
+    std::int64_t lateP90Us = 0;
     std::int64_t mostLateUs = 0;
+    int readsBeforeStamp = 0;
 };
 
 // The reports of one read: the runs of motion records with one time stamp.
@@ -89,11 +105,27 @@ std::vector<std::uint32_t> reportStamps(const AimTrace& trace, const AimTraceRea
     return stamps;
 }
 
+// Wine stamps a report with the millisecond it took it in, on the clock the read times
+// count, so a read that comes at once lies less than a millisecond after its newest stamp.
+void addLateness(StreamFigures& figures, std::vector<std::int64_t> delaysUs) {
+    if (delaysUs.empty()) {
+        return;
+    }
+    std::sort(delaysUs.begin(), delaysUs.end());
+    const std::size_t n = delaysUs.size();
+    figures.lateMedianUs = delaysUs[n / 2];
+    figures.lateP90Us = delaysUs[(n * 9 + 9) / 10 - 1];
+    figures.mostLateUs = delaysUs.back();
+    figures.readsBeforeStamp =
+        static_cast<int>(std::count_if(delaysUs.begin(), delaysUs.end(), [](std::int64_t delayUs) {
+            return delayUs < -kStampResolutionUs;
+        }));
+}
+
 StreamFigures streamFigures(const AimTrace& trace, std::int64_t fromUs, std::int64_t toUs) {
     StreamFigures figures;
     std::int64_t lastReadUs = -1;
-    std::int64_t earliestOffsetUs = std::numeric_limits<std::int64_t>::max();
-    std::vector<std::int64_t> offsetsUs;
+    std::vector<std::int64_t> delaysUs; // from the newest report's stamp to the read
     for (const AimTraceEntry& entry : trace.entries) {
         const auto* read = std::get_if<AimTraceRead>(&entry);
         if (read == nullptr || read->timeUs < fromUs || read->timeUs > toUs) {
@@ -111,15 +143,9 @@ StreamFigures streamFigures(const AimTrace& trace, std::int64_t fromUs, std::int
             figures.longestGapUs = std::max(figures.longestGapUs, read->timeUs - lastReadUs);
         }
         lastReadUs = read->timeUs;
-        for (const std::uint32_t stamp : stamps) {
-            const std::int64_t offsetUs = read->timeUs - static_cast<std::int64_t>(stamp) * 1000;
-            earliestOffsetUs = std::min(earliestOffsetUs, offsetUs);
-            offsetsUs.push_back(offsetUs);
-        }
+        delaysUs.push_back(read->timeUs - static_cast<std::int64_t>(stamps.back()) * 1000);
     }
-    for (const std::int64_t offsetUs : offsetsUs) {
-        figures.mostLateUs = std::max(figures.mostLateUs, offsetUs - earliestOffsetUs);
-    }
+    addLateness(figures, delaysUs);
     return figures;
 }
 
@@ -150,10 +176,12 @@ int report(const char* path, const char* label) {
         const StreamFigures stream =
             streamFigures(trace, segment.startUs, segment.lastUs + kStreamTailUs);
         std::printf("%s segment %zu rate %d speed %g %g stream reads %d reports %d lumps %d "
-                    "mostreports %d gap %.2f late %.2f\n",
+                    "mostreports %d gap %.2f latemedian %.2f latep90 %.2f late %.2f "
+                    "beforestamp %d\n",
                     label, i, static_cast<int>(segment.rateHz), segment.speedX, segment.speedY,
                     stream.reads, stream.reports, stream.lumps, stream.mostReports,
-                    millis(stream.longestGapUs), millis(stream.mostLateUs));
+                    millis(stream.longestGapUs), millis(stream.lateMedianUs),
+                    millis(stream.lateP90Us), millis(stream.mostLateUs), stream.readsBeforeStamp);
     }
     std::printf("%s replay evaluations %zu differing %zu", label, replay.evaluations,
                 replay.differing);
@@ -266,10 +294,132 @@ int reads(const char* path, std::int64_t fromUs, std::int64_t toUs) {
     return 0;
 }
 
+// ---- explain -------------------------------------------------------------------------
+
+// A read with motion: when, and the time stamps of its first and last report.
+struct MotionRead {
+    std::int64_t timeUs = 0;
+    std::int64_t firstStampUs = 0;
+    std::int64_t lastStampUs = 0;
+    int reports = 0;
+};
+
+std::vector<MotionRead> motionReads(const AimTrace& trace) {
+    std::vector<MotionRead> reads;
+    for (const AimTraceEntry& entry : trace.entries) {
+        const auto* read = std::get_if<AimTraceRead>(&entry);
+        if (read == nullptr) {
+            continue;
+        }
+        const std::vector<std::uint32_t> stamps = reportStamps(trace, *read);
+        if (!stamps.empty()) {
+            reads.push_back({read->timeUs, static_cast<std::int64_t>(stamps.front()) * 1000,
+                             static_cast<std::int64_t>(stamps.back()) * 1000,
+                             static_cast<int>(stamps.size())});
+        }
+    }
+    return reads;
+}
+
+// A stretch of mid-motion more than kExcursionBeyond from the rule.
+struct Stretch {
+    std::int64_t fromUs = 0;
+    std::int64_t toUs = 0;
+    double lowest = 1.0;
+    double highest = 0.0;
+};
+
+std::vector<Stretch> stretchesOffTheRule(const std::vector<StickChange>& timeline,
+                                         std::int64_t fromUs, std::int64_t toUs, double rule) {
+    std::vector<Stretch> stretches;
+    std::int64_t atUs = fromUs;
+    MotionPair stick{0, 0};
+    for (const StickChange& change : timeline) {
+        if (change.timeUs <= fromUs) {
+            stick = change.stick;
+        }
+    }
+    bool open = false;
+    const auto visit = [&](std::int64_t endUs) {
+        const double value = magnitude(stick);
+        const bool off = std::abs(value - rule) > kExcursionBeyond;
+        if (off && !open) {
+            stretches.push_back({atUs, endUs, value, value});
+        }
+        if (off) {
+            Stretch& last = stretches.back();
+            last.toUs = endUs;
+            last.lowest = std::min(last.lowest, value);
+            last.highest = std::max(last.highest, value);
+        }
+        open = off;
+    };
+    for (const StickChange& change : timeline) {
+        if (change.timeUs <= fromUs || change.timeUs >= toUs) {
+            continue;
+        }
+        visit(change.timeUs);
+        atUs = change.timeUs;
+        stick = change.stick;
+    }
+    visit(toUs);
+    return stretches;
+}
+
+// Why a stretch began: at a read (the estimate itself left the rule) or while waiting for
+// one (the hold, the decay and the stop), with what the reads around it show.
+void explainStretch(const char* label, std::size_t index, const AimTraceSegment& segment,
+                    const Stretch& stretch, const std::vector<MotionRead>& reads) {
+    const auto next = std::lower_bound(
+        reads.begin(), reads.end(), stretch.fromUs,
+        [](const MotionRead& read, std::int64_t timeUs) { return read.timeUs < timeUs; });
+    const bool atRead = next != reads.end() && next->timeUs == stretch.fromUs;
+    const auto before = next == reads.begin() ? reads.end() : std::prev(next);
+    std::printf("%s segment %zu stretch at %.1f ms for %.1f ms, stick %.3f to %.3f, ", label, index,
+                millis(stretch.fromUs - segment.startUs), millis(stretch.toUs - stretch.fromUs),
+                stretch.lowest, stretch.highest);
+    if (before == reads.end() || next == reads.end()) {
+        std::printf("no reads around it\n");
+        return;
+    }
+    if (!atRead) {
+        // Waiting: the gap between the reads, and between the reports they carried.
+        std::printf("waiting: reads %.2f ms apart, their reports %.0f ms apart by the stamps\n",
+                    millis(next->timeUs - before->timeUs),
+                    millis(next->firstStampUs - before->lastStampUs));
+        return;
+    }
+    // At a read: how long its reports took by their stamps against the time they are spread
+    // over (since the read before).
+    std::printf("at a read of %d reports: %.2f ms after the read before, its reports %.0f ms "
+                "after the one before by the stamps\n",
+                next->reports, millis(next->timeUs - before->timeUs),
+                millis(next->lastStampUs - before->lastStampUs));
+}
+
+int explain(const char* path, const char* label) {
+    AimTrace trace;
+    if (!load(path, trace)) {
+        return 1;
+    }
+    const AimReplay replay = replayAimTrace(trace);
+    const std::vector<MotionRead> reads = motionReads(trace);
+    for (std::size_t i = 0; i < trace.segments.size(); ++i) {
+        const AimTraceSegment& segment = trace.segments[i];
+        const double rule = measureSegment(replay.timeline, segment, trace.curve, trace.mode).rule;
+        for (const Stretch& stretch : stretchesOffTheRule(
+                 replay.timeline, segment.startUs + kMidMotionAfterUs, segment.lastUs, rule)) {
+            explainStretch(label, i, segment, stretch, reads);
+        }
+    }
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr, "usage: aim-trace report TRACE [LABEL]\n"
                          "       aim-trace cut TRACE OUT FIRST [LAST]\n"
-                         "       aim-trace reads TRACE FROM_US TO_US\n");
+                         "       aim-trace reads TRACE FROM_US TO_US\n"
+                         "       aim-trace explain TRACE [LABEL]\n");
     return 2;
 }
 
@@ -287,6 +437,9 @@ int main(int argc, char** argv) {
         const auto last =
             argc == 6 ? static_cast<std::size_t>(std::strtoul(argv[5], nullptr, 10)) : first;
         return cut(argv[2], argv[3], first, last);
+    }
+    if (command == "explain" && (argc == 3 || argc == 4)) {
+        return explain(argv[2], argc == 4 ? argv[3] : "qora");
     }
     if (command == "reads" && argc == 5) {
         return reads(argv[2], std::atoll(argv[3]), std::atoll(argv[4]));

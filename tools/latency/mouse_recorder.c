@@ -87,7 +87,11 @@ static void recordRead(IDirectInputDevice8A* mouse) {
     const HRESULT result =
         IDirectInputDevice8_GetDeviceData(mouse, sizeof records[0], records, &count, 0);
     const long long readUs = microsecondsNow();
-    if (FAILED(result) || TEXT_ROOM - textUsed < LINE_ROOM) {
+    if (FAILED(result)) {
+        IDirectInputDevice8_Acquire(mouse);
+        return;
+    }
+    if (TEXT_ROOM - textUsed < LINE_ROOM) {
         return;
     }
     textUsed += (size_t)sprintf(text + textUsed, "read %lld e", readUs);
@@ -144,6 +148,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
             recordRead(mouse);
         } else if (woke == WAIT_TIMEOUT) {
             writeKept();
+            IDirectInputDevice8_Acquire(mouse); /* the focus may have come without a message */
         } else if (woke != WAIT_OBJECT_0 + 1 || !pumpMessages()) {
             break;
         } else {
