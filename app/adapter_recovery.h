@@ -10,8 +10,6 @@
 
 namespace qora {
 
-inline constexpr std::uint64_t kAdapterSearchIntervalMs = 1000;
-
 // Encodes the run's current state for its console and writes it to the open adapter;
 // false when it did not go out whole.
 bool sendCurrentState(CaptureServices& services, CaptureContext& context);

@@ -6,7 +6,6 @@
 #include "profiles/store.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -28,14 +27,12 @@ constexpr std::uint8_t bitOf(std::size_t index) {
 }
 constexpr std::uint8_t kToggleBit = bitOf(0);
 constexpr std::uint8_t kSaveBit = bitOf(1);
-constexpr std::size_t kFirstPickIndex = 2; // F5 .. F8, in CalibratedValue's order
+constexpr std::size_t kFirstPickIndex = 2; // F5 .. F8, in AimValue's order
 constexpr std::uint8_t kTestRightBit = bitOf(6);
 constexpr std::uint8_t kTestUpBit = bitOf(7);
 
 constexpr const char* kClassicNotice = "Classic profile: saving switches it to precise aim";
 constexpr const char* kNoProfileText = "Not saved: no profile selected";
-
-constexpr double kHundredths = 100.0;
 
 std::uint8_t keysDownIn(const std::uint8_t* snapshot) {
     std::uint8_t down = 0;
@@ -75,8 +72,8 @@ DeadZoneTest testHeldBy(std::uint8_t down) {
 // The keys of an active calibration: F5 .. F8 pick, F9 and F10 test while down.
 bool followPickAndTest(Calibration& calibration, std::uint8_t down, std::uint8_t pressed) {
     bool changed = false;
-    for (std::size_t i = 0; i < kCalibratedValueCount; ++i) {
-        const auto value = static_cast<CalibratedValue>(i);
+    for (std::size_t i = 0; i < kAimValueCount; ++i) {
+        const auto value = static_cast<AimValue>(i);
         if ((pressed & bitOf(kFirstPickIndex + i)) != 0 && calibration.picked != value) {
             calibration.picked = value;
             changed = true;
@@ -96,25 +93,15 @@ void clearCalibrationKeys(std::uint8_t* snapshot) {
     }
 }
 
-// The zoom scale in hundredths, for the grid; NaN reads as the lowest sensitivity, and a
-// scale beyond any grid point as far outside it.
-std::int32_t sensitivityHundredths(float zoom) {
-    if (std::isnan(zoom)) {
-        return kSensitivityGrid.min;
-    }
-    const double hundredths = std::clamp(static_cast<double>(zoom) * kHundredths, -1.0e6, 1.0e6);
-    return static_cast<std::int32_t>(std::lround(hundredths));
-}
-
 void stepSensitivity(ProfileRecord& profile, std::size_t offset, std::int32_t steps) {
     const std::int32_t hundredths =
-        stepOnGrid(sensitivityHundredths(readZoomScale(profile, offset)), kSensitivityGrid, steps);
-    writeZoomScale(profile, offset, static_cast<float>(hundredths) / 100.0f);
+        stepOnGrid(zoomHundredthsOf(readZoomScale(profile, offset)), kSensitivityGrid, steps);
+    writeZoomScale(profile, offset, zoomScaleOf(hundredths));
 }
 
-void stepAim(ProfileRecord& profile, CalibratedValue value, std::int32_t steps) {
+void stepAim(ProfileRecord& profile, AimValue value, std::int32_t steps) {
     AimSettings aim = readAimSettings(profile);
-    if (value == CalibratedValue::deadZone) {
+    if (value == AimValue::deadZone) {
         aim.deadZoneHundredths =
             static_cast<std::uint16_t>(stepOnGrid(aim.deadZoneHundredths, kDeadZoneGrid, steps));
     } else {
@@ -138,7 +125,7 @@ void copyZoomScale(const ProfileRecord& from, ProfileRecord& to, std::size_t off
 }
 
 // The stored record takes the calibrated values and precise aim; its shape stays.
-void putCalibratedValues(const ProfileRecord& runProfile, ProfileRecord& stored) {
+void putAimValues(const ProfileRecord& runProfile, ProfileRecord& stored) {
     const AimSettings values = readAimSettings(runProfile);
     AimSettings aim = readAimSettings(stored);
     aim.mode = AimMode::precise;
@@ -187,9 +174,8 @@ WheelTaken takeCalibrationWheel(Calibration& calibration, ProfileRecord& runProf
     WheelTaken taken;
     for (std::uint32_t i = 0; i < count; ++i) {
         if (records[i].dwOfs == mouse_offset::wheel) {
-            taken.changed =
-                stepCalibratedValue(runProfile, calibration.picked, wheelSteps(records[i])) ||
-                taken.changed;
+            taken.changed = stepAimValue(runProfile, calibration.picked, wheelSteps(records[i])) ||
+                            taken.changed;
         } else {
             records[taken.count++] = records[i];
         }
@@ -200,20 +186,20 @@ WheelTaken takeCalibrationWheel(Calibration& calibration, ProfileRecord& runProf
     return taken;
 }
 
-bool stepCalibratedValue(ProfileRecord& profile, CalibratedValue value, std::int32_t steps) {
+bool stepAimValue(ProfileRecord& profile, AimValue value, std::int32_t steps) {
     if (steps == 0) {
         return false;
     }
     const ProfileRecord before = profile;
     switch (value) {
-    case CalibratedValue::sensitivityX:
+    case AimValue::sensitivityX:
         stepSensitivity(profile, profile::xZoomScale, steps);
         break;
-    case CalibratedValue::sensitivityY:
+    case AimValue::sensitivityY:
         stepSensitivity(profile, profile::yZoomScale, steps);
         break;
-    case CalibratedValue::deadZone:
-    case CalibratedValue::exponent:
+    case AimValue::deadZone:
+    case AimValue::exponent:
         stepAim(profile, value, steps);
         break;
     }
@@ -243,40 +229,44 @@ void holdDeadZoneTest(const Calibration& calibration, ControllerState& state, Co
 }
 
 void saveCalibration(Calibration& calibration, FileApi& files, ProfileFileApi& ini,
-                     const ProgramPaths& paths, const ProfileRecord& runProfile) {
-    const std::uint32_t count = readProfileCount(ini, paths);
-    const std::int32_t current = readCurrentProfile(ini, paths);
-    if (current < 0 || static_cast<std::uint32_t>(current) >= count) {
+                     const ProgramPaths& paths, const ProfileRecord& runProfile,
+                     LoadedRecord& loaded) {
+    if (loaded.index < 0) {
         keepSaveResult(calibration, kNoProfileText);
         return;
     }
-    const StoreWrite written =
-        changeRecord(files, paths, count, static_cast<std::uint32_t>(current),
-                     [&](ProfileRecord& stored) { putCalibratedValues(runProfile, stored); });
-    if (!written.replaced) {
-        keepSaveResult(calibration, "Not saved: " + describeFailure(written.failure));
+    ProfileRecord saved = loaded.record;
+    putAimValues(runProfile, saved);
+    const std::string profileText = "profile " + std::to_string(loaded.index);
+    const RecordReplace replaced =
+        replaceRecord(files, paths, readProfileCount(ini, paths),
+                      static_cast<std::uint32_t>(loaded.index), loaded.record, saved);
+    switch (replaced.check) {
+    case RecordCheck::gone:
+        keepSaveResult(calibration, "Not saved: " + profileText + " was deleted");
+        return;
+    case RecordCheck::changed:
+        keepSaveResult(calibration,
+                       "Not saved: " + profileText + " is no longer the one this run loaded");
+        return;
+    case RecordCheck::same:
+        break;
+    }
+    if (!replaced.written.replaced) {
+        keepSaveResult(calibration, "Not saved: " + describeFailure(replaced.written.failure));
         return;
     }
+    loaded.record = saved;
     calibration.storedClassic = false;
-    keepSaveResult(calibration, "Saved to profile " + std::to_string(current));
+    keepSaveResult(calibration, "Saved to " + profileText);
 }
 
-CalibrationViewInputs calibrationViewInputs(const Calibration& calibration,
-                                            const ProfileRecord& runProfile,
-                                            const AimVelocityEstimator& aim) {
-    const AimCurve curve = aimCurveOf(runProfile);
-    const StickDeflection live = deflectionFor(aim.held, curve);
-    return CalibrationViewInputs{
-        curve,
-        readAimSettings(runProfile),
-        readZoomScale(runProfile, profile::xZoomScale),
-        readZoomScale(runProfile, profile::yZoomScale),
-        calibration.picked,
-        std::hypot(aim.held.x, aim.held.y),
-        std::min(1.0, std::hypot(live.x, live.y)),
-        calibration.storedClassic ? kClassicNotice : nullptr,
-        calibration.saveResult[0] != '\0' ? calibration.saveResult.data() : nullptr,
-    };
+const char* calibrationNotice(const Calibration& calibration) {
+    return calibration.storedClassic ? kClassicNotice : nullptr;
+}
+
+const char* calibrationSaveResult(const Calibration& calibration) {
+    return calibration.saveResult[0] != '\0' ? calibration.saveResult.data() : nullptr;
 }
 
 } // namespace qora

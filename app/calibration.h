@@ -17,16 +17,17 @@
 // keeps the values, and precise aim, for the rest of the run. Nothing here allocates but
 // the save.
 
+#include "formats/aim_values.h"
 #include "formats/profile_record.h"
 #include "formats/run_keys.h"
 #include "input/mouse_record.h"
 #include "mapping/aim_velocity.h"
 #include "mapping/controller_state.h"
-#include "overlay/calibration_view.h"
 #include "platform/file_api.h"
 #include "platform/platform_types.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
+#include "profiles/store.h"
 
 #include <array>
 #include <cstddef>
@@ -40,17 +41,13 @@ namespace calibration_key = run_key::calibration;
 // A wheel record's data per notch.
 inline constexpr std::int32_t kWheelDelta = 120;
 
-// The wheel moves the dead zone and the exponent on their grids (formats/profile_record.h),
-// and the sensitivity on this one: hundredths of the zoom scale, 0.05 from 0.5 to 5.0.
-inline constexpr AimValueGrid kSensitivityGrid{5, 50, 500};
-
 enum class DeadZoneTest : std::uint8_t { none, right, up };
 
 inline constexpr std::size_t kCalibrationMessageSize = 96;
 
 struct Calibration {
     bool on = false;
-    CalibratedValue picked = CalibratedValue::deadZone;
+    AimValue picked = AimValue::deadZone;
     DeadZoneTest test = DeadZoneTest::none;
     // The calibration keys down at the last read, one bit each, so a key acts once per
     // press.
@@ -86,7 +83,7 @@ WheelTaken takeCalibrationWheel(Calibration& calibration, ProfileRecord& runProf
 // Moves one value steps grid points up (positive) or down: the first step goes to the next
 // grid point on its side, so a value between grid points lands on one; the result is kept
 // within the limits. True when the profile changed.
-bool stepCalibratedValue(ProfileRecord& profile, CalibratedValue value, std::int32_t steps);
+bool stepAimValue(ProfileRecord& profile, AimValue value, std::int32_t steps);
 
 // While F9 or F10 is down, the stick the profile's Direction names sits exactly at the dead
 // zone, pointing right or up on the stick whatever the inversion. Writes over the mouse's
@@ -94,15 +91,18 @@ bool stepCalibratedValue(ProfileRecord& profile, CalibratedValue value, std::int
 void holdDeadZoneTest(const Calibration& calibration, ControllerState& state, ConsoleMode mode,
                       const ProfileRecord& profile);
 
-// F4: reads the store and puts the values (precise aim, the stored shape, the dead zone, the
-// exponent, both sensitivities) into record CURRENT, the rest as stored, through the store's
-// whole-or-nothing write. The result is kept for the view. May allocate.
+// F4: puts the values (precise aim, the dead zone, the exponent, both sensitivities) into
+// the record the run loaded, the rest (the shape too) as loaded, through the store's
+// whole-or-nothing write, and only while the store still holds that record as loaded: one
+// that the Setting or Map dialog changed or deleted since is left alone. A save becomes
+// what the store holds. The result is kept for the view. May allocate.
 void saveCalibration(Calibration& calibration, FileApi& files, ProfileFileApi& ini,
-                     const ProgramPaths& paths, const ProfileRecord& runProfile);
+                     const ProgramPaths& paths, const ProfileRecord& runProfile,
+                     LoadedRecord& loaded);
 
-// What the view shows, from the run's profile and the mouse's velocity estimator.
-CalibrationViewInputs calibrationViewInputs(const Calibration& calibration,
-                                            const ProfileRecord& runProfile,
-                                            const AimVelocityEstimator& aim);
+// The view's own line about the profile (a classic profile that a save switches to precise
+// aim), or nullptr; and the last save's result, or nullptr before the first.
+const char* calibrationNotice(const Calibration& calibration);
+const char* calibrationSaveResult(const Calibration& calibration);
 
 } // namespace qora

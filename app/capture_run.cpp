@@ -47,7 +47,8 @@ bool takeAdapterAndProfile(CaptureServices& services, CaptureContext& context) {
         undoStart(services, context);
         return false;
     }
-    run.profile = current.record;
+    run.profile = current.loaded.record;
+    run.loadedProfile = current.loaded;
     run.calibration = Calibration{};
     return true;
 }
@@ -61,9 +62,9 @@ CurrentProfile loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const Pro
     const StoreRead read =
         readStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
     if (current < 0 || static_cast<std::uint32_t>(current) >= count) {
-        return {ProfileRecord{}, read};
+        return {LoadedRecord{}, read};
     }
-    return {loadRecord(store.data(), static_cast<std::size_t>(current)), read};
+    return {{current, loadRecord(store.data(), static_cast<std::size_t>(current))}, read};
 }
 
 void startCaptureRun(CaptureServices& services, CaptureContext& context) {

@@ -36,8 +36,6 @@
 
 namespace qora {
 
-inline constexpr std::uintptr_t kCaptureTimerId = 0;
-inline constexpr std::uint32_t kCaptureTimerPeriodMs = 33;
 inline constexpr std::uint8_t kCaptureKeyboardBackgroundMode = 1;
 
 inline constexpr const char* kWarningCaption = "Warning";
@@ -48,7 +46,10 @@ struct CaptureRun {
     AdapterLink adapter;
     // A write to the adapter failed: the run searches for it again (app/adapter_recovery.h).
     bool adapterLost = false;
+    // The run's copy of its profile (live calibration changes it), and the record as the
+    // store held it at the start, where F4 saves.
     ProfileRecord profile;
+    LoadedRecord loadedProfile;
     ControllerState state = idleControllerState();
     // The state as it stood when it was last found changed; a stop does not clear it.
     ControllerState lastSent = idleControllerState();
@@ -97,9 +98,10 @@ void startCaptureRun(CaptureServices& services, CaptureContext& context);
 void stopCaptureRun(CaptureServices& services, CaptureContext& context);
 
 // The profile a run uses: record CURRENT of the store when 0 <= CURRENT < COUNT, otherwise
-// an all-zero profile with nothing bound; read tells whether config.bin could be read.
+// an all-zero profile with nothing bound, from nowhere (index -1); read tells whether
+// config.bin could be read.
 struct CurrentProfile {
-    ProfileRecord record;
+    LoadedRecord loaded;
     StoreRead read;
 };
 CurrentProfile loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths);

@@ -63,7 +63,8 @@ void applyCalibrationKeys(CaptureServices& services, CaptureContext& context) {
     const CalibrationKeys keys =
         takeCalibrationKeys(run.calibration, run.profile, run.keyboardSnapshot.data());
     if (keys.save) {
-        saveCalibration(run.calibration, services.files, services.ini, context.paths, run.profile);
+        saveCalibration(run.calibration, services.files, services.ini, context.paths, run.profile,
+                        run.loadedProfile);
     }
     if (keys.changed || keys.save) {
         services.user.invalidateRect(context.mainWindow, false);
@@ -165,14 +166,14 @@ bool keepMouseRecords(CaptureServices& services, CaptureContext& context, std::i
 }
 
 // Precise aim at a tick: the kept records set their flags again (so a wheel action lasts
-// to the second tick after its event, as in classic aim), the fresh ones also move the
-// velocity estimator.
+// to the second tick after its event, as in classic aim), and their motion and the fresh
+// records' moves the velocity estimator. Kept records hold motion only when calibration
+// turned a classic run precise since they were read: it counts, as it would have at the
+// tick in classic aim.
 void processPreciseMouse(CaptureContext& context, TickRecords records, std::int64_t nowUs) {
     CaptureRun& run = context.run;
     clearWheelFlags(context.mouse);
-    applyButtonRecords(context.mouse, run.mouseRecords.data(), records.kept);
-    readPreciseAimRecords(context.mouse, run.mouseRecords.data() + records.kept,
-                          records.total - records.kept, nowUs);
+    readPreciseAimRecords(context.mouse, run.mouseRecords.data(), records.total, nowUs);
     writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs);
     tracePreciseAim(context, AimTraceStep::tick, nowUs);
 }

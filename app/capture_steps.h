@@ -17,14 +17,15 @@ struct StepResult {
 
 // Timer 0's work: the mouse records (those kept since the last tick first, then the
 // device's), the keyboard snapshot, the state rebuilt from its rest values and sent when
-// it changed. F11 ends the run. Allocates nothing and touches no file but the adapter.
+// it changed. F11 ends the run. Allocates nothing and touches no file but the adapter,
+// save for F4 during live calibration, which writes config.bin (see applyCalibrationKeys).
 StepResult captureTick(CaptureServices& services, CaptureContext& context, std::int64_t nowUs);
 
 // A device event between two ticks: new mouse records are kept for the tick (their button
 // and wheel records set the flags at once), then the whole state is rebuilt (rest values,
 // the mouse output, the actions of the mouse flags, the keys that are down) and sent if it
-// changed. F11 ends the run; a keyboard on loan is left alone. Nothing without the fast
-// path.
+// changed. F11 ends the run, and F4 during live calibration saves, as at the tick; a
+// keyboard on loan is left alone. Nothing without the fast path.
 StepResult captureEvent(CaptureServices& services, CaptureContext& context, std::int64_t nowUs);
 
 // Precise aim between events: the state rebuilt with the mouse's velocity as of now, the

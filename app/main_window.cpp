@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/calibration.h"
+#include "app/calibration_view_inputs.h"
 #include "app/run_scheduler.h"
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
@@ -205,7 +206,7 @@ void onMainWindowPaint(Program& program, Platform& platform) {
     const CaptureRun& run = program.run;
     std::optional<CalibrationViewInputs> calibration;
     if (run.active && run.calibration.on) {
-        calibration = calibrationViewInputs(run.calibration, run.profile, program.mouse.aim);
+        calibration = calibrationViewInputs(run.calibration, run.profile, program.mouse);
     }
     const PaintInputs inputs{run.state,
                              program.window.mode,

@@ -8,6 +8,22 @@
 
 namespace qora {
 
+// Every span of time a capture run keeps.
+//
+// Window timer 0 ticks the run every 33 ms: the classic pace of reading and sending.
+inline constexpr std::uintptr_t kCaptureTimerId = 0;
+inline constexpr std::uint32_t kCaptureTimerPeriodMs = 33;
+inline constexpr std::int64_t kTickPeriodUs =
+    static_cast<std::int64_t>(kCaptureTimerPeriodMs) * kMicrosecondsPerMillisecond;
+// A timer message this close before the grid's tick runs it (the wait would, a moment later).
+inline constexpr std::int64_t kTimerMessageSlackUs = 1000;
+// The resolution asked of the system timer during a fast-path run.
+inline constexpr std::uint32_t kTimerResolutionMs = 1;
+// A lost adapter is searched for at most this often.
+inline constexpr std::uint64_t kAdapterSearchIntervalMs = 1000;
+inline constexpr std::int64_t kAdapterSearchIntervalUs =
+    static_cast<std::int64_t>(kAdapterSearchIntervalMs) * kMicrosecondsPerMillisecond;
+
 struct RunSchedule {
     // Window timer 0 (33 ms) is set. It is the tick of a run without the fast path; with
     // it, the main loop's wait keeps the tick's grid, and the timer carries the tick

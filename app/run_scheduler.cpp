@@ -13,9 +13,6 @@
 namespace qora {
 namespace {
 
-constexpr std::int64_t kAdapterSearchIntervalUs =
-    static_cast<std::int64_t>(kAdapterSearchIntervalMs) * kMicrosecondsPerMillisecond;
-
 bool fastPathRun(const CaptureContext& context) {
     return context.run.active && context.run.fastPath.enabled;
 }

@@ -15,12 +15,6 @@
 
 namespace qora {
 
-inline constexpr std::int64_t kTickPeriodUs =
-    static_cast<std::int64_t>(kCaptureTimerPeriodMs) * kMicrosecondsPerMillisecond;
-// The resolution asked of the system timer during a fast-path run.
-inline constexpr std::uint32_t kTimerResolutionMs = 1;
-// A timer message this close before the grid's tick runs it (the wait would, a moment later).
-inline constexpr std::int64_t kTimerMessageSlackUs = 1000;
 // While the mouse of precise aim moves, its state is looked at again at least this often:
 // about as often as a console reads its pad.
 inline constexpr std::int64_t kAimCadenceUs = 4000;

@@ -2,6 +2,7 @@
 // ActionCode: the 29 controller actions a key, a mouse button or a wheel direction can
 // trigger, in the order of the Map dialog's key fields.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace qora {
@@ -43,5 +44,11 @@ inline constexpr ActionCode tiltRight = 28;
 inline constexpr ActionCode first = dpadUp;
 inline constexpr ActionCode last = tiltRight;
 } // namespace action
+
+// The actions a profile binds a second key to (the buttons from Y to START; the record has
+// a slot for every action, the others stay 0), and the last action of the Xbox 360 pad.
+inline constexpr std::size_t kFirstSecondaryKeyAction = action::buttonY;
+inline constexpr std::size_t kLastSecondaryKeyAction = action::start;
+inline constexpr std::size_t kLastXbox360KeyAction = action::guide; // the tilt codes follow
 
 } // namespace qora

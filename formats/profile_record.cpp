@@ -1,6 +1,5 @@
 #include "formats/profile_record.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -49,27 +48,6 @@ bool aimSettingsInRange(const AimSettings& aim) {
     return aim.deadZoneHundredths <= profile::kMaxDeadZoneHundredths &&
            aim.exponentSteps >= profile::kMinExponentSteps &&
            aim.exponentSteps <= profile::kMaxExponentSteps;
-}
-
-namespace {
-
-// Division rounding towards minus infinity; divisor > 0.
-std::int64_t floorDivide(std::int64_t value, std::int64_t divisor) {
-    const std::int64_t quotient = value / divisor;
-    return quotient * divisor > value ? quotient - 1 : quotient;
-}
-
-} // namespace
-
-std::int32_t stepOnGrid(std::int32_t value, const AimValueGrid& grid, std::int32_t steps) {
-    if (steps == 0) {
-        return value;
-    }
-    // The point at or below the value when moving up, at or above it when moving down.
-    const std::int64_t start =
-        steps > 0 ? floorDivide(value, grid.step) : -floorDivide(-std::int64_t{value}, grid.step);
-    const std::int64_t moved = (start + steps) * grid.step;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(moved, grid.min, grid.max));
 }
 
 std::string profileName(const ProfileRecord& record) {

@@ -109,22 +109,6 @@ struct AimSettings {
 AimSettings readAimSettings(const ProfileRecord& record);
 void writeAimSettings(ProfileRecord& record, const AimSettings& aim);
 
-// The grids the Map dialog's bars and live calibration move the precise-aim values on, in
-// their stored units: 0.5 % of dead zone from 0 to 90 %, 0.05 of exponent from 0.25 to 4.0.
-struct AimValueGrid {
-    std::int32_t step;
-    std::int32_t min;
-    std::int32_t max;
-};
-inline constexpr AimValueGrid kDeadZoneGrid{50, 0, profile::kMaxDeadZoneHundredths};
-inline constexpr AimValueGrid kExponentGrid{1, profile::kMinExponentSteps,
-                                            profile::kMaxExponentSteps};
-
-// value moved by steps grid points (a negative count moves down), within the grid's range.
-// A value between two points counts its first step to the next point that way, so a stored
-// 23.95 % moves to 24.0 % or 23.5 %. No step leaves the value as it is.
-std::int32_t stepOnGrid(std::int32_t value, const AimValueGrid& grid, std::int32_t steps);
-
 // True when the stored values are ones the rule takes as they are: a dead zone of at most
 // 90 % and an exponent of 0.25 to 4.0. Others are flagged by check; the rule clamps them.
 bool aimSettingsInRange(const AimSettings& aim);

@@ -75,8 +75,10 @@ struct MouseState {
     // stick units: classic aim writes its -127..127 deflection times 256. It stands until
     // the next call, so a state rebuilt in between shows it too.
     MotionPair output{};
-    // Precise aim only.
+    // Precise aim only: the velocity estimator, and the velocity behind output, which is
+    // what the stick shows (the estimator may hold a value the stick no longer does).
     AimVelocityEstimator aim;
+    AimVelocity outputVelocity;
 
     friend bool operator==(const MouseState&, const MouseState&) = default;
 };

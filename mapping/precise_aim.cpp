@@ -19,8 +19,8 @@ void readPreciseAimRecords(MouseState& mouse, const MouseRecord* records, std::u
 
 void writePreciseAim(MouseState& mouse, ControllerState& state, ConsoleMode mode,
                      const ProfileRecord& profile, std::int64_t nowUs) {
-    const AimVelocity velocity = currentVelocity(mouse.aim, nowUs);
-    mouse.output = stickUnitsFor(deflectionFor(velocity, aimCurveOf(profile)), mode);
+    mouse.outputVelocity = currentVelocity(mouse.aim, nowUs);
+    mouse.output = stickUnitsFor(deflectionFor(mouse.outputVelocity, aimCurveOf(profile)), mode);
     writeMouseDeflection(state, profile, mouse.output);
     applyMouseFlagActions(mouse, state, mode, profile);
 }

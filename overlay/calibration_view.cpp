@@ -1,7 +1,7 @@
 #include "overlay/calibration_view.h"
 
+#include "formats/aim_values.h"
 #include "overlay/draw_helpers.h"
-#include "profiles/map_dialog_aim.h"
 
 #include <algorithm>
 #include <array>
@@ -100,24 +100,24 @@ std::int32_t curvePoints(const AimCurve& curve, Axis axis, const PlotScale& scal
     return static_cast<std::int32_t>(count);
 }
 
-Line valueText(const CalibrationViewInputs& inputs, CalibratedValue value) {
+Line valueText(const CalibrationViewInputs& inputs, AimValue value) {
     Line line{};
     switch (value) {
-    case CalibratedValue::deadZone:
+    case AimValue::deadZone:
         std::snprintf(line.data(), line.size(), "F5 dead zone  %s",
-                      formatDeadZone(inputs.aim.deadZoneHundredths).data());
+                      deadZoneLabel(inputs.aim.deadZoneHundredths).data());
         break;
-    case CalibratedValue::sensitivityX:
+    case AimValue::sensitivityX:
         std::snprintf(line.data(), line.size(), "F6 sensitivity X  %.2f",
                       static_cast<double>(inputs.zoomX));
         break;
-    case CalibratedValue::sensitivityY:
+    case AimValue::sensitivityY:
         std::snprintf(line.data(), line.size(), "F7 sensitivity Y  %.2f",
                       static_cast<double>(inputs.zoomY));
         break;
-    case CalibratedValue::exponent:
+    case AimValue::exponent:
         std::snprintf(line.data(), line.size(), "F8 exponent  %s",
-                      formatExponent(inputs.aim.exponentSteps).data());
+                      exponentLabel(inputs.aim.exponentSteps).data());
         break;
     }
     return line;
@@ -126,8 +126,8 @@ Line valueText(const CalibrationViewInputs& inputs, CalibratedValue value) {
 // The picked value in red behind a marker, the others in black.
 void drawValues(GdiApi& gdi, const DrawingResources& resources,
                 const CalibrationViewInputs& inputs) {
-    for (std::size_t i = 0; i < kCalibratedValueCount; ++i) {
-        const auto value = static_cast<CalibratedValue>(i);
+    for (std::size_t i = 0; i < kAimValueCount; ++i) {
+        const auto value = static_cast<AimValue>(i);
         const bool picked = value == inputs.picked;
         const Line line = valueText(inputs, value);
         const std::int32_t top = kFirstValueTop + static_cast<std::int32_t>(i) * kLineHeight;

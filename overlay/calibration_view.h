@@ -7,6 +7,7 @@
 // stick boxes, values and trigger bar stay visible above it, and leaves the back buffer's
 // text mode, text colour and pen as it found them.
 
+#include "formats/aim_values.h"
 #include "formats/profile_record.h"
 #include "mapping/aim_curve.h"
 #include "overlay/gdi_api.h"
@@ -16,17 +17,13 @@
 
 namespace qora {
 
-// The values calibration changes, in the order the view lists them.
-enum class CalibratedValue : std::uint8_t { deadZone, sensitivityX, sensitivityY, exponent };
-inline constexpr std::size_t kCalibratedValueCount = 4;
-
 // What one paint of the view shows.
 struct CalibrationViewInputs {
     AimCurve curve;  // the values as the run aims with them
     AimSettings aim; // the dead zone and exponent as the profile holds them, for the text
     float zoomX;     // the sensitivities as the profile holds them
     float zoomY;
-    CalibratedValue picked;
+    AimValue picked;        // the value the wheel changes
     double liveSpeed;       // the mouse's speed, counts per millisecond
     double liveDeflection;  // the deflection it gives, 0 .. 1
     const char* notice;     // a line of its own (the classic profile), or nullptr

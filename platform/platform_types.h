@@ -2,6 +2,8 @@
 // Portable stand-ins for the handle and status types of the Win32 API. The Win32
 // implementations of the seams convert between these and the real types one to one.
 
+#include "formats/console_mode.h" // ConsoleMode, which many seams' callers pass along
+
 #include <cstdint>
 
 namespace qora {
@@ -16,12 +18,5 @@ using WindowHandle = void*;
 // A COM status code (HRESULT): negative is failure.
 using HResult = std::int32_t;
 inline constexpr HResult kSOk = 0;
-
-// The console the adapter speaks to, from SETTING/OSTYPE. Any other value acts as
-// neither console.
-using ConsoleMode = std::int32_t;
-inline constexpr ConsoleMode kConsoleXbox360 = 0;
-inline constexpr ConsoleMode kConsolePs3 = 1;
-inline constexpr ConsoleMode kConsoleNotSet = -1;
 
 } // namespace qora

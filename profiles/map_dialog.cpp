@@ -1,11 +1,12 @@
 #include "profiles/map_dialog.h"
 
+#include "formats/mouse_binding_choices.h"
+#include "formats/run_keys.h"
 #include "input/key_names.h"
 #include "input/keyboard_device.h"
 #include "platform/file_failure.h"
 #include "profiles/map_dialog_aim.h"
 #include "profiles/map_dialog_fields.h"
-#include "profiles/map_dialog_lists.h"
 #include "profiles/map_dialog_zoom.h"
 #include "profiles/store.h"
 #include "resources/resource_ids.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace qora {
 namespace {
@@ -152,6 +154,15 @@ bool focusIsOnKeyField(MapDialogState& state, MapDialogEnvironment& env) {
     return focused && keyFieldOffset(state.templateId, *focused);
 }
 
+void refuseRunKey(MapDialogState& state, MapDialogEnvironment& env, std::uint8_t scanCode) {
+    if (state.refusedRunKey == scanCode) {
+        return;
+    }
+    state.refusedRunKey = scanCode;
+    const std::string text = std::string(keyName(scanCode)) + kRunKeyTextEnd;
+    env.user.messageBox(state.window, text.c_str(), kRunKeyCaption, kMbOk | kMbIconWarning);
+}
+
 // The byte first, then the text: the text's EN_CHANGE then clears a key with no name.
 void captureKey(MapDialogState& state, MapDialogEnvironment& env, std::uint8_t scanCode) {
     const std::optional<std::int32_t> fieldId = focusedControlId(state, env);
@@ -160,6 +171,10 @@ void captureKey(MapDialogState& state, MapDialogEnvironment& env, std::uint8_t s
     }
     const std::optional<std::size_t> offset = keyFieldOffset(state.templateId, *fieldId);
     if (!offset) {
+        return;
+    }
+    if (isRunKey(scanCode)) {
+        refuseRunKey(state, env, scanCode);
         return;
     }
     state.record.bytes[*offset] = scanCode;
@@ -250,6 +265,9 @@ void onMapTimer(MapDialogState& state, MapDialogEnvironment& env) {
     if (!readKeyboardSnapshot(env.directInput, env.user, env.devices, state.snapshot.data(),
                               static_cast<std::uint32_t>(kKeyboardSnapshotSize))) {
         return;
+    }
+    if ((state.snapshot[state.refusedRunKey] & kKeyDown) == 0) {
+        state.refusedRunKey = 0;
     }
     for (std::size_t code = 0; code < kKeyboardSnapshotSize; ++code) {
         if ((state.snapshot[code] & kKeyDown) != 0) {

@@ -57,7 +57,15 @@ struct MapDialogState {
     bool recordInStore = false;
     // The Map dialog's own key snapshot, so a tick allocates nothing.
     std::array<std::uint8_t, kKeyboardSnapshotSize> snapshot{};
+    // A key the run keeps for itself that was refused and is still down: refused once per
+    // press, not at every poll.
+    std::uint8_t refusedRunKey = 0;
 };
+
+// A key the run keeps for itself (formats/run_keys.h) pressed in a key field: the field
+// keeps its binding and the player is told, once per press.
+inline constexpr const char* kRunKeyCaption = "Warning";
+inline constexpr const char* kRunKeyTextEnd = " is kept for the capture run and cannot be bound";
 
 // WM_INITDIALOG. Returns true: the dialog system sets the initial focus. A store that
 // cannot be read is not edited: the user is told and the dialog ends at once.
@@ -65,7 +73,8 @@ bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandl
                    std::int32_t templateId, std::int32_t profileIndex);
 
 // WM_TIMER: every key that is down goes, in ascending scan code, into the focused key
-// field, so the highest one that is down is what remains.
+// field, so the highest one that is down is what remains. A key the run keeps for itself
+// is refused instead.
 void onMapTimer(MapDialogState& state, MapDialogEnvironment& env);
 
 // EN_CHANGE from a key field: an emptied field clears its binding; text typed into it

@@ -44,9 +44,9 @@ struct AimBar {
 
 constexpr AimBar kAimBars[] = {
     {IDC_MAP_AIM_DEAD_ZONE, IDC_MAP_AIM_DEAD_ZONE_VALUE, kDeadZoneBar, storedDeadZone,
-     storeDeadZone, formatDeadZone},
+     storeDeadZone, deadZoneLabel},
     {IDC_MAP_AIM_EXPONENT, IDC_MAP_AIM_EXPONENT_VALUE, kExponentBar, storedExponent, storeExponent,
-     formatExponent},
+     exponentLabel},
 };
 
 const AimBar* aimBarWithId(std::int32_t controlId) {
@@ -133,31 +133,6 @@ std::optional<std::int32_t> scrolledAimValue(const AimBarScale& scale, std::int3
         return std::nullopt;
     }
     return std::clamp(*requested, scale.grid.min, scale.grid.max);
-}
-
-AimLabel formatDeadZone(std::int32_t hundredths) {
-    AimLabel label{};
-    const std::int32_t whole = hundredths / 100;
-    const std::int32_t fraction = hundredths % 100;
-    // One decimal for the bar's own steps, two for a finer value.
-    if (fraction % 10 == 0) {
-        std::snprintf(label.data(), label.size(), "%d.%d %%", static_cast<int>(whole),
-                      static_cast<int>(fraction / 10));
-    } else {
-        std::snprintf(label.data(), label.size(), "%d.%02d %%", static_cast<int>(whole),
-                      static_cast<int>(fraction));
-    }
-    return label;
-}
-
-AimLabel formatExponent(std::int32_t steps) {
-    // E = 1.0 + 0.05 x steps, written from whole hundredths so that no float rounds it.
-    const std::int32_t hundredths = 100 + 5 * steps;
-    const std::int32_t size = std::abs(hundredths);
-    AimLabel label{};
-    std::snprintf(label.data(), label.size(), "%s%d.%02d", hundredths < 0 ? "-" : "",
-                  static_cast<int>(size / 100), static_cast<int>(size % 100));
-    return label;
 }
 
 void showAimGroup(MapDialogState& state, MapDialogEnvironment& env) {

@@ -10,6 +10,7 @@
 // dead zone, shape and exponent, and keeps their bytes; precise aim names the zoom scales
 // as what they then are, the sensitivities.
 
+#include "formats/aim_values.h"
 #include "formats/profile_record.h"
 #include "profiles/dialog_api.h"
 #include "profiles/map_dialog.h"
@@ -43,11 +44,6 @@ std::int32_t aimBarPosition(const AimBarScale& scale, std::int32_t value);
 // away from, so 23.95 % moves to 24.0 % or 23.5 %, never past a grid point.
 std::optional<std::int32_t> scrolledAimValue(const AimBarScale& scale, std::int32_t value,
                                              const ScrollInfo& bar, std::uint32_t request);
-
-// The values as their labels show them, exactly as stored: "24.0 %", "23.95 %"; "1.00".
-using AimLabel = std::array<char, 16>;
-AimLabel formatDeadZone(std::int32_t hundredths);
-AimLabel formatExponent(std::int32_t steps);
 
 // WM_INITDIALOG: the group shows the record's aim bytes.
 void showAimGroup(MapDialogState& state, MapDialogEnvironment& env);

@@ -3,15 +3,13 @@
 // (record byte 64 + k), edit 1268 + k the secondary key (byte 93 + k) for k = 12 ... 23.
 // The four tilt fields 1037 ... 1040 exist only in the PS3 template.
 
+#include "formats/action_codes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 
 namespace qora {
-
-inline constexpr std::size_t kFirstSecondaryKeyAction = 12;
-inline constexpr std::size_t kLastSecondaryKeyAction = 23;
-inline constexpr std::size_t kLastXbox360KeyAction = 24; // GUIDE; the tilt codes follow
 
 bool templateHasTiltFields(std::int32_t templateId);
 

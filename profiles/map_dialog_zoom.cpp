@@ -1,10 +1,14 @@
 #include "profiles/map_dialog_zoom.h"
 
+#include "formats/aim_values.h"
+
 #include <cmath>
 #include <cstdio>
 
 namespace qora {
 namespace {
+
+constexpr std::int32_t kHundredthsPerPosition = 10;
 
 // Far outside the bar's range, yet safe to convert to an int.
 constexpr double kPositionLimit = 1.0e6;
@@ -25,7 +29,7 @@ std::int32_t zoomPositionOf(float scale) {
 }
 
 float zoomScaleAt(std::int32_t position) {
-    return static_cast<float>(position) * kZoomStep;
+    return zoomScaleOf(position * kHundredthsPerPosition);
 }
 
 std::int32_t scrolledPosition(const ScrollInfo& bar, std::uint32_t request) {

@@ -248,24 +248,27 @@ StoreWrite deleteRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t
     return writeStore(files, paths, kept.data(), static_cast<std::uint32_t>(kept.size()));
 }
 
-StoreWrite changeRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
-                        std::uint32_t index, const RecordChange& change) {
+RecordReplace replaceRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
+                            std::uint32_t index, const ProfileRecord& expected,
+                            const ProfileRecord& replacement) {
     if (index >= count || count > kMaxProfileCount) {
-        return {false, 0, notWritten(kConfigBinName, kErrorInvalidParameter)};
+        return {RecordCheck::gone, {false, 0, notWritten(kConfigBinName, kErrorInvalidParameter)}};
     }
     StoreImage image = readWholeStore(files, paths);
     if (!image.read.readable()) {
-        return {false, 0, image.read.failure};
+        return {RecordCheck::same, {false, 0, image.read.failure}};
     }
     const std::size_t end = storeBytes(index + 1);
     if (image.bytes.size() < end) {
         image.bytes.resize(end, 0);
     }
-    ProfileRecord record = loadRecord(image.bytes.data(), index);
-    change(record);
-    storeRecord(image.bytes.data(), index, record);
-    return writeStore(files, paths, image.bytes.data(),
-                      static_cast<std::uint32_t>(image.bytes.size()));
+    if (loadRecord(image.bytes.data(), index) != expected) {
+        return {RecordCheck::changed,
+                {false, 0, notWritten(kConfigBinName, kErrorInvalidParameter)}};
+    }
+    storeRecord(image.bytes.data(), index, replacement);
+    return {RecordCheck::same, writeStore(files, paths, image.bytes.data(),
+                                          static_cast<std::uint32_t>(image.bytes.size()))};
 }
 
 std::string describeChange(const StoreChange& change) {

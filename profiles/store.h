@@ -85,14 +85,32 @@ StoreWrite writeStore(FileApi& files, const ProgramPaths& paths, const std::uint
 StoreWrite deleteRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
                         std::uint32_t index);
 
-// Changes record index of a store of count records and writes the store back whole: every
-// other byte of config.bin as the file holds it, records beyond count included. A file too
-// short to hold the record gets zeros up to its end, as every reader sees there. Nothing is
-// done when index is not below count, when config.bin cannot be read, or when a failure
-// left it untouched.
-using RecordChange = std::function<void(ProfileRecord&)>;
-StoreWrite changeRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
-                        std::uint32_t index, const RecordChange& change);
+// A record as it was loaded, and from where (-1: from nowhere). Whoever writes it back
+// later does so with replaceRecord, so a record that changed meanwhile is left alone.
+struct LoadedRecord {
+    std::int32_t index = -1;
+    ProfileRecord record;
+};
+
+// Whether record index still holds what its writer read there.
+enum class RecordCheck : std::uint8_t {
+    same,    // it does (also when config.bin could not be read: written then says why)
+    changed, // another write replaced it, or a delete moved another record there
+    gone     // index is no longer below COUNT
+};
+struct RecordReplace {
+    RecordCheck check = RecordCheck::same;
+    StoreWrite written; // replaced is false whenever check is not same
+};
+
+// Replaces record index of a store of count records with replacement, but only while it
+// still holds expected (a file too short to hold it holds zeros there, as every reader
+// sees), and writes the store back whole: every other byte of config.bin as the file holds
+// it, records beyond count included. Nothing is written when the record is not the one
+// expected, when config.bin cannot be read, or when a failure left it untouched.
+RecordReplace replaceRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
+                            std::uint32_t index, const ProfileRecord& expected,
+                            const ProfileRecord& replacement);
 
 // The outcome of a change to both config.bin and COUNT, made whole or not at all.
 struct StoreChange {

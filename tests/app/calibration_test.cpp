@@ -1,5 +1,8 @@
 #include "app/calibration.h"
 
+#include "app/calibration_view_inputs.h"
+#include "mapping/precise_aim.h"
+
 #include "capture_run_fixture.h"
 #include "fakes/restricted_files.h"
 
@@ -198,7 +201,7 @@ TEST_P(CalibrationRun, AClassicProfileTurnsPreciseOnlyWhenSaved) {
     start();
     step({key::toggle});
     EXPECT_EQ(readAimSettings(run.profile).mode, AimMode::precise) << "the run aims precisely";
-    EXPECT_NE(calibrationViewInputs(run.calibration, run.profile, mouse.aim).notice, nullptr);
+    EXPECT_NE(calibrationNotice(run.calibration), nullptr);
     step({}, {wheel(120)}); // the dead zone, picked from the start
     step({key::toggle});    // leave without saving, and come back
     step();
@@ -207,61 +210,156 @@ TEST_P(CalibrationRun, AClassicProfileTurnsPreciseOnlyWhenSaved) {
     EXPECT_EQ(readAimSettings(run.profile).deadZoneHundredths, 50) << "kept for the run";
 
     step({key::save});
-    const CalibrationViewInputs view =
-        calibrationViewInputs(run.calibration, run.profile, mouse.aim);
-    EXPECT_EQ(view.notice, nullptr);
-    EXPECT_STREQ(view.saveResult, "Saved to profile 0");
+    EXPECT_EQ(calibrationNotice(run.calibration), nullptr);
+    EXPECT_STREQ(calibrationSaveResult(run.calibration), "Saved to profile 0");
     writeAimSettings(profile, {AimMode::precise, AimShape::circle, 50, 0});
     EXPECT_EQ(dir.read("config.bin"), bytesOf(profile));
 }
 
 INSTANTIATE_TEST_SUITE_P(TickAndFastPath, CalibrationRun, ::testing::Bool());
 
-// F4 writes record CURRENT through the whole-store write, the rest of the file and the
-// shape as stored; a failure says why and leaves the file as it was.
-TEST(Calibration, TheSaveWritesTheCurrentRecordOrSaysWhyNot) {
+MouseRecord motionX(std::int32_t counts, std::uint32_t stampMs) {
+    return MouseRecord{mouse_offset::x, static_cast<std::uint32_t>(counts), stampMs, 0, 0};
+}
+
+// A fast-path run that calibrates: the main loop's waits and wake-ups on a fake clock.
+class CalibratingFastPath : public CaptureRunTest {
+protected:
+    CalibratingFastPath() {
+        profile.bytes[profile::direction] = profile::kDirectionRightStick;
+        writeZoomScale(profile, profile::xZoomScale, 1.0f);
+        writeZoomScale(profile, profile::yZoomScale, 1.0f);
+        setProfiles({profile});
+        run.fastPath.enabled = true;
+        run.fastPath.events = {11, 12};
+    }
+    void event(std::vector<MouseRecord> records = {}) {
+        directInput.mouseBuffer.assign(records.begin(), records.end());
+        onDeviceEvent(services, context);
+    }
+    void toggleCalibration() {
+        press(key::toggle);
+        event();
+        release(key::toggle);
+        event();
+    }
+    // The loop waits as long as the scheduler says, at most maxUs, and wakes at its timeout.
+    void waitAtMost(std::int64_t maxUs) {
+        const std::int64_t waitUs =
+            std::int64_t{beforeLoopWait(services, context)} * kMicrosecondsPerMillisecond;
+        clock.advanceMicroseconds(std::clamp<std::int64_t>(waitUs, 1, maxUs));
+        onWaitTimeout(services, context);
+    }
+    std::int16_t stickX() const { return stickValue(run.lastSent, state::rightStickX); }
+    double liveSpeed() const {
+        return calibrationViewInputs(run.calibration, run.profile, mouse).liveSpeed;
+    }
+};
+
+// The view's live point shows the speed behind the stick: it is 0 as soon as the stick is
+// centred after the hand stops, though the estimator still holds the last speed then.
+TEST_F(CalibratingFastPath, TheLivePointIsAtRestOnceTheStickIsCentred) {
+    writeAimSettings(profile, {AimMode::precise, AimShape::circle, 0, 0});
+    setProfiles({profile});
+    start();
+    toggleCalibration();
+    for (std::uint32_t ms = 1; ms <= 20; ++ms) {
+        clock.advanceMicroseconds(kMicrosecondsPerMillisecond);
+        event({motionX(4, ms)});
+    }
+    ASSERT_GT(stickX(), 0);
+    EXPECT_NEAR(liveSpeed(), 4.0, 0.5);
+    for (int wake = 0; wake < 100 && stickX() != 0; ++wake) {
+        waitAtMost(kMicrosecondsPerMillisecond);
+    }
+    ASSERT_EQ(stickX(), 0);
+    EXPECT_EQ(liveSpeed(), 0.0);
+}
+
+// Scroll Lock turns a classic run precise between ticks: the motion its events kept for the
+// classic tick moves the stick at the tick instead of being lost.
+TEST_F(CalibratingFastPath, MotionKeptForAClassicTickCountsOnceCalibrationAimsPrecisely) {
+    start();
+    std::vector<MouseRecord> motion;
+    for (std::uint32_t ms = 1; ms <= 8; ++ms) {
+        motion.push_back(motionX(5, ms));
+    }
+    clock.advanceMicroseconds(kMicrosecondsPerMillisecond);
+    event(motion);
+    ASSERT_EQ(run.fastPath.pendingMouseCount, 8u) << "kept for the classic tick";
+    toggleCalibration();
+    ASSERT_TRUE(isPreciseAim(run.profile));
+    clock.advanceMicroseconds(
+        std::max<std::int64_t>(run.schedule.nextTickUs - microsecondsNow(clock), 0));
+    tick();
+    EXPECT_GT(stickX(), 0);
+}
+
+// F4 writes the record the run loaded through the whole-store write, the rest of the file
+// and the shape as stored, whatever CURRENT says by then; a record that the dialogs changed
+// or deleted since, and any failure, leave the file as it was and say why.
+TEST(Calibration, TheSaveWritesTheLoadedRecordOnlyWhileItIsAsLoaded) {
     using Limit = void (*)(RestrictedFileApi&);
-    const std::tuple<const char*, Limit, const char*> cases[] = {
-        {"1", [](RestrictedFileApi&) {}, "Saved to profile 1"},
-        {"1", [](RestrictedFileApi& f) { f.storeReadOnly = true; },
-         "Not saved: config.bin cannot be written: access denied"},
-        {"1", [](RestrictedFileApi& f) { f.openStoreError = EACCES; },
-         "Not saved: config.bin cannot be read: access denied"},
-        {"1", [](RestrictedFileApi& f) { f.writeError = ENOSPC; },
-         "Not saved: config.bin cannot be written: disk full"},
-        {"-1", [](RestrictedFileApi&) {}, "Not saved: no profile selected"},
-        {"2", [](RestrictedFileApi&) {}, "Not saved: no profile selected"},
+    const auto none = [](RestrictedFileApi&) {};
+    struct Case {
+        std::int32_t loaded;    // the record the run loaded, -1 for none
+        const char* count;      // COUNT at the save
+        const char* storedName; // the name of record 1 in config.bin at the save
+        Limit limit;
+        const char* result;
     };
-    for (const auto& [current, limit, result] : cases) {
-        SCOPED_TRACE(result);
+    const Case cases[] = {
+        {1, "2", "second", none, "Saved to profile 1"},
+        {1, "3", "second", none, "Saved to profile 1"}, // New added a profile meanwhile
+        {1, "2", "second", [](RestrictedFileApi& f) { f.storeReadOnly = true; },
+         "Not saved: config.bin cannot be written: access denied"},
+        {1, "2", "second", [](RestrictedFileApi& f) { f.openStoreError = EACCES; },
+         "Not saved: config.bin cannot be read: access denied"},
+        {1, "2", "second", [](RestrictedFileApi& f) { f.writeError = ENOSPC; },
+         "Not saved: config.bin cannot be written: disk full"},
+        {-1, "2", "second", none, "Not saved: no profile selected"},
+        {1, "1", "second", none, "Not saved: profile 1 was deleted"},
+        {1, "2", "renamed", none, "Not saved: profile 1 is no longer the one this run loaded"},
+        {0, "2", "second", none, "Not saved: profile 0 is no longer the one this run loaded"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.result);
         TempDirectory dir;
         const ProgramPaths paths = makeProgramPaths(dir.path());
         HostProfileFile ini;
-        ini.writePrivateProfileString("CONFIGURATION", "COUNT", "2", paths.settingIni.c_str());
-        ini.writePrivateProfileString("CONFIGURATION", "CURRENT", current,
+        ini.writePrivateProfileString("CONFIGURATION", "COUNT", test.count,
                                       paths.settingIni.c_str());
+        // The Setting dialog may have selected another profile meanwhile.
+        ini.writePrivateProfileString("CONFIGURATION", "CURRENT", "0", paths.settingIni.c_str());
         ProfileRecord second;
         setProfileName(second, "second");
         writeAimSettings(second, {AimMode::classic, AimShape::square, 1000, 3});
-        const std::string first = bytesOf(profileWith({100, 1, 1, 0}));
-        const std::string stored = first + bytesOf(second) + "past COUNT";
+        const ProfileRecord first = profileWith({100, 1, 1, 0});
+        ProfileRecord storedSecond = second;
+        setProfileName(storedSecond, test.storedName);
+        const std::string stored = bytesOf(first) + bytesOf(storedSecond) + "past COUNT";
         dir.write("config.bin", stored);
 
-        ProfileRecord runProfile = second;
+        // Loaded as record 0 stands for the record that a delete moved from 1 to 0.
+        LoadedRecord loaded{test.loaded, test.loaded < 0 ? ProfileRecord{} : second};
+        const ProfileRecord loadedBefore = loaded.record;
+        ProfileRecord runProfile = loaded.record;
         Calibration calibration;
         pressKeys(calibration, runProfile, {key::toggle});
-        stepCalibratedValue(runProfile, CalibratedValue::deadZone, 3);
-        stepCalibratedValue(runProfile, CalibratedValue::sensitivityY, 1);
+        stepAimValue(runProfile, AimValue::deadZone, 3);
+        stepAimValue(runProfile, AimValue::sensitivityY, 1);
         RestrictedFileApi files;
-        limit(files);
-        saveCalibration(calibration, files, ini, paths, runProfile);
+        test.limit(files);
+        saveCalibration(calibration, files, ini, paths, runProfile, loaded);
 
-        EXPECT_STREQ(calibration.saveResult.data(), result);
-        const bool saved = std::string(result) == "Saved to profile 1";
+        EXPECT_STREQ(calibration.saveResult.data(), test.result);
+        const bool saved = std::string(test.result) == "Saved to profile 1";
         EXPECT_EQ(calibration.storedClassic, !saved);
         writeAimSettings(second, {AimMode::precise, AimShape::square, 1150, 3});
         writeZoomScale(second, profile::yZoomScale, 0.5f);
-        EXPECT_EQ(dir.read("config.bin"), saved ? first + bytesOf(second) + "past COUNT" : stored);
+        EXPECT_EQ(dir.read("config.bin"),
+                  saved ? bytesOf(first) + bytesOf(second) + "past COUNT" : stored);
+        EXPECT_EQ(loaded.record, saved ? second : loadedBefore) << "what the store holds now";
         EXPECT_FALSE(dir.exists("config.bin.new"));
     }
 }

@@ -363,7 +363,7 @@ protected:
     ProfileRecord loadWith(const char* count, const char* current) {
         setIni("CONFIGURATION", "COUNT", count);
         setIni("CONFIGURATION", "CURRENT", current);
-        return loadCurrentProfile(files, ini, paths).record;
+        return loadCurrentProfile(files, ini, paths).loaded.record;
     }
 
     ProfileRecord first;

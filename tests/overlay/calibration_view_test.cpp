@@ -16,7 +16,7 @@ protected:
                                  AimSettings{AimMode::precise, AimShape::circle, 2000, 0},
                                  1.0f,
                                  1.0f,
-                                 CalibratedValue::sensitivityY,
+                                 AimValue::sensitivityY,
                                  5.0,
                                  0.6,
                                  nullptr,

@@ -165,7 +165,7 @@ TEST_F(MapDialogAimTest, AnUntouchedGroupKeepsTheRecordByteForByteInBothTemplate
             EXPECT_EQ(control(IDC_MAP_AIM_PRECISE).check, precise ? kBstChecked : kBstUnchecked);
             EXPECT_EQ(control(IDC_MAP_AIM_CLASSIC).check, precise ? kBstUnchecked : kBstChecked);
             EXPECT_EQ(control(IDC_MAP_AIM_DEAD_ZONE_VALUE).text,
-                      formatDeadZone(aim.deadZoneHundredths).data());
+                      deadZoneLabel(aim.deadZoneHundredths).data());
             confirm();
             ASSERT_EQ(dialogs.endedDialogs.size(), 1u);
             EXPECT_EQ(dialogs.endedDialogs[0].result, kMapDialogConfirmed);

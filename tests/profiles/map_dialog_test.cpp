@@ -52,7 +52,7 @@ protected:
     }
 
     // One timer tick with exactly these keys down.
-    void tickWithKeys(std::initializer_list<std::uint8_t> codes) {
+    void tickWithKeys(const std::vector<std::uint8_t>& codes) {
         directInput.keyState = {};
         for (const std::uint8_t code : codes) {
             directInput.keyState[code] = kKeyDown;
@@ -352,6 +352,45 @@ TEST_F(MapDialogTest, AKeyWithoutANameCannotBeBound) {
     tickWithKeys({kNamelessKey});
     EXPECT_EQ(editedByte(kLeftStickLeftByte), 0);
     EXPECT_EQ(text(IDC_MAP_LSTICK_LEFT), "");
+}
+
+// F11, Scroll Lock and the calibration keys are the run's own: a field keeps what it had,
+// and the player is told once per press, whatever else is down.
+TEST_F(MapDialogTest, KeysTheRunKeepsAreRefusedOncePerPress) {
+    const std::uint8_t kScrollLock = 0x46;
+    const std::uint8_t kF4 = 0x3E;
+    const std::uint8_t kF10 = 0x44;
+    const std::uint8_t kF11 = 0x57;
+    const std::uint8_t kF12 = 0x58; // starts a run on release, never read by one: bindable
+    struct Case {
+        std::vector<std::uint8_t> down;
+        std::uint8_t bound;  // what the field holds after the poll
+        const char* message; // nullptr: no message
+    };
+    const Case cases[] = {
+        {{kF11}, kKeyA, "F11 is kept for the capture run and cannot be bound"},
+        {{kF11}, kKeyA, nullptr}, // still held: no second message
+        {{}, kKeyA, nullptr},
+        {{kScrollLock}, kKeyA, "SCROLL is kept for the capture run and cannot be bound"},
+        {{kKeyS, kF4}, kKeyS, "F4 is kept for the capture run and cannot be bound"},
+        {{kF10}, kKeyS, "F10 is kept for the capture run and cannot be bound"},
+        {{kF12}, kF12, nullptr},
+    };
+    ProfileRecord record = namedRecord("keys");
+    record.bytes[kLeftStickLeftByte] = kKeyA;
+    storeProfiles({record});
+    open(IDD_MAP_360, 0);
+    focusOn(IDC_MAP_LSTICK_LEFT);
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.message ? test.message : "no message");
+        user.messageBoxes.clear();
+        tickWithKeys(test.down);
+        EXPECT_EQ(editedByte(kLeftStickLeftByte), test.bound);
+        ASSERT_EQ(user.messageBoxes.size(), test.message ? 1u : 0u);
+        if (test.message) {
+            EXPECT_EQ(user.messageBoxes[0].text, test.message);
+        }
+    }
 }
 
 TEST_F(MapDialogTest, FocusOnAnythingButAKeyFieldChangesNothing) {

@@ -45,23 +45,6 @@ Decimal hundredthsOf(std::string_view text, std::int64_t& hundredths) {
     return Decimal::read;
 }
 
-// "24", "24.5", "24.33", "-5.4": the fewest decimals, but at least one for the exponent.
-std::string formatHundredths(std::int64_t hundredths, bool oneDecimalAtLeast) {
-    const bool negative = hundredths < 0;
-    const std::int64_t magnitude = negative ? -hundredths : hundredths;
-    // Appended piece by piece: a literal plus a temporary string makes GCC 12 see a
-    // memcpy overlap that is not there.
-    std::string text = negative ? "-" : "";
-    text.append(std::to_string(magnitude / kHundredths));
-    const std::int64_t cents = magnitude % kHundredths;
-    if (cents % 10 != 0) {
-        text.append(cents < 10 ? ".0" : ".").append(std::to_string(cents));
-    } else if (cents != 0 || oneDecimalAtLeast) {
-        text.append(".").append(std::to_string(cents / 10));
-    }
-    return text;
-}
-
 AimReading refused(std::string error) {
     return {false, std::move(error)};
 }
@@ -79,14 +62,6 @@ const char* aimModeWord(AimMode mode) {
 
 const char* aimShapeWord(AimShape shape) {
     return shape == AimShape::square ? kSquareShapeWord : kCircleShapeWord;
-}
-
-std::string formatDeadZone(std::uint16_t hundredths) {
-    return formatHundredths(hundredths, false);
-}
-
-std::string formatExponent(std::int8_t steps) {
-    return formatHundredths(kHundredths + kExponentStepHundredths * steps, true);
 }
 
 AimReading readAimMode(std::string_view text, AimSettings& aim) {

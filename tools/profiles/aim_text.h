@@ -5,6 +5,7 @@
 // Reading is exact: a value finer than the record holds is refused, never rounded, so a
 // text says precisely what the profile will do.
 
+#include "formats/aim_values.h" // deadZoneText, exponentText
 #include "formats/profile_record.h"
 
 #include <cstdint>
@@ -25,11 +26,6 @@ inline constexpr const char* kSquareShapeWord = "square";
 
 const char* aimModeWord(AimMode mode);
 const char* aimShapeWord(AimShape shape);
-
-// "24", "24.5", "24.33"; any stored value, also one above 90.
-std::string formatDeadZone(std::uint16_t hundredths);
-// "1.0", "0.25", "1.05", "4.0"; any stored byte, also one outside the range ("-5.4").
-std::string formatExponent(std::int8_t steps);
 
 // The value of a line, or why the line is refused (the message without the setting).
 struct AimReading {

@@ -1,6 +1,6 @@
 #include "tools/profiles/profile_fields.h"
 
-#include "profiles/map_dialog_zoom.h"
+#include "formats/aim_values.h"
 
 #include <cstdio>
 
@@ -31,7 +31,7 @@ std::string hexText(std::uint8_t value) {
 }
 
 bool zoomScaleInRange(float scale) {
-    return scale >= zoomScaleAt(kZoomMinPosition) && scale <= zoomScaleAt(kZoomMaxPosition);
+    return scale >= zoomScaleOf(kSensitivityGrid.min) && scale <= zoomScaleOf(kSensitivityGrid.max);
 }
 
 } // namespace qora

@@ -1,10 +1,10 @@
 #include "tools/profiles/profile_text.h"
 
+#include "formats/action_codes.h"
+#include "formats/action_names.h"
+#include "formats/aim_values.h"
+#include "formats/mouse_binding_choices.h"
 #include "input/key_names.h"
-#include "profiles/action_names.h"
-#include "profiles/map_dialog_fields.h"
-#include "profiles/map_dialog_lists.h"
-#include "profiles/map_dialog_zoom.h"
 #include "tools/profiles/aim_text.h"
 #include "tools/profiles/profile_fields.h"
 
@@ -23,8 +23,7 @@ constexpr char kBlanks[] = " \t";
 constexpr char kEscape = '\\';
 constexpr char kQuote = '"';
 constexpr std::size_t kHexEscapeLength = 4; // \xNN
-constexpr int kMaxSignificantDigits = 9;    // always enough for a single
-constexpr std::size_t kMaxStepDigits = 6;   // integer digits read as a whole number of tenths
+constexpr std::size_t kMaxGridDigits = 6;   // integer digits read as whole hundredths
 
 std::string_view trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(kBlanks);
@@ -111,8 +110,8 @@ void writeMouse(std::string& text, const ProfileRecord& record, ConsoleMode cons
     writeLine(text, kDirectionSetting,
               itemText(directionItems(console), record.bytes[profile::direction]));
     writeLine(text, kInvertSetting, invertText(record.bytes[profile::invertFlags]));
-    writeLine(text, kZoomXSetting, formatZoomText(readZoomScale(record, profile::xZoomScale)));
-    writeLine(text, kZoomYSetting, formatZoomText(readZoomScale(record, profile::yZoomScale)));
+    writeLine(text, kZoomXSetting, zoomScaleText(readZoomScale(record, profile::xZoomScale)));
+    writeLine(text, kZoomYSetting, zoomScaleText(readZoomScale(record, profile::yZoomScale)));
 }
 
 // A classic profile without precise settings, all three bytes 0, has no aim lines, so its
@@ -126,9 +125,9 @@ void writeAim(std::string& text, const ProfileRecord& record) {
     text += "; AIM classic or precise. DEADZONE: the game's dead zone in percent, 0 to 90.\n"
             "; SHAPE circle or square. EXPONENT 0.25 to 4.0, 1.0 for a linear response.\n";
     writeLine(text, kAimSetting, aimModeWord(aim.mode));
-    writeLine(text, kDeadZoneSetting, formatDeadZone(aim.deadZoneHundredths));
+    writeLine(text, kDeadZoneSetting, deadZoneText(aim.deadZoneHundredths));
     writeLine(text, kShapeSetting, aimShapeWord(aim.shape));
-    writeLine(text, kExponentSetting, formatExponent(aim.exponentSteps));
+    writeLine(text, kExponentSetting, exponentText(aim.exponentSteps));
 }
 
 // --- Reading -------------------------------------------------------------------------
@@ -415,20 +414,6 @@ private:
 
 } // namespace
 
-std::string formatZoomText(float scale) {
-    if (zoomScaleAt(zoomPositionOf(scale)) == scale) {
-        return formatZoomScale(scale).data();
-    }
-    char text[32] = {};
-    for (int digits = 1; digits <= kMaxSignificantDigits; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(scale));
-        if (readZoomText(text) == scale) {
-            break;
-        }
-    }
-    return text;
-}
-
 std::optional<float> readZoomText(std::string_view text) {
     const bool negative = !text.empty() && text.front() == '-';
     const std::string_view number = negative ? text.substr(1) : text;
@@ -443,12 +428,12 @@ std::optional<float> readZoomText(std::string_view text) {
         (point != std::string_view::npos && fraction.empty())) {
         return std::nullopt;
     }
-    const bool tenths =
-        fraction.size() <= 1 || fraction.substr(1).find_first_not_of('0') == std::string_view::npos;
-    if (tenths && whole.size() <= kMaxStepDigits) {
-        const std::int32_t steps =
-            std::atoi(std::string(whole).c_str()) * 10 + (fraction.empty() ? 0 : fraction[0] - '0');
-        const float scale = zoomScaleAt(steps);
+    const bool hundredths =
+        fraction.size() <= 2 || fraction.substr(2).find_first_not_of('0') == std::string_view::npos;
+    if (hundredths && whole.size() <= kMaxGridDigits) {
+        const std::string cents = (std::string(fraction.substr(0, 2)) + "00").substr(0, 2);
+        const float scale =
+            zoomScaleOf(std::atoi(std::string(whole).c_str()) * 100 + std::atoi(cents.c_str()));
         return negative ? -scale : scale;
     }
     return std::strtof(std::string(text).c_str(), nullptr);

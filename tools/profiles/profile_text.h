@@ -57,11 +57,9 @@ struct ProfileTextReading {
 ProfileTextReading readProfileText(std::string_view text, std::optional<ConsoleMode> requested,
                                    ConsoleMode fallback);
 
-// A zoom scale as the text writes it: the Map dialog's "%01.1f" for the values its bars
-// set, otherwise the shortest decimal that reads back to the same single.
-std::string formatZoomText(float scale);
-// A decimal number. One with a single decimal ("0.9", "0.90") is the bar's step p x 0.1,
-// as the Map dialog stores it; any other is the nearest single.
+// A decimal number as a zoom scale: one with at most two decimals ("0.9", "1.35") is the
+// sensitivity grid's float for it (zoomScaleOf), any other the nearest single. Either way
+// the single nearest the decimal, which zoomScaleText writes back as it was read.
 std::optional<float> readZoomText(std::string_view text);
 
 // A name between double quotes; '\\' and bytes below 0x20 or 0x7F as \xNN escapes.

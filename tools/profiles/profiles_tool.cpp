@@ -1,9 +1,8 @@
 #include "tools/profiles/profiles_tool.h"
 
+#include "formats/mouse_binding_choices.h"
 #include "formats/setting_ini.h"
 #include "platform/program_paths.h"
-#include "profiles/map_dialog_lists.h"
-#include "profiles/map_dialog_zoom.h"
 #include "profiles/store.h"
 #include "tools/profiles/aim_text.h"
 #include "tools/profiles/profile_fields.h"
@@ -140,13 +139,13 @@ std::string summaryOf(const ProfileRecord& record, ConsoleMode console) {
     const std::string target = direction < directions.size()
                                    ? directions[direction]
                                    : "direction " + std::to_string(direction) + "?";
-    std::string summary =
-        std::to_string(keys) + (keys == 1 ? " key" : " keys") + ", mouse " + target + ", zoom " +
-        formatZoomScale(readZoomScale(record, profile::xZoomScale)).data() + " x " +
-        formatZoomScale(readZoomScale(record, profile::yZoomScale)).data();
+    std::string summary = std::to_string(keys) + (keys == 1 ? " key" : " keys") + ", mouse " +
+                          target + ", zoom " +
+                          zoomScaleText(readZoomScale(record, profile::xZoomScale)) + " x " +
+                          zoomScaleText(readZoomScale(record, profile::yZoomScale));
     const AimSettings aim = readAimSettings(record);
     if (aim.mode == AimMode::precise) {
-        summary += ", precise aim, dead zone " + formatDeadZone(aim.deadZoneHundredths) + " %";
+        summary += ", precise aim, dead zone " + deadZoneText(aim.deadZoneHundredths) + " %";
     }
     return summary;
 }

@@ -1,8 +1,8 @@
 #include "tools/profiles/record_problems.h"
 
+#include "formats/action_names.h"
+#include "formats/mouse_binding_choices.h"
 #include "input/key_names.h"
-#include "profiles/action_names.h"
-#include "profiles/map_dialog_lists.h"
 #include "tools/profiles/aim_text.h"
 #include "tools/profiles/profile_fields.h"
 
@@ -75,12 +75,12 @@ void checkAim(const ProfileRecord& record, std::vector<RecordProblem>& problems)
     const AimSettings aim = readAimSettings(record);
     if (aim.deadZoneHundredths > profile::kMaxDeadZoneHundredths) {
         addProblem(problems, std::string(kDeadZoneSetting) + ": " +
-                                 formatDeadZone(aim.deadZoneHundredths) + " is outside 0 to 90");
+                                 deadZoneText(aim.deadZoneHundredths) + " is outside 0 to 90");
     }
     if (aim.exponentSteps < profile::kMinExponentSteps ||
         aim.exponentSteps > profile::kMaxExponentSteps) {
         addProblem(problems, std::string(kExponentSetting) + ": " +
-                                 formatExponent(aim.exponentSteps) + " is outside 0.25 to 4.0");
+                                 exponentText(aim.exponentSteps) + " is outside 0.25 to 4.0");
     }
 }
 

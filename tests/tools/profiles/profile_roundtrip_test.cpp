@@ -4,9 +4,9 @@
 
 #include "profiles_tool_fixture.h"
 
+#include "formats/aim_values.h"
+#include "formats/mouse_binding_choices.h"
 #include "input/key_names.h"
-#include "profiles/map_dialog_lists.h"
-#include "profiles/map_dialog_zoom.h"
 #include "tools/profiles/profile_fields.h"
 #include "tools/profiles/profile_text.h"
 #include "tools/profiles/record_problems.h"
@@ -62,10 +62,14 @@ ProfileRecord randomRecord(std::mt19937& random, ConsoleMode console) {
     record.bytes[profile::direction] =
         static_cast<std::uint8_t>(byte(random) % directionItems(console).size());
     for (const std::size_t offset : {profile::xZoomScale, profile::yZoomScale}) {
-        const bool barStep = byte(random) % 2 == 0;
+        const bool gridPoint = byte(random) % 2 == 0;
+        const std::int32_t points =
+            (kSensitivityGrid.max - kSensitivityGrid.min) / kSensitivityGrid.step;
         writeZoomScale(record, offset,
-                       barStep ? zoomScaleAt(5 + byte(random) % 46)
-                               : std::uniform_real_distribution<float>(0.5f, 5.0f)(random));
+                       gridPoint
+                           ? zoomScaleOf(kSensitivityGrid.min +
+                                         kSensitivityGrid.step * (byte(random) % (points + 1)))
+                           : std::uniform_real_distribution<float>(0.5f, 5.0f)(random));
     }
     AimSettings aim;
     if (byte(random) % 4 != 0) {
@@ -112,7 +116,7 @@ TEST_F(ProfilesToolTest, EveryProfileOfARandomStoreRoundTripsThroughExportAndImp
 
 // Values a random record seldom or never meets.
 TEST(ProfileText, AwkwardValuesRoundTrip) {
-    const float stepNine = zoomScaleAt(9); // 0.900000036, what the dialog's bar stores for 0.9
+    const float olderNine = 9 * 0.1f; // 0.900000036, what an older Map dialog stored for 0.9
     const float nearestNine = std::strtof("0.9", nullptr); // 0.89999998, one step below
     ProfileRecord record;
     setProfileName(record, " \"quoted\" back\\slash \x01\x7F\xE9 ");
@@ -131,7 +135,7 @@ TEST(ProfileText, AwkwardValuesRoundTrip) {
         const char* yText;
     };
     const Scales scales[] = {
-        {stepNine, nearestNine, "ZOOMX = 0.9\n", "ZOOMY = 0.89999998\n"},
+        {olderNine, nearestNine, "ZOOMX = 0.90000004\n", "ZOOMY = 0.9\n"},
         {0.5f, 5.0f, "ZOOMX = 0.5\n", "ZOOMY = 5.0\n"},
         {std::nextafter(0.5f, 1.0f), std::nextafter(5.0f, 0.0f), "ZOOMX = 0.50000006\n",
          "ZOOMY = 4.9999995\n"},

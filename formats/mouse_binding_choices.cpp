@@ -1,4 +1,4 @@
-#include "profiles/map_dialog_lists.h"
+#include "formats/mouse_binding_choices.h"
 
 #include <cstddef>
 #include <iterator>

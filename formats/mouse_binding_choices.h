@@ -1,8 +1,10 @@
 #pragma once
-// The items of the Map dialog's drop-down lists. A profile stores the position of the
-// chosen item, so the order is part of the file format and must never change.
+// What a mouse button, a wheel direction and the mouse's motion may be bound to, in the
+// order of the Map dialog's drop-down lists. A profile stores the position of the chosen
+// item, so the order is part of the file format and must never change; the profile text
+// writes the items by name.
 
-#include "platform/platform_types.h"
+#include "formats/console_mode.h"
 
 #include <cstddef>
 #include <span>

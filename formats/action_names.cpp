@@ -1,4 +1,4 @@
-#include "profiles/action_names.h"
+#include "formats/action_names.h"
 
 #include "formats/action_codes.h"
 #include "formats/profile_record.h"

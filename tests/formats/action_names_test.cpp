@@ -1,7 +1,7 @@
-#include "profiles/action_names.h"
+#include "formats/action_names.h"
 
+#include "formats/mouse_binding_choices.h"
 #include "mapping/actions.h"
-#include "profiles/map_dialog_lists.h"
 
 #include <gtest/gtest.h>
 
