@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <variant>
 
 namespace qora {
@@ -96,8 +97,9 @@ void writeEntry(TextFile& text, const AimTrace&, const AimTracePacket& packet) {
 } // namespace
 
 bool writeAimTrace(FileApi& files, const char* path, const AimTrace& trace) {
-    const NativeHandle file =
-        files.createFile(path, kGenericWrite, kFileShareRead, kCreateAlways, kFileAttributeNormal);
+    const std::string temporary = std::string(path) + ".new";
+    const NativeHandle file = files.createFile(temporary.c_str(), kGenericWrite, kFileShareRead,
+                                               kCreateAlways, kFileAttributeNormal);
     if (file == kInvalidHandle) {
         return false;
     }
@@ -109,7 +111,7 @@ bool writeAimTrace(FileApi& files, const char* path, const AimTrace& trace) {
     }
     text->flush();
     const bool closed = files.closeHandle(file);
-    return !text->failed() && closed;
+    return !text->failed() && closed && files.moveFileReplacing(temporary.c_str(), path);
 }
 
 } // namespace qora

@@ -24,7 +24,9 @@ namespace qora {
 inline constexpr const char* kAimTraceFileName = "aim-trace.txt";
 inline constexpr const char* kAimTraceHeader = "qora-aim-trace 1";
 
-// Writes the whole trace to path, replacing what was there; false when a call failed.
+// Writes the whole trace to path + ".new", which then replaces path in one step: a reader
+// that sees path sees all of it (the run may take a while to write a long trace). False
+// when a call failed.
 bool writeAimTrace(FileApi& files, const char* path, const AimTrace& trace);
 
 } // namespace qora

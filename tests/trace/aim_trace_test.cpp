@@ -110,14 +110,17 @@ TEST(AimTraceFile, WhatIsWrittenReadsBackTheSame) {
     expectSameRecords(trace.records, written.records);
 }
 
-TEST(AimTraceFile, AFileThatCannotBeWrittenIsReported) {
+// A trace appears whole or not at all: the bench reads it as soon as it is there.
+TEST(AimTraceFile, AFileThatCannotBeWrittenIsReportedAndNeverAppearsInPart) {
     using Failure = testing::FailingFileApi::Failure;
-    for (const Failure failure : {Failure::openFile, Failure::write, Failure::close}) {
+    for (const Failure failure :
+         {Failure::createTemporary, Failure::write, Failure::close, Failure::move}) {
         SCOPED_TRACE(static_cast<int>(failure));
         testing::TempDirectory folder;
         testing::FailingFileApi files(failure);
         EXPECT_FALSE(
             writeAimTrace(files, folder.file(kAimTraceFileName).c_str(), everyKindOfLine()));
+        EXPECT_FALSE(folder.exists(kAimTraceFileName)); // no part of a trace
     }
 }
 
