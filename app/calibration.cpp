@@ -45,14 +45,14 @@ std::uint8_t keysDownIn(const std::uint8_t* snapshot) {
 }
 
 // Only what the player said for this run: the stored profile changes at a save.
-void startCalibrating(Calibration& calibration, ProfileRecord& runProfile) {
+void startCalibrating(Calibration& calibration, ProfileRecord& aimTarget) {
     calibration.on = true;
     calibration.saveResult[0] = '\0';
-    AimSettings aim = readAimSettings(runProfile);
+    AimSettings aim = readAimSettings(aimTarget);
     if (aim.mode == AimMode::classic) {
         calibration.storedClassic = true;
         aim.mode = AimMode::precise;
-        writeAimSettings(runProfile, aim);
+        writeAimSettings(aimTarget, aim);
     }
 }
 
@@ -142,7 +142,7 @@ void keepSaveResult(Calibration& calibration, const std::string& text) {
 
 } // namespace
 
-CalibrationKeys takeCalibrationKeys(Calibration& calibration, ProfileRecord& runProfile,
+CalibrationKeys takeCalibrationKeys(Calibration& calibration, const CalibrationTargets& targets,
                                     std::uint8_t* snapshot) {
     const std::uint8_t down = keysDownIn(snapshot);
     const auto pressed = static_cast<std::uint8_t>(down & ~calibration.keysDown);
@@ -153,7 +153,7 @@ CalibrationKeys takeCalibrationKeys(Calibration& calibration, ProfileRecord& run
         if (calibration.on) {
             stopCalibrating(calibration);
         } else {
-            startCalibrating(calibration, runProfile);
+            startCalibrating(calibration, *targets.aim);
         }
         result.changed = true;
     }
@@ -166,7 +166,7 @@ CalibrationKeys takeCalibrationKeys(Calibration& calibration, ProfileRecord& run
     return result;
 }
 
-WheelTaken takeCalibrationWheel(Calibration& calibration, ProfileRecord& runProfile,
+WheelTaken takeCalibrationWheel(Calibration& calibration, const CalibrationTargets& targets,
                                 MouseRecord* records, std::uint32_t count) {
     if (!calibration.on) {
         return {count, false};
@@ -174,8 +174,8 @@ WheelTaken takeCalibrationWheel(Calibration& calibration, ProfileRecord& runProf
     WheelTaken taken;
     for (std::uint32_t i = 0; i < count; ++i) {
         if (records[i].dwOfs == mouse_offset::wheel) {
-            taken.changed = stepAimValue(runProfile, calibration.picked, wheelSteps(records[i])) ||
-                            taken.changed;
+            taken.changed =
+                stepAimValue(targets, calibration.picked, wheelSteps(records[i])) || taken.changed;
         } else {
             records[taken.count++] = records[i];
         }
@@ -204,6 +204,19 @@ bool stepAimValue(ProfileRecord& profile, AimValue value, std::int32_t steps) {
         break;
     }
     return profile != before;
+}
+
+bool stepAimValue(const CalibrationTargets& targets, AimValue value, std::int32_t steps) {
+    switch (value) {
+    case AimValue::sensitivityX:
+        return stepAimValue(*targets.zoomX, value, steps);
+    case AimValue::sensitivityY:
+        return stepAimValue(*targets.zoomY, value, steps);
+    case AimValue::deadZone:
+    case AimValue::exponent:
+        break;
+    }
+    return stepAimValue(*targets.aim, value, steps);
 }
 
 void holdDeadZoneTest(const Calibration& calibration, ControllerState& state, ConsoleMode mode,

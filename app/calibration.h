@@ -58,6 +58,18 @@ struct Calibration {
     std::array<char, kCalibrationMessageSize> saveResult{};
 };
 
+// Where each value calibration changes lives: in the running profile's base, or in the
+// values of the layer in effect that changes it (the later of several), or, in a run that
+// holds no profile, in the run's profile itself.
+struct CalibrationTargets {
+    ProfileRecord* aim; // the aim set: mode, shape, dead zone, exponent
+    ProfileRecord* zoomX;
+    ProfileRecord* zoomY;
+};
+inline CalibrationTargets targetsIn(ProfileRecord& profile) {
+    return {&profile, &profile, &profile};
+}
+
 // What a keyboard snapshot did to calibration.
 struct CalibrationKeys {
     bool changed = false; // on or off, the pick or the test: the view must be redrawn
@@ -67,7 +79,7 @@ struct CalibrationKeys {
 // Takes the calibration keys out of the snapshot before its keys are dispatched: Scroll
 // Lock always, the others while calibration is on (on and off included). Acts on presses;
 // the test follows F9 and F10 while they are down.
-CalibrationKeys takeCalibrationKeys(Calibration& calibration, ProfileRecord& runProfile,
+CalibrationKeys takeCalibrationKeys(Calibration& calibration, const CalibrationTargets& targets,
                                     std::uint8_t* snapshot);
 
 // While calibration is on, removes the wheel records from records[0 .. count - 1] (keeping
@@ -77,13 +89,14 @@ struct WheelTaken {
     std::uint32_t count = 0;
     bool changed = false;
 };
-WheelTaken takeCalibrationWheel(Calibration& calibration, ProfileRecord& runProfile,
+WheelTaken takeCalibrationWheel(Calibration& calibration, const CalibrationTargets& targets,
                                 MouseRecord* records, std::uint32_t count);
 
 // Moves one value steps grid points up (positive) or down: the first step goes to the next
 // grid point on its side, so a value between grid points lands on one; the result is kept
 // within the limits. True when the profile changed.
 bool stepAimValue(ProfileRecord& profile, AimValue value, std::int32_t steps);
+bool stepAimValue(const CalibrationTargets& targets, AimValue value, std::int32_t steps);
 
 // While F9 or F10 is down, the stick the profile's Direction names sits exactly at the dead
 // zone, pointing right or up on the stick whatever the inversion. Writes over the mouse's

@@ -8,6 +8,7 @@
 #include "profiles/store.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qora {
@@ -41,31 +42,20 @@ bool takeAdapterAndProfile(CaptureServices& services, CaptureContext& context) {
     services.user.invalidateRect(context.mainWindow, true);
 
     // A run on a profile that could not be read would have nothing bound: say so instead.
-    const CurrentProfile current = loadCurrentProfile(services.files, services.ini, context.paths);
-    if (!current.read.readable()) {
-        showFileFailure(services.user, context.mainWindow, describeFailure(current.read.failure));
+    LoadedProfiles loaded = loadRunProfiles(services.files, services.ini, context.paths);
+    if (!loaded.read.readable()) {
+        showFileFailure(services.user, context.mainWindow, describeFailure(loaded.read.failure));
         undoStart(services, context);
         return false;
     }
-    run.profile = current.loaded.record;
-    run.loadedProfile = current.loaded;
+    run.profiles = std::move(loaded.profiles);
+    run.switchKeys = readSwitchKeys(services.ini, context.paths);
+    run.profile = profileInEffect(run.profiles);
     run.calibration = Calibration{};
     return true;
 }
 
 } // namespace
-
-CurrentProfile loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths) {
-    const std::uint32_t count = readProfileCount(ini, paths);
-    const std::int32_t current = readCurrentProfile(ini, paths);
-    std::vector<std::uint8_t> store(static_cast<std::size_t>(count) * kProfileRecordSize, 0);
-    const StoreRead read =
-        readStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
-    if (current < 0 || static_cast<std::uint32_t>(current) >= count) {
-        return {LoadedRecord{}, read};
-    }
-    return {{current, loadRecord(store.data(), static_cast<std::size_t>(current))}, read};
-}
 
 void startCaptureRun(CaptureServices& services, CaptureContext& context) {
     CaptureRun& run = context.run;

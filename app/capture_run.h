@@ -6,6 +6,7 @@
 
 #include "app/calibration.h"
 #include "app/fast_path.h"
+#include "app/run_profiles.h"
 #include "app/run_schedule.h"
 #include "formats/profile_record.h"
 #include "input/device_slot.h"
@@ -46,10 +47,14 @@ struct CaptureRun {
     AdapterLink adapter;
     // A write to the adapter failed: the run searches for it again (app/adapter_recovery.h).
     bool adapterLost = false;
-    // The run's copy of its profile (live calibration changes it), and the record as the
-    // store held it at the start, where F4 saves.
+    // Every profile with its layers, held from the start: the running one, its layers in
+    // effect, and the keys that switch between them.
+    RunProfiles profiles;
+    SwitchKeys switchKeys;
+    // The profile in effect: the running profile's base with its layers in effect over it.
+    // Every step maps through it; it is made again whenever a layer, the running profile or
+    // a calibrated value changes.
     ProfileRecord profile;
-    LoadedRecord loadedProfile;
     ControllerState state = idleControllerState();
     // The state as it stood when it was last found changed; a stop does not clear it.
     ControllerState lastSent = idleControllerState();
@@ -96,15 +101,6 @@ void startCaptureRun(CaptureServices& services, CaptureContext& context);
 
 // F11 in a tick, or the main window going away. Harmless when no run is active.
 void stopCaptureRun(CaptureServices& services, CaptureContext& context);
-
-// The profile a run uses: record CURRENT of the store when 0 <= CURRENT < COUNT, otherwise
-// an all-zero profile with nothing bound, from nowhere (index -1); read tells whether
-// config.bin could be read.
-struct CurrentProfile {
-    LoadedRecord loaded;
-    StoreRead read;
-};
-CurrentProfile loadCurrentProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths);
 
 // The Map dialog needs the keyboard slot for itself. Before it opens, an active run
 // releases its keyboard; after it closes the run gets a background keyboard on the main

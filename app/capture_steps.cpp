@@ -7,6 +7,7 @@
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
 #include "mapping/actions.h"
+#include "mapping/layer_activity.h"
 #include "mapping/mouse_motion.h"
 #include "mapping/mouse_records.h"
 #include "mapping/precise_aim.h"
@@ -17,6 +18,10 @@
 
 namespace qora {
 namespace {
+
+// A step reads the devices first, then follows the layers and the running profile, and
+// only then builds the state from its rest values through the profile in effect, so one
+// packet carries the whole change.
 
 enum class KeyboardRead { snapshot, none, failed };
 
@@ -30,6 +35,89 @@ KeyboardRead readKeyboardInput(CaptureServices& services, CaptureContext& contex
                                 run.keyboardSnapshot.data(), kKeyboardSnapshotSize)
                ? KeyboardRead::snapshot
                : KeyboardRead::failed;
+}
+
+void redrawWindow(CaptureServices& services, const CaptureContext& context) {
+    services.user.invalidateRect(context.mainWindow, false);
+}
+
+// The profile in effect made again from the running profile and its layers in effect (a
+// run that holds no profile keeps the one it has).
+void remakeProfileInEffect(CaptureRun& run) {
+    if (runningProfile(run.profiles) != nullptr) {
+        run.profile = profileInEffect(run.profiles);
+    }
+}
+
+// Where calibration changes each value now.
+CalibrationTargets calibrationTargetsOf(CaptureRun& run) {
+    return calibrationTargets(run.profiles, run.profile);
+}
+
+// The calibration keys leave the snapshot before any binding sees it; F4 saves (the one
+// step of a run that may allocate), and whatever the view shows redraws it.
+void applyCalibrationKeys(CaptureServices& services, CaptureContext& context) {
+    CaptureRun& run = context.run;
+    const CalibrationKeys keys = takeCalibrationKeys(run.calibration, calibrationTargetsOf(run),
+                                                     run.keyboardSnapshot.data());
+    remakeProfileInEffect(run);
+    if (keys.save) {
+        RunProfile* running = runningProfile(run.profiles);
+        LoadedRecord none;
+        saveCalibration(run.calibration, services.files, services.ini, context.paths,
+                        running != nullptr ? running->base : run.profile,
+                        running != nullptr ? running->stored : none);
+    }
+    if (keys.changed || keys.save) {
+        redrawWindow(services, context);
+    }
+}
+
+// NEXT and PREVIOUS leave the snapshot too; a press switches the running profile, which
+// ends every layer of the old one and calibration with it (its values stay in the old
+// profile's copy for the rest of the run).
+void applySwitchKeys(CaptureServices& services, CaptureContext& context, std::int64_t nowUs) {
+    CaptureRun& run = context.run;
+    const int step = takeSwitchKeys(run.switchKeys, run.keyboardSnapshot.data());
+    if (step == 0 ||
+        !switchProfile(run.profiles, step, run.keyboardSnapshot.data(), context.mouse, nowUs)) {
+        return;
+    }
+    run.calibration.on = false;
+    run.calibration.test = DeadZoneTest::none;
+    remakeProfileInEffect(run);
+    redrawWindow(services, context);
+}
+
+// The keys a run keeps for itself leave the snapshot and act. A failed read owes a tick:
+// no event would tell what changed meanwhile.
+KeyboardRead takeKeyboardInput(CaptureServices& services, CaptureContext& context,
+                               std::int64_t nowUs, StepResult& result) {
+    const KeyboardRead read = readKeyboardInput(services, context);
+    if (read == KeyboardRead::snapshot) {
+        applyCalibrationKeys(services, context);
+        applySwitchKeys(services, context, nowUs);
+    } else if (read == KeyboardRead::failed) {
+        result.tickOwed = true;
+    }
+    return read;
+}
+
+// The running profile's layers follow their triggers (the keys of the snapshot, the mouse's
+// button flags and the buttons pressed within this step's records) as of nowUs.
+void followRunningLayers(CaptureServices& services, CaptureContext& context,
+                         std::uint8_t buttonsPressed, std::int64_t nowUs) {
+    CaptureRun& run = context.run;
+    const RunProfile* running = runningProfile(run.profiles);
+    if (running == nullptr || running->layers.empty()) {
+        return;
+    }
+    const TriggerReading triggers =
+        readTriggers(running->layers, run.keyboardSnapshot.data(), context.mouse, buttonsPressed);
+    if (followLayers(run.profiles.activities, running->layers, triggers, nowUs)) {
+        remakeProfileInEffect(run);
+        redrawWindow(services, context);
+    }
 }
 
 // Dispatches every key that is down in the snapshot; false when F11 ended the run.
@@ -56,37 +144,6 @@ bool applyKeys(CaptureServices& services, CaptureContext& context) {
     return dispatchPressedKeys(services, context);
 }
 
-// The calibration keys leave the snapshot before any binding sees it; F4 saves (the one
-// step of a run that may allocate), and whatever the view shows redraws it.
-void applyCalibrationKeys(CaptureServices& services, CaptureContext& context) {
-    CaptureRun& run = context.run;
-    const CalibrationKeys keys =
-        takeCalibrationKeys(run.calibration, run.profile, run.keyboardSnapshot.data());
-    if (keys.save) {
-        saveCalibration(run.calibration, services.files, services.ini, context.paths, run.profile,
-                        run.loadedProfile);
-    }
-    if (keys.changed || keys.save) {
-        services.user.invalidateRect(context.mainWindow, false);
-    }
-}
-
-// The keys go last, as at the tick; false when F11 ended the run. A failed read owes a
-// tick: no event would tell what changed meanwhile.
-bool applyKeyboardInput(CaptureServices& services, CaptureContext& context, StepResult& result) {
-    switch (readKeyboardInput(services, context)) {
-    case KeyboardRead::snapshot:
-        applyCalibrationKeys(services, context);
-        return applyKeys(services, context);
-    case KeyboardRead::failed:
-        result.tickOwed = true;
-        return true;
-    case KeyboardRead::none:
-        return true;
-    }
-    return true;
-}
-
 // Writes the state to the adapter when it differs from the last one sent. A failed write
 // is not retried: the same state is not sent again until it changes, or until the lost
 // adapter comes back.
@@ -100,7 +157,7 @@ void sendChangedState(CaptureServices& services, CaptureContext& context) {
     }
     traceSentPacket(services, context);
     run.lastSent = run.state;
-    services.user.invalidateRect(context.mainWindow, false);
+    redrawWindow(services, context);
 }
 
 // Where the records are first read: while calibrating, the wheel steps the picked value
@@ -109,9 +166,11 @@ void sendChangedState(CaptureServices& services, CaptureContext& context) {
 std::uint32_t takeWheelWhileCalibrating(CaptureServices& services, CaptureContext& context,
                                         MouseRecord* records, std::uint32_t count) {
     CaptureRun& run = context.run;
-    const WheelTaken taken = takeCalibrationWheel(run.calibration, run.profile, records, count);
+    const WheelTaken taken =
+        takeCalibrationWheel(run.calibration, calibrationTargetsOf(run), records, count);
     if (taken.changed) {
-        services.user.invalidateRect(context.mainWindow, false);
+        remakeProfileInEffect(run);
+        redrawWindow(services, context);
     }
     return taken.count;
 }
@@ -120,9 +179,9 @@ std::uint32_t takeWheelWhileCalibrating(CaptureServices& services, CaptureContex
 // oldest first, then the fresh ones, as many more from the device as fit. With none kept
 // this is the plain read of 256. full: the read filled the buffer.
 struct TickRecords {
-    std::uint32_t kept;
-    std::uint32_t total;
-    bool full;
+    std::uint32_t kept = 0;
+    std::uint32_t total = 0;
+    bool full = false;
 };
 
 TickRecords takeMouseRecords(CaptureServices& services, CaptureContext& context) {
@@ -141,11 +200,54 @@ bool isMotion(const MouseRecord& record) {
     return record.dwOfs == mouse_offset::x || record.dwOfs == mouse_offset::y;
 }
 
+// What a step's mouse read leaves for the layers: the buttons pressed within its records.
+// A full tick buffer owes another tick: the device may hold more, and no event announces
+// records that are already there.
+std::uint8_t readMouseAtTick(CaptureServices& services, CaptureContext& context, std::int64_t nowUs,
+                             TickRecords& records, StepResult& result) {
+    CaptureRun& run = context.run;
+    records = takeMouseRecords(services, context);
+    traceMouseRead(context, AimTraceStep::tick, nowUs, run.mouseRecords.data() + records.kept,
+                   records.total - records.kept);
+    if (records.full) {
+        result.tickOwed = true;
+    }
+    if (isPreciseAim(run.profile)) {
+        // The kept records set their flags again (so a wheel action lasts to the second
+        // tick after its event, as in classic aim), and their motion and the fresh records'
+        // moves the velocity estimator. Kept records hold motion only when calibration
+        // turned a classic run precise since they were read: it counts, as it would have at
+        // the tick in classic aim.
+        clearWheelFlags(context.mouse);
+        readPreciseAimRecords(context.mouse, run.mouseRecords.data(), records.total, nowUs);
+    } else {
+        // The record pass of the mouse processor sets the same flags again when it runs.
+        applyButtonRecords(context.mouse, run.mouseRecords.data(), records.total);
+    }
+    return mouseButtonsPressedIn(run.mouseRecords.data(), records.total);
+}
+
+// The mouse's part of the tick's state: classic aim's processor on the tick's records, or
+// precise aim as of now.
+void writeMouseAtTick(CaptureServices& services, CaptureContext& context,
+                      const TickRecords& records, std::int64_t nowUs) {
+    CaptureRun& run = context.run;
+    if (isPreciseAim(run.profile)) {
+        writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs);
+        tracePreciseAim(context, AimTraceStep::tick, nowUs);
+        return;
+    }
+    processMouse(context.mouse, run.state, context.mode, run.profile, run.mouseRecords.data(),
+                 records.total, services.user);
+}
+
 // Reads what the device holds after the pending records, as far as there is room: once
 // 256 wait, the rest stays in the device's buffer, as it would until the tick. Their
 // button and wheel records set the flags now; classic motion waits for the tick, precise
-// motion goes to the velocity estimator now and is not kept. True when records were kept.
-bool keepMouseRecords(CaptureServices& services, CaptureContext& context, std::int64_t nowUs) {
+// motion goes to the velocity estimator now and is not kept. Records kept owe the tick.
+// Returns the buttons pressed within the records read.
+std::uint8_t readMouseAtEvent(CaptureServices& services, CaptureContext& context,
+                              std::int64_t nowUs, StepResult& result) {
     FastPath& fastPath = context.run.fastPath;
     const std::span<MouseRecord> room =
         std::span(fastPath.pendingMouseRecords).subspan(fastPath.pendingMouseCount);
@@ -153,53 +255,25 @@ bool keepMouseRecords(CaptureServices& services, CaptureContext& context, std::i
         readMouseRecordsInto(services.directInput, context.devices, room);
     traceMouseRead(context, AimTraceStep::event, nowUs, room.data(), returned);
     const std::uint32_t read = takeWheelWhileCalibrating(services, context, room.data(), returned);
-    if (!isPreciseAim(context.run.profile)) {
+    const std::uint8_t pressed = mouseButtonsPressedIn(room.data(), read);
+    std::uint32_t kept = read;
+    if (isPreciseAim(context.run.profile)) {
+        readPreciseAimRecords(context.mouse, room.data(), read, nowUs);
+        kept = static_cast<std::uint32_t>(
+            std::remove_if(room.begin(), room.begin() + read, isMotion) - room.begin());
+    } else {
         applyButtonRecords(context.mouse, room.data(), read);
-        fastPath.pendingMouseCount += read;
-        return read != 0;
     }
-    readPreciseAimRecords(context.mouse, room.data(), read, nowUs);
-    const auto end = std::remove_if(room.begin(), room.begin() + read, isMotion);
-    const auto kept = static_cast<std::uint32_t>(end - room.begin());
     fastPath.pendingMouseCount += kept;
-    return kept != 0;
-}
-
-// Precise aim at a tick: the kept records set their flags again (so a wheel action lasts
-// to the second tick after its event, as in classic aim), and their motion and the fresh
-// records' moves the velocity estimator. Kept records hold motion only when calibration
-// turned a classic run precise since they were read: it counts, as it would have at the
-// tick in classic aim.
-void processPreciseMouse(CaptureContext& context, TickRecords records, std::int64_t nowUs) {
-    CaptureRun& run = context.run;
-    clearWheelFlags(context.mouse);
-    readPreciseAimRecords(context.mouse, run.mouseRecords.data(), records.total, nowUs);
-    writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs);
-    tracePreciseAim(context, AimTraceStep::tick, nowUs);
-}
-
-// A full buffer owes another tick: the device may hold more, and no event announces
-// records that are already there.
-void readMouseAtTick(CaptureServices& services, CaptureContext& context, std::int64_t nowUs,
-                     StepResult& result) {
-    CaptureRun& run = context.run;
-    const TickRecords records = takeMouseRecords(services, context);
-    traceMouseRead(context, AimTraceStep::tick, nowUs, run.mouseRecords.data() + records.kept,
-                   records.total - records.kept);
-    if (records.full) {
+    if (kept != 0) {
         result.tickOwed = true;
     }
-    if (isPreciseAim(run.profile)) {
-        processPreciseMouse(context, records, nowUs);
-        return;
-    }
-    processMouse(context.mouse, run.state, context.mode, run.profile, run.mouseRecords.data(),
-                 records.total, services.user);
+    return pressed;
 }
 
 // The mouse's part of a state rebuilt between ticks: classic aim's last output, or
 // precise aim as of now, then the actions of the mouse flags.
-void writeMouseInput(CaptureContext& context, std::int64_t nowUs) {
+void writeMouseBetweenTicks(CaptureContext& context, std::int64_t nowUs) {
     CaptureRun& run = context.run;
     if (isPreciseAim(run.profile)) {
         writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs);
@@ -209,15 +283,12 @@ void writeMouseInput(CaptureContext& context, std::int64_t nowUs) {
     applyMouseFlagActions(context.mouse, run.state, context.mode, run.profile);
 }
 
-// Records kept for the tick owe it; classic motion waits for its mouse processor, precise
-// aim is written as of now.
-void readMouseAtEvent(CaptureServices& services, CaptureContext& context, std::int64_t nowUs,
-                      StepResult& result) {
-    if (keepMouseRecords(services, context, nowUs)) {
-        result.tickOwed = true;
+// The keys go last, as at the tick, and only from a snapshot read in this step; the state
+// goes out when it changed. Nothing is sent when F11 ended the run.
+void finishStep(CaptureServices& services, CaptureContext& context, KeyboardRead keyboard) {
+    if (keyboard != KeyboardRead::snapshot || applyKeys(services, context)) {
+        sendChangedState(services, context);
     }
-    writeMouseInput(context, nowUs);
-    tracePreciseAim(context, AimTraceStep::event, nowUs);
 }
 
 } // namespace
@@ -231,12 +302,16 @@ StepResult captureTick(CaptureServices& services, CaptureContext& context, std::
     if (!run.active) {
         return result;
     }
-    if (mouseExists(context.devices)) {
-        readMouseAtTick(services, context, nowUs, result);
+    const bool mouse = mouseExists(context.devices);
+    TickRecords records;
+    const std::uint8_t buttonsPressed =
+        mouse ? readMouseAtTick(services, context, nowUs, records, result) : 0;
+    const KeyboardRead keyboard = takeKeyboardInput(services, context, nowUs, result);
+    followRunningLayers(services, context, buttonsPressed, nowUs);
+    if (mouse) {
+        writeMouseAtTick(services, context, records, nowUs);
     }
-    if (applyKeyboardInput(services, context, result)) {
-        sendChangedState(services, context);
-    }
+    finishStep(services, context, keyboard);
     return result;
 }
 
@@ -246,25 +321,35 @@ StepResult captureEvent(CaptureServices& services, CaptureContext& context, std:
     if (!run.active || !run.fastPath.enabled) {
         return result;
     }
-    resetToRest(run.state);
-    if (mouseExists(context.devices)) {
-        readMouseAtEvent(services, context, nowUs, result);
-    }
+    const bool mouse = mouseExists(context.devices);
+    const std::uint8_t buttonsPressed =
+        mouse ? readMouseAtEvent(services, context, nowUs, result) : 0;
     run.keyboardSnapshot.fill(0);
-    if (applyKeyboardInput(services, context, result)) {
-        sendChangedState(services, context);
+    const KeyboardRead keyboard = takeKeyboardInput(services, context, nowUs, result);
+    followRunningLayers(services, context, buttonsPressed, nowUs);
+    resetToRest(run.state);
+    if (mouse) {
+        writeMouseBetweenTicks(context, nowUs);
+        tracePreciseAim(context, AimTraceStep::event, nowUs);
     }
+    finishStep(services, context, keyboard);
     return result;
 }
 
-void refreshAim(CaptureServices& services, CaptureContext& context, std::int64_t nowUs) {
+void refreshState(CaptureServices& services, CaptureContext& context, std::int64_t nowUs) {
     CaptureRun& run = context.run;
-    if (!run.active || !mouseExists(context.devices)) {
+    if (!run.active) {
         return;
     }
+    if (makeDueLayerChanges(run.profiles.activities, nowUs)) {
+        remakeProfileInEffect(run);
+        redrawWindow(services, context);
+    }
     resetToRest(run.state);
-    writeMouseInput(context, nowUs);
-    tracePreciseAim(context, AimTraceStep::refresh, nowUs);
+    if (mouseExists(context.devices)) {
+        writeMouseBetweenTicks(context, nowUs);
+        tracePreciseAim(context, AimTraceStep::refresh, nowUs);
+    }
     if (applyKeys(services, context)) {
         sendChangedState(services, context);
     }

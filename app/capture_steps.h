@@ -28,9 +28,10 @@ StepResult captureTick(CaptureServices& services, CaptureContext& context, std::
 // keyboard on loan is left alone. Nothing without the fast path.
 StepResult captureEvent(CaptureServices& services, CaptureContext& context, std::int64_t nowUs);
 
-// Precise aim between events: the state rebuilt with the mouse's velocity as of now, the
-// keys as last read, and sent if it changed.
-void refreshAim(CaptureServices& services, CaptureContext& context, std::int64_t nowUs);
+// At a moment the scheduler named, between events: the layer changes due by now are made,
+// and the state is rebuilt with precise aim's velocity as of now and the keys as last
+// read, and sent if it changed.
+void refreshState(CaptureServices& services, CaptureContext& context, std::int64_t nowUs);
 
 // After a write failed: when the lost adapter answers the same discovery again, it gets
 // the current state at once.

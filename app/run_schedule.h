@@ -42,6 +42,8 @@ struct RunSchedule {
     std::int64_t nextTickUs = kNeverUs;
     // Precise aim: when the mouse's velocity may change without new motion.
     std::int64_t aimDueUs = kNeverUs;
+    // When a layer of the running profile takes effect or ends after its delay.
+    std::int64_t layerDueUs = kNeverUs;
     // A lost adapter is searched for at most once a second, from a second after the loss.
     std::int64_t adapterSearchDueUs = kNeverUs;
     // timeBeginPeriod(1) holds, so the wait keeps its timeout to the millisecond.

@@ -5,6 +5,7 @@
 #include "app/message_loop_api.h"
 #include "input/mouse_device.h"
 #include "mapping/aim_velocity.h"
+#include "mapping/layer_activity.h"
 #include "mapping/mouse_motion.h"
 #include "mapping/precise_aim.h"
 
@@ -74,18 +75,24 @@ bool mouseNeedsTick(const CaptureContext& context) {
     return !mouseAtRest(context.mouse);
 }
 
-// After anything that looked at precise aim: when it must be looked at again. At rest,
-// never; while the mouse moves, when its velocity may change without new motion, and
-// at least every kAimCadenceUs.
-void scheduleAim(CaptureContext& context, std::int64_t nowUs) {
+// After anything that looked at precise aim or at the layers: when the state must be made
+// again without news from a device. Precise aim at rest, never; while the mouse moves, when
+// its velocity may change without new motion (new motion comes with an event). A layer,
+// when its delay or release delay runs out.
+void scheduleMoments(CaptureContext& context, std::int64_t nowUs) {
     RunSchedule& schedule = context.run.schedule;
+    schedule.layerDueUs =
+        context.run.active ? nextLayerChange(context.run.profiles.activities) : kNeverUs;
     if (!context.run.active || !isPreciseAim(context.run.profile) ||
         !mouseExists(context.devices)) {
         schedule.aimDueUs = kNeverUs;
         return;
     }
-    const std::int64_t change = nextVelocityChange(context.mouse.aim, nowUs);
-    schedule.aimDueUs = change == kAimNever ? kNeverUs : std::min(change, nowUs + kAimCadenceUs);
+    schedule.aimDueUs = nextVelocityChange(context.mouse.aim, nowUs);
+}
+
+std::int64_t nextMoment(const RunSchedule& schedule) {
+    return std::min(schedule.aimDueUs, schedule.layerDueUs);
 }
 
 // Nothing can change at a tick once it has run since whatever else a tick might pick up,
@@ -127,7 +134,7 @@ void runTick(CaptureServices& services, CaptureContext& context, std::int64_t no
     }
     schedule.tickOwed = result.tickOwed;
     schedule.nextTickUs = nextGridPoint(schedule, nowUs);
-    scheduleAim(context, nowUs);
+    scheduleMoments(context, nowUs);
     searchAdapterIfDue(services, context, nowUs);
 }
 
@@ -198,7 +205,7 @@ void onDeviceEvent(CaptureServices& services, CaptureContext& context) {
         return;
     }
     trackAdapter(context, nowUs);
-    scheduleAim(context, nowUs);
+    scheduleMoments(context, nowUs);
     // Only after the packet: the change goes out first.
     if (result.tickOwed) {
         context.run.schedule.tickOwed = true;
@@ -218,7 +225,7 @@ std::uint32_t beforeLoopWait(CaptureServices& services, CaptureContext& context)
     }
     const RunSchedule& schedule = context.run.schedule;
     const std::int64_t tickDueUs = schedule.tickPaused ? kNeverUs : schedule.nextTickUs;
-    return millisecondsUntil(std::min(tickDueUs, schedule.aimDueUs), nowUs);
+    return millisecondsUntil(std::min(tickDueUs, nextMoment(schedule)), nowUs);
 }
 
 void onWaitTimeout(CaptureServices& services, CaptureContext& context) {
@@ -230,11 +237,11 @@ void onWaitTimeout(CaptureServices& services, CaptureContext& context) {
     if (!schedule.tickPaused && nowUs >= schedule.nextTickUs) {
         runTick(services, context, nowUs);
     }
-    if (context.run.active && nowUs >= schedule.aimDueUs) {
-        refreshAim(services, context, nowUs);
+    if (context.run.active && nowUs >= nextMoment(schedule)) {
+        refreshState(services, context, nowUs);
         if (context.run.active) {
             trackAdapter(context, nowUs);
-            scheduleAim(context, nowUs);
+            scheduleMoments(context, nowUs);
         }
     }
 }

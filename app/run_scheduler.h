@@ -1,6 +1,6 @@
 #pragma once
 // The scheduler of a capture run: the one place that decides when the steps run (the
-// tick, the device events, precise aim's cadence, the pause while idle, the search for a
+// tick, the device events, precise aim's moments, the pause while idle, the search for a
 // lost adapter). It keeps RunSchedule and calls the steps of app/capture_steps.h, which
 // read the devices, map and send.
 //
@@ -14,10 +14,6 @@
 #include <cstdint>
 
 namespace qora {
-
-// While the mouse of precise aim moves, its state is looked at again at least this often:
-// about as often as a console reads its pad.
-inline constexpr std::int64_t kAimCadenceUs = 4000;
 
 // The run's devices are made: the tick starts, its grid from now, and with the fast path
 // the system timer's resolution is raised to 1 ms. False when nothing can carry the tick

@@ -5,8 +5,10 @@
 // writes the items by name.
 
 #include "formats/console_mode.h"
+#include "formats/profile_record.h"
 
 #include <cstddef>
+#include <iterator>
 #include <span>
 
 namespace qora {
@@ -18,5 +20,20 @@ std::span<const char* const> mouseActionItems(ConsoleMode mode);
 
 // What the mouse motion drives: the two sticks, and for the PS3 also the tilt sensors.
 std::span<const char* const> directionItems(ConsoleMode mode);
+
+// The mouse's buttons and wheel directions as the profile text names them, in the order of
+// the record's mouse bindings; the Direction (binding 9) is a setting of its own.
+struct MouseInput {
+    std::size_t index; // into the record's mouse bindings
+    const char* setting;
+    bool inDialog; // the sixth and seventh buttons have no list in the Map dialog
+};
+
+inline constexpr MouseInput kMouseInputs[] = {
+    {0, "MOUSE LEFT", true},     {1, "MOUSE RIGHT", true},   {2, "MOUSE MIDDLE", true},
+    {3, "MOUSE BACKWARD", true}, {4, "MOUSE FORWARD", true}, {5, "MOUSE BUTTON6", false},
+    {6, "MOUSE BUTTON7", false}, {7, "MOUSE ROLL UP", true}, {8, "MOUSE ROLL DOWN", true},
+};
+static_assert(std::size(kMouseInputs) == profile::kMouseBindingDirection);
 
 } // namespace qora

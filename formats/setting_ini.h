@@ -3,6 +3,7 @@
 // or writes, with the value a missing key takes. The program, the dialogs and the tools
 // all name them from here.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace qora {
@@ -15,6 +16,10 @@ inline constexpr const char* kPacketsOldBinName = "packets.old.bin";
 // A whole-file write goes to the file's name with this suffix first, then replaces the
 // file in one step.
 inline constexpr const char* kTemporaryFileSuffix = ".new";
+
+// setting.ini is read whole; a longer file (a device, an endless one) cannot be read.
+// The program's own files are a few kilobytes.
+inline constexpr std::size_t kMaxSettingIniBytes = 1024 * 1024;
 
 // packets.bin holds whole 50-byte packets; the packet that would take it past this starts
 // a fresh file, and the full one becomes packets.old.bin.
@@ -49,6 +54,12 @@ inline constexpr std::int32_t kCountDefault = 0;
 inline constexpr std::uint32_t kMaxProfileCount = 65535;
 inline constexpr const char* kCurrentKey = "CURRENT";
 inline constexpr std::int32_t kCurrentDefault = 0;
+
+// [SWITCH]: the keys that switch a run to the next or previous profile, by the names the
+// Map dialog shows ("PAGE UP"); missing, empty or unknown switches nothing.
+inline constexpr const char* kSwitchSection = "SWITCH";
+inline constexpr const char* kSwitchNextKey = "NEXT";
+inline constexpr const char* kSwitchPreviousKey = "PREVIOUS";
 
 // [LOCATION_360] and [LOCATION_PS3]: the overlay's places; a missing key is 0.
 inline constexpr const char* kLocation360Section = "LOCATION_360";

@@ -268,7 +268,7 @@ void preciseTick(PreciseRun& plain, PreciseRun& mirror, ConsoleMode mode,
     const std::int64_t nextUs = nextVelocityChange(plain.mouse.aim, plain.nowUs);
     require(nextUs == nextVelocityChange(mirror.mouse.aim, mirror.nowUs),
             "mirrored motion changes at the same times");
-    if (nextUs != kAimNever) {
+    if (nextUs != kNeverUs) {
         require(nextUs > plain.nowUs, "the next change lies ahead of the evaluation");
         checkPreciseStep(plain.evaluate(mode, unbound, nextUs),
                          mirror.evaluate(mode, unbound, nextUs), unbound, mode);

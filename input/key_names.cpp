@@ -81,4 +81,16 @@ const char* keyName(std::uint8_t scanCode) {
     return kKeyNameTable[scanCode].data();
 }
 
+std::uint8_t scanCodeNamed(std::string_view name) {
+    if (name.empty()) {
+        return 0;
+    }
+    for (std::size_t code = 1; code < kKeyNameCount; ++code) {
+        if (name == kKeyNameTable[code].data()) {
+            return static_cast<std::uint8_t>(code);
+        }
+    }
+    return 0;
+}
+
 } // namespace qora

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace qora {
 
@@ -18,5 +19,8 @@ const KeyNameTable& keyNameTable();
 
 // The NUL-terminated name of scanCode; "" when it has none. Never null.
 const char* keyName(std::uint8_t scanCode);
+
+// The scan code whose name is exactly name; 0 (no key) for an empty or unknown name.
+std::uint8_t scanCodeNamed(std::string_view name);
 
 } // namespace qora

@@ -1,96 +1,41 @@
 #pragma once
 // The mouse velocity of precise aim, in counts per millisecond, measured over real time:
-// each mouse report is placed on the high-resolution clock at the moment it was read, and
-// the velocity is the motion over a window of recent reports divided by the window's
-// time. The window adapts by count and by time: long enough that one count and the
-// jitter of the read times are a small error, short enough to follow the hand. A
-// deadband holds the value steady at a constant hand speed; between reports it holds,
-// after a gap clearly longer than the recent report interval it decays, and after about
-// two intervals it is exactly 0. Motion that comes again soon after that goes on from the
-// reports before it; after a longer rest it starts afresh. Fixed-size state, no allocation,
-// arithmetic only.
+// each mouse report is placed on the high-resolution clock at the moment it was read
+// (aim_velocity_reads.h), and the velocity is the motion over a window of recent reports
+// (aim_velocity_points.h) divided by the window's time (aim_velocity_window.h). A deadband
+// holds the value steady at a constant hand speed; between reports it holds, after a gap
+// clearly longer than the recent report interval it decays, and after about two intervals
+// it is exactly 0 (aim_velocity_hold.h). Motion that comes again soon after that goes on
+// from the reports before it; after a longer rest it starts afresh. The mouse's report
+// period is learned from fast motion (aim_velocity_period.h). Fixed-size state, no
+// allocation, arithmetic only.
 
 #include "input/mouse_record.h"
+#include "mapping/aim_velocity_hold.h"
+#include "mapping/aim_velocity_period.h"
+#include "mapping/aim_velocity_points.h"
+#include "mapping/aim_velocity_window.h"
+#include "platform/precise_time.h"
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
-#include <limits>
 
 namespace qora {
 
-// Velocity per mouse axis, in counts per millisecond; x to the right, y towards the user.
-struct AimVelocity {
-    double x = 0.0;
-    double y = 0.0;
-
-    friend bool operator==(const AimVelocity&, const AimVelocity&) = default;
+// Where the estimator is between one rest and the next.
+enum class AimPhase : std::uint8_t {
+    // No motion since the last rest: the velocity is 0 until motion comes.
+    atRest,
+    // One point since the rest (a first report without a learned period): its interval is
+    // unknown, so the velocity is 0 until a second report, or the stop.
+    firstReport,
+    // A value from a window of reports: held, then decaying towards the stop.
+    moving,
+    // The stop has come and the velocity is 0; the reports stay for motion that comes
+    // again soon, and a longer rest makes the estimator rest.
+    stopped,
 };
 
-// Where the mouse had got to at one report: its time on the high-resolution clock and
-// the counts moved since the estimator last rested, summed.
-struct AimReportPoint {
-    std::int64_t timeUs = 0;
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-
-    friend bool operator==(const AimReportPoint&, const AimReportPoint&) = default;
-};
-
-// Enough for the longest window of a 1000 Hz mouse; older points drop out.
-inline constexpr std::size_t kAimPointSlots = 64;
-// The report period is the mean of this many intervals in a row.
-inline constexpr std::size_t kAimPeriodIntervals = 8;
-
-// What nextVelocityChange gives when nothing will change without new motion.
-inline constexpr std::int64_t kAimNever = std::numeric_limits<std::int64_t>::max();
-
-struct AimVelocityEstimator {
-    // The points since the last rest, oldest first from `first`, a ring of `count`. The
-    // first point after a rest may be where the motion began rather than a report.
-    std::array<AimReportPoint, kAimPointSlots> points{};
-    std::uint32_t first = 0;
-    std::uint32_t count = 0; // 0: at rest
-    // The mouse's report period, learned from fast motion; 0 until then. Kept across
-    // rests and runs, and learned again when the mouse's rate changes.
-    std::int64_t reportPeriodUs = 0;
-    // What the period is learned from, across rests: the times of the latest reports in a
-    // row that each carried enough counts and came soon enough after the one before.
-    std::array<std::int64_t, kAimPeriodIntervals + 1> periodReportsUs{};
-    std::uint32_t periodReports = 0;
-
-    // The velocity as of the last report, and what makes it decay and stop.
-    AimVelocity held;
-    bool hasValue = false;
-    bool heldSettled = false;      // from a window that had grown to its length
-    std::int64_t windowSpanUs = 0; // the time of the window behind `held`
-    std::int64_t lastReportUs = 0;
-    std::int64_t decayStartUs = 0;
-    std::int64_t stopUs = 0;
-    // The stop has come and the velocity is 0; the reports stay for motion that comes again
-    // soon (see stoppedLongAgo).
-    bool stopped = false;
-
-    friend bool operator==(const AimVelocityEstimator&, const AimVelocityEstimator&) = default;
-};
-
-// The window of the estimate. kAimWindow is what the program uses; the measuring tool
-// compares it with alternatives.
-struct AimWindow {
-    std::int64_t minSpanUs;   // at least this much time ...
-    std::uint32_t minReports; // ... this many report intervals ...
-    std::int64_t minCounts;   // ... and this many counts on the busier axis,
-    std::int64_t maxSpanUs;   // reaching back no further than this.
-    // Further back while every report lies within this many counts (plus the velocity
-    // times the read-time jitter) of the line the window draws; negative: never further.
-    double fitCounts;
-    // The deadband: this many counts, plus twice the velocity times the jitter, over the
-    // window's time.
-    double bandCounts;
-    double minJitterMs; // the read-time jitter assumed at least
-};
-
-inline constexpr AimWindow kAimWindow{8000, 2, 8, 32000, 1.0, 2.0, 0.1};
+class AimVelocityEstimator;
 
 // Adds the motion records among records[0 .. count - 1] (count above 256 reads 256),
 // read from DirectInput at readTimeUs. Adjacent records with one dwTimeStamp are one
@@ -106,9 +51,39 @@ void addMotionRecords(AimVelocityEstimator& estimator, const MouseRecord* record
 AimVelocity currentVelocity(AimVelocityEstimator& estimator, std::int64_t nowUs);
 
 // The earliest time after which currentVelocity may give another value without new
-// motion (at most nowUs when that time has already come); kAimNever at rest.
+// motion (at most nowUs when that time has already come); kNeverUs at rest.
 std::int64_t nextVelocityChange(const AimVelocityEstimator& estimator, std::int64_t nowUs);
 
 bool velocityAtRest(const AimVelocityEstimator& estimator);
+
+class AimVelocityEstimator {
+public:
+    AimPhase phase() const { return phase_; }
+    // The value as of the last report, before any decay; 0 before the first value.
+    AimVelocity heldVelocity() const { return hold_.velocity; }
+    // When the velocity is exactly 0 unless motion comes first.
+    std::int64_t stopUs() const { return hold_.stopUs; }
+    // The mouse's report period as learned so far; 0 until then.
+    std::int64_t reportPeriodUs() const { return period_.periodUs(); }
+
+    friend bool operator==(const AimVelocityEstimator&, const AimVelocityEstimator&) = default;
+
+private:
+    friend void addMotionRecords(AimVelocityEstimator&, const MouseRecord*, std::uint32_t,
+                                 std::int64_t, const AimWindow&);
+    friend AimVelocity currentVelocity(AimVelocityEstimator&, std::int64_t);
+    friend std::int64_t nextVelocityChange(const AimVelocityEstimator&, std::int64_t);
+
+    void restIfStoppedLongAgo(std::int64_t nowUs);
+    void goOnAfterStop();
+    void addReport(std::int64_t timeUs, std::int64_t x, std::int64_t y);
+    void evaluate(AimVelocity shown, const AimWindow& window);
+    AimVelocity velocityAt(std::int64_t nowUs) const;
+
+    AimPointRing points_;
+    AimReportPeriod period_;
+    AimHold hold_;
+    AimPhase phase_ = AimPhase::atRest;
+};
 
 } // namespace qora

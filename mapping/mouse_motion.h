@@ -27,12 +27,14 @@ void processMouse(MouseState& mouse, ControllerState& state, ConsoleMode mode,
 // Held buttons do not matter: their actions are the same at every call.
 bool mouseAtRest(const MouseState& mouse);
 
-// Step H alone: writes (x, y) in 16-bit stick units (-32767..32767, larger values are
-// limited to it) to the profile's Direction. TILT takes them on its -127..127 scale,
-// divided by 256 and rounded, which is exact for classic aim's whole high bytes.
+// The stick bytes of processMouse alone: writes (x, y) in 16-bit stick units (-32767..32767,
+// larger values are limited to it) to the profile's Direction. TILT takes them on its
+// -127..127 scale, divided by 256 and rounded, which is exact for classic aim's whole high
+// bytes.
 void writeMouseDeflection(ControllerState& state, const ProfileRecord& profile, MotionPair units);
 
-// Step I alone: applies the binding of every set flag, in ascending flag order.
+// The mouse actions of processMouse alone: applies the binding of every set flag, in
+// ascending flag order.
 void applyMouseFlagActions(const MouseState& mouse, ControllerState& state, ConsoleMode mode,
                            const ProfileRecord& profile);
 

@@ -88,6 +88,20 @@ void runRecordPass(MouseState& mouse, const MouseRecord* records, std::uint32_t 
     }
 }
 
+std::uint8_t mouseButtonsPressedIn(const MouseRecord* records, std::uint32_t count) {
+    std::uint8_t pressed = 0;
+    count =
+        records == nullptr ? 0 : std::min(count, static_cast<std::uint32_t>(kMouseRecordCapacity));
+    for (std::uint32_t r = 0; r < count; ++r) {
+        const MouseRecord& record = records[r];
+        if (record.dwOfs >= mouse_offset::button0 && record.dwOfs <= mouse_offset::button6 &&
+            (record.dwData & kMouseButtonDown) != 0) {
+            pressed |= static_cast<std::uint8_t>(1u << (record.dwOfs - mouse_offset::button0));
+        }
+    }
+    return pressed;
+}
+
 void applyButtonRecords(MouseState& mouse, const MouseRecord* records, std::uint32_t count) {
     if (records == nullptr) {
         return;

@@ -19,6 +19,10 @@ void clearWheelFlags(MouseState& mouse);
 void runRecordPass(MouseState& mouse, const MouseRecord* records, std::uint32_t count,
                    UserApi& debugOutput);
 
+// One bit per button flag (bit 0 the first button): the buttons with a press among
+// records[0 .. count - 1], also when their release follows in the same records.
+std::uint8_t mouseButtonsPressedIn(const MouseRecord* records, std::uint32_t count);
+
 // The button and wheel records among records[0 .. count - 1] set their flags now, as the
 // record pass will when it sees them at the tick; motion is left to the record pass. The
 // wheel flags are not cleared first: they last until the next record pass.

@@ -1,11 +1,14 @@
 #include "tools/packets_tool.h"
 
+#include "formats/setting_ini.h"
 #include "tools/packet_stream.h"
 #include "tools/tool_output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <utility>
@@ -44,12 +47,6 @@ struct FileCloser {
 
 constexpr std::size_t kReadChunkSize = 64 * 1024;
 
-// The outcome of decoding one file; the decoded lines have gone out already.
-struct FileDecoding {
-    int status = kToolSuccess;
-    std::string error;
-};
-
 std::string tornTailError(const PacketStreamDecoder& decoder) {
     const std::uint64_t length =
         decoder.packetCount() * kDecodedPacketSize + decoder.pendingBytes();
@@ -59,28 +56,44 @@ std::string tornTailError(const PacketStreamDecoder& decoder) {
            std::to_string(decoder.packetCount()) + " whole packets before them are decoded";
 }
 
-FileDecoding decodeFile(PacketConsole console, const std::string& path, std::ostream& out) {
+std::string tooLongReason(std::uint64_t limit) {
+    return "longer than " + std::to_string(limit) + " bytes, the most a packets.bin holds";
+}
+
+// Why the file the path names cannot be a packets file, which the virtual adapter writes
+// as a file of at most kPacketsFileCap bytes; empty when it may be one. A device would
+// decode for ever; a pipe has no length to tell and is decoded up to the limit.
+std::string notAPacketsFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    switch (status.type()) {
+    case fs::file_type::directory:
+        return "a folder, not a packets file";
+    case fs::file_type::character:
+    case fs::file_type::block:
+        return "a device, not a packets file";
+    case fs::file_type::regular: {
+        const std::uintmax_t size = fs::file_size(path, error);
+        return !error && size > static_cast<std::uintmax_t>(kPacketsFileCap)
+                   ? tooLongReason(static_cast<std::uint64_t>(kPacketsFileCap))
+                   : std::string();
+    }
+    default:
+        return {};
+    }
+}
+
+PacketsDecoding decodeFile(PacketConsole console, const std::string& path, std::ostream& out) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         return {kToolBadFile, "cannot open " + path + ": " + std::strerror(errno)};
     }
-    PacketStreamDecoder decoder(console, out);
-    std::vector<std::uint8_t> chunk(kReadChunkSize);
-    std::size_t got = 0;
-    while ((got = std::fread(chunk.data(), 1, chunk.size(), file.get())) > 0) {
-        decoder.feed(chunk.data(), got);
-        if (!out) {
-            // No use decoding on: nothing more would reach the output.
-            return {kToolBadFile, outputFailure(out)};
-        }
+    if (const std::string reason = notAPacketsFile(path); !reason.empty()) {
+        return {kToolBadFile, "cannot read " + path + ": " + reason};
     }
-    if (std::ferror(file.get())) {
-        return {kToolBadFile, "cannot read " + path + ": " + std::strerror(errno)};
-    }
-    if (decoder.pendingBytes() != 0) {
-        return {kToolTornTail, path + ": " + tornTailError(decoder)};
-    }
-    return {};
+    return decodePacketStream(console, file.get(), path,
+                              static_cast<std::uint64_t>(kPacketsFileCap), out);
 }
 
 } // namespace
@@ -92,9 +105,11 @@ std::string packetsToolUsage() {
            "Prints the packets in FILE (a packets.bin written by the virtual adapter), one\n"
            "line per 50-byte packet, the way the chosen console reads them.\n"
            "\n"
-           "Exit status: 0 every packet decoded; 1 FILE cannot be opened or read, or the\n"
-           "output cannot be written (a full disk, for example); 2 bad arguments; 3 FILE\n"
-           "ends in part of a packet (the whole packets before it are decoded).\n";
+           "Exit status: 0 every packet decoded; 1 FILE cannot be opened or read, is no\n"
+           "packets file (a folder, a device, more than the 64 MiB the virtual adapter\n"
+           "writes), or the output cannot be written (a full disk, for example); 2 bad\n"
+           "arguments; 3 FILE ends in part of a packet (the whole packets before it are\n"
+           "decoded).\n";
 }
 
 ParsedArguments parsePacketsToolArguments(const std::vector<std::string>& arguments) {
@@ -135,6 +150,36 @@ ParsedArguments parsePacketsToolArguments(const std::vector<std::string>& argume
     return parsed;
 }
 
+PacketsDecoding decodePacketStream(PacketConsole console, std::FILE* file, const std::string& name,
+                                   std::uint64_t limit, std::ostream& out) {
+    PacketStreamDecoder decoder(console, out);
+    std::vector<std::uint8_t> chunk(kReadChunkSize);
+    std::uint64_t total = 0;
+    std::size_t got = 0;
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+        const std::size_t taken =
+            static_cast<std::size_t>(std::min<std::uint64_t>(got, limit - total));
+        decoder.feed(chunk.data(), taken);
+        total += taken;
+        if (!out) {
+            // No use decoding on: nothing more would reach the output.
+            return {kToolBadFile, outputFailure(out)};
+        }
+        if (taken < got) {
+            return {kToolBadFile, "cannot read " + name + ": " + tooLongReason(limit) + "; the " +
+                                      std::to_string(decoder.packetCount()) +
+                                      " whole packets before are decoded"};
+        }
+    }
+    if (std::ferror(file)) {
+        return {kToolBadFile, "cannot read " + name + ": " + std::strerror(errno)};
+    }
+    if (decoder.pendingBytes() != 0) {
+        return {kToolTornTail, name + ": " + tornTailError(decoder)};
+    }
+    return {};
+}
+
 bool decodePackets(PacketConsole console, const std::vector<std::uint8_t>& bytes, std::ostream& out,
                    std::string& error) {
     PacketStreamDecoder decoder(console, out);
@@ -153,7 +198,7 @@ int runPacketsTool(const std::vector<std::string>& arguments, std::ostream& out,
         err << kProgramName << ": " << parsed.error << '\n' << packetsToolUsage();
         return kToolBadArguments;
     }
-    FileDecoding decoding;
+    PacketsDecoding decoding;
     if (parsed.arguments.help) {
         out << packetsToolUsage();
     } else {

@@ -17,11 +17,38 @@ constexpr double kUsPerMs = 1000.0;
 // More moments than this between two entries would mean the estimator never comes to rest.
 constexpr int kMaxMomentsBetweenEntries = 100000;
 
+constexpr std::int64_t kTeachingBeforeUs = 10 * 1000000;
+constexpr std::uint32_t kTeachingStamp = 1000;
+constexpr std::int32_t kTeachingCounts = 2;
+
+// The time of a trace's first entry.
+std::int64_t firstEntryUs(const AimTrace& trace) {
+    if (trace.entries.empty()) {
+        return 0;
+    }
+    return std::visit([](const auto& item) { return item.timeUs; }, trace.entries.front());
+}
+
+// A trace cut out of a longer one starts with the report period learned before it: the
+// estimator learns it as it would, from reports at every poll, long enough before the
+// trace that it has come to rest by its first read.
+void teachReportPeriod(MouseState& mouse, const AimTrace& trace) {
+    if (trace.reportPeriodUs <= 0) {
+        return;
+    }
+    const std::int64_t startUs = firstEntryUs(trace) - kTeachingBeforeUs;
+    for (std::uint32_t report = 0; report <= kAimPeriodIntervals; ++report) {
+        const MouseRecord record{mouse_offset::x, static_cast<std::uint32_t>(kTeachingCounts),
+                                 kTeachingStamp + report, 0, 0};
+        readPreciseAimRecords(mouse, &record, 1,
+                              startUs + static_cast<std::int64_t>(report) * trace.reportPeriodUs);
+    }
+    currentVelocity(mouse.aim, startUs + kTeachingBeforeUs / 2);
+}
+
 class Replayer {
 public:
-    explicit Replayer(const AimTrace& trace) : trace_(trace) {
-        mouse_.aim.reportPeriodUs = trace.reportPeriodUs;
-    }
+    explicit Replayer(const AimTrace& trace) : trace_(trace) { teachReportPeriod(mouse_, trace); }
 
     void take(const AimTraceRead& read) {
         advanceTo(read.timeUs);
@@ -44,7 +71,7 @@ public:
 
     // The moments the estimator names after the last entry, until it rests.
     AimReplay finish() {
-        advanceTo(kAimNever);
+        advanceTo(kNeverUs);
         return std::move(result_);
     }
 
@@ -65,7 +92,7 @@ private:
     void advanceTo(std::int64_t untilUs) {
         for (int moment = 0; moment < kMaxMomentsBetweenEntries; ++moment) {
             const std::int64_t dueUs = nextVelocityChange(mouse_.aim, nowUs_);
-            if (dueUs == kAimNever || dueUs >= untilUs) {
+            if (dueUs == kNeverUs || dueUs >= untilUs) {
                 return;
             }
             evaluate(std::max(dueUs, nowUs_));
@@ -193,7 +220,7 @@ AimReplay replayAimTrace(const AimTrace& trace) {
 
 std::int64_t learnedPeriodBefore(const AimTrace& trace, std::int64_t timeUs) {
     MouseState mouse;
-    mouse.aim.reportPeriodUs = trace.reportPeriodUs;
+    teachReportPeriod(mouse, trace);
     for (const AimTraceEntry& entry : trace.entries) {
         const auto* read = std::get_if<AimTraceRead>(&entry);
         if (read == nullptr) {
@@ -205,7 +232,7 @@ std::int64_t learnedPeriodBefore(const AimTrace& trace, std::int64_t timeUs) {
         readPreciseAimRecords(mouse, trace.records.data() + read->firstRecord, read->count,
                               read->timeUs);
     }
-    return mouse.aim.reportPeriodUs;
+    return mouse.aim.reportPeriodUs();
 }
 
 AimTrace cutAimTrace(const AimTrace& whole, std::size_t first, std::size_t last,

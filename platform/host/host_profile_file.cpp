@@ -81,7 +81,8 @@ private:
 
 enum class FileState { read, missing, unreadable };
 
-// The whole file; errno tells why when it is unreadable.
+// The whole file; errno tells why when it is unreadable. A file longer than any
+// setting.ini (a device, an endless file: neither tells its length) is read no further.
 FileState readWholeFile(const char* path, std::string& text) {
     Descriptor file(::open(path, O_RDONLY | O_CLOEXEC));
     if (!file.open()) {
@@ -97,6 +98,10 @@ FileState readWholeFile(const char* path, std::string& text) {
             return FileState::read;
         }
         text.append(chunk, static_cast<std::size_t>(got));
+        if (text.size() > kMaxSettingIniBytes) {
+            errno = EFBIG;
+            return FileState::unreadable;
+        }
     }
 }
 

@@ -6,10 +6,11 @@
 // writes that create or change a key while keeping every other line.
 //
 // qora-profiles ships with it on Linux, so it also keeps the promises a store makes: a
-// file that exists but cannot be read reads as missing (the platform's answer) and is
-// never written, since what could not be read would go back as nothing; a file that may
-// not be written is not replaced; and every write goes to "<file>.new" first, which then
-// replaces the file in one step. A failed write returns false with errno telling why.
+// file that exists but cannot be read (a folder, or one longer than kMaxSettingIniBytes,
+// such as a device) reads as missing (the platform's answer) and is never written, since
+// what could not be read would go back as nothing; a file that may not be written is not
+// replaced; and every write goes to "<file>.new" first, which then replaces the file in
+// one step. A failed write returns false with errno telling why.
 
 #include "platform/profile_file_api.h"
 

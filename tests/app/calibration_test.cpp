@@ -25,7 +25,7 @@ void pressKeys(Calibration& calibration, ProfileRecord& profile,
     for (const std::uint8_t code : keys) {
         snapshot[code] = kKeyDown;
     }
-    takeCalibrationKeys(calibration, profile, snapshot.data());
+    takeCalibrationKeys(calibration, targetsIn(profile), snapshot.data());
 }
 
 std::string bytesOf(const ProfileRecord& record) {
@@ -90,8 +90,9 @@ TEST(Calibration, TheWheelStepsThePickedValueOnItsGridWithinItsLimits) {
         for (const std::int32_t data : test.wheelData) {
             records.push_back(wheel(data));
         }
-        const WheelTaken taken = takeCalibrationWheel(calibration, profile, records.data(),
-                                                      static_cast<std::uint32_t>(records.size()));
+        const WheelTaken taken =
+            takeCalibrationWheel(calibration, targetsIn(profile), records.data(),
+                                 static_cast<std::uint32_t>(records.size()));
         EXPECT_EQ(taken.count, 0u);
         EXPECT_EQ(taken.changed, test.after != test.before);
         EXPECT_EQ(valuesOf(profile), test.after);

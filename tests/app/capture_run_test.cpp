@@ -363,7 +363,7 @@ protected:
     ProfileRecord loadWith(const char* count, const char* current) {
         setIni("CONFIGURATION", "COUNT", count);
         setIni("CONFIGURATION", "CURRENT", current);
-        return loadCurrentProfile(files, ini, paths).loaded.record;
+        return profileInEffect(loadRunProfiles(files, ini, paths).profiles);
     }
 
     ProfileRecord first;

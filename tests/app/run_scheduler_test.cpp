@@ -398,9 +398,10 @@ TEST_F(CaptureEventsTest, TheWaitAndTheTimerShareOneGrid) {
     EXPECT_EQ(run.schedule.nextTickUs, startUs + 4 * kTickPeriodUs);
 }
 
-// Precise aim between ticks: the first motion goes out at its event, the loop then wakes
-// at least every 4 ms while the mouse moves and when the velocity must stop, the centred
-// stick goes out at the stop without a tick, and then the run waits for news alone.
+// Precise aim between ticks: the first motion goes out at its event; while the mouse moves
+// the loop sleeps until its next event or the moment the estimator names (the decay, the
+// stop), never sooner; the centred stick goes out at the stop without a tick, and then
+// the run waits for news alone.
 TEST_F(CaptureEventsTest, PreciseAimFollowsTheMouseAtItsOwnPace) {
     profile.bytes[profile::direction] = profile::kDirectionRightStick;
     writeZoomScale(profile, profile::xZoomScale, 1.0f);
@@ -411,13 +412,20 @@ TEST_F(CaptureEventsTest, PreciseAimFollowsTheMouseAtItsOwnPace) {
     tick();
     ASSERT_EQ(wait(), kInfinite); // settled: the tick pauses
 
+    // The wait lasts until the estimator's next change, in whole milliseconds.
+    const auto waitsForTheNamedMoment = [&](std::uint32_t timeout) {
+        const std::int64_t nowUs = microsecondsNow(clock);
+        const std::int64_t changeUs = nextVelocityChange(mouse.aim, nowUs);
+        return changeUs != kNeverUs && run.schedule.aimDueUs == changeUs &&
+               timeout == static_cast<std::uint32_t>((changeUs - nowUs + 999) / 1000);
+    };
     // Two bursts of a 1000 Hz mouse at 5 counts/ms: the first teaches the report period.
     for (int burst = 0; burst < 2; ++burst) {
         const std::size_t packetsBefore = packets().size();
         std::int64_t lastMotionUs = 0;
         for (std::uint32_t ms = 0; ms < 40; ++ms) {
             if (ms > 0) {
-                EXPECT_LE(wait(), 4u);
+                EXPECT_TRUE(waitsForTheNamedMoment(wait())) << "burst " << burst << ", " << ms;
             }
             clock.advanceMicroseconds(1000);
             directInput.mouseBuffer = {record(mouse_offset::x, 5, 100 + ms)};
@@ -428,12 +436,12 @@ TEST_F(CaptureEventsTest, PreciseAimFollowsTheMouseAtItsOwnPace) {
             }
         }
         EXPECT_GT(stickValue(run.lastSent, state::rightStickX), 0);
-        const std::int64_t stopAtUs = mouse.aim.stopUs; // the estimator's, after the last report
+        const std::int64_t stopAtUs = mouse.aim.stopUs(); // the estimator's, after the last report
         std::uint32_t timeout = 0;
         for (int wakes = 0; wakes < 20 && stickValue(run.lastSent, state::rightStickX) != 0;
              ++wakes) {
             timeout = wait();
-            ASSERT_LE(timeout, 4u);
+            ASSERT_TRUE(waitsForTheNamedMoment(timeout));
             clock.advanceMicroseconds(timeout * 1000);
             onWaitTimeout(services, context);
         }

@@ -17,7 +17,7 @@ float calibratedTo(std::int32_t hundredths) {
     ProfileRecord profile;
     writeZoomScale(profile, profile::xZoomScale, zoomScaleOf(kSensitivityGrid.min));
     stepAimValue(profile, AimValue::sensitivityX,
-                        (hundredths - kSensitivityGrid.min) / kSensitivityGrid.step);
+                 (hundredths - kSensitivityGrid.min) / kSensitivityGrid.step);
     return readZoomScale(profile, profile::xZoomScale);
 }
 

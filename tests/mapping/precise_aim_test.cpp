@@ -3,7 +3,7 @@
 #include "mapping/aim_curve.h"
 #include "mapping/aim_velocity.h"
 #include "mapping/mouse_motion.h"
-#include "mapping/synthetic_mouse.h"
+#include "tools/aim/synthetic_mouse.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 namespace qora {
 namespace {
 
-using testing::HandMotion;
+using synthetic::HandMotion;
 
 constexpr std::uint8_t kLeft = profile::kDirectionLeftStick;
 constexpr std::uint8_t kRight = profile::kDirectionRightStick;
@@ -104,9 +104,9 @@ TEST(PreciseAimRule, VelocityAndSettingsGiveTheStick) {
 }
 
 // The velocity in force at timeUs.
-AimVelocity velocityAt(const testing::AimRun& run, std::int64_t timeUs) {
+AimVelocity velocityAt(const synthetic::AimRun& run, std::int64_t timeUs) {
     AimVelocity velocity;
-    for (const testing::AimSample& sample : run.samples) {
+    for (const synthetic::AimSample& sample : run.samples) {
         if (sample.timeUs > timeUs) {
             break;
         }
@@ -138,8 +138,8 @@ TEST(PreciseAimVelocity, TheSameHandSpeedGivesTheSameVelocityAtEveryReportRate) 
             SCOPED_TRACE(std::to_string(speed.x) + " counts/ms at " +
                          std::to_string(1000000 / periodUs) + " Hz");
             AimVelocityEstimator estimator;
-            const testing::AimRun run =
-                testing::simulateAim(estimator, steadyHand(periodUs, speed.x, speed.y, 7));
+            const synthetic::AimRun run =
+                synthetic::simulateAim(estimator, steadyHand(periodUs, speed.x, speed.y, 7));
             for (std::int64_t t = kSteadyFromUs; t < kEndUs; t += 50000) {
                 const AimVelocity estimate = velocityAt(run, t);
                 EXPECT_TRUE(close(estimate.x, speed.x) && close(estimate.y, speed.y))
@@ -160,13 +160,13 @@ TEST(PreciseAimVelocity, AConstantHandSpeedGivesASteadyStick) {
                              std::to_string(1000000 / periodUs) + " Hz, seed " +
                              std::to_string(seed));
                 AimVelocityEstimator estimator;
-                const testing::AimRun run =
-                    testing::simulateAim(estimator, steadyHand(periodUs, speed, 0.0, seed));
+                const synthetic::AimRun run =
+                    synthetic::simulateAim(estimator, steadyHand(periodUs, speed, 0.0, seed));
                 int changes = 0;
                 MotionPair last = stickUnitsFor(
                     deflectionFor(velocityAt(run, kSteadyFromUs), aimCurveOf(profile)),
                     kConsoleXbox360);
-                for (const testing::AimSample& sample : run.samples) {
+                for (const synthetic::AimSample& sample : run.samples) {
                     if (sample.timeUs > kSteadyFromUs && sample.timeUs < kSteadyFromUs + 1000000) {
                         const MotionPair stick = stickUnitsFor(
                             deflectionFor(sample.velocity, aimCurveOf(profile)), kConsoleXbox360);
@@ -309,7 +309,123 @@ TEST(PreciseAimStop, TheVelocityStopsAtTheTimesItAnnounces) {
     }
     EXPECT_EQ(shown, AimVelocity{});
     EXPECT_LE(nowUs - lastUs, 2 * 1000 + 5000);
-    EXPECT_EQ(nextVelocityChange(estimator, nowUs), kAimNever);
+    EXPECT_EQ(nextVelocityChange(estimator, nowUs), kNeverUs);
+}
+
+// Reads of a few hands in a row, as the program gets them: each hand a synthetic mouse,
+// with a rest between the hands.
+struct ChangeStream {
+    const char* name;
+    std::int64_t periodUs;
+    double speed; // counts per millisecond along X; Y moves a third as fast, backwards
+    std::int64_t maxReadDelayUs;
+    std::int64_t restUs;     // between the hands: short ones go on from the reports before
+    std::uint32_t heldReads; // this many reads in a row are held up and come as one; 0: none
+    bool periodLearned;
+};
+
+struct TimedRead {
+    std::int64_t readUs = 0;
+    std::vector<MouseRecord> records;
+};
+
+// Three hands of 150 ms; the second changes its speed by half again half way.
+std::vector<TimedRead> readsOf(const ChangeStream& stream) {
+    std::vector<TimedRead> reads;
+    std::int64_t startUs = 2000000;
+    for (std::uint32_t hand = 0; hand < 3; ++hand) {
+        HandMotion motion{stream.periodUs,  stream.speed,          -stream.speed / 3, startUs,
+                          startUs + 150000, stream.maxReadDelayUs, hand + 1};
+        if (hand == 1) {
+            motion.changeUs = startUs + 75000;
+            motion.changedSpeedX = stream.speed * 1.5;
+        }
+        synthetic::SyntheticMouse mouse(motion);
+        synthetic::SyntheticRead read;
+        std::uint32_t held = 0;
+        while (mouse.next(read)) {
+            if (held == 0) {
+                reads.push_back({});
+            }
+            reads.back().readUs = read.readUs;
+            reads.back().records.insert(reads.back().records.end(), read.records.begin(),
+                                        read.records.begin() + read.count);
+            held = stream.heldReads == 0 ? 0 : (held + 1) % stream.heldReads;
+        }
+        startUs = reads.back().readUs + stream.restUs;
+    }
+    return reads;
+}
+
+// Without new motion, the velocity from atUs on is what it is at atUs until the moment
+// nextVelocityChange names (checked for 100 ms when it names none). Once evaluated, the
+// estimator names a moment ahead, or none, and then only at rest. A copy is asked.
+void expectNoChangeBeforeTheNamedMoment(const AimVelocityEstimator& estimator, std::int64_t atUs) {
+    AimVelocityEstimator asked = estimator;
+    const std::int64_t namedUs = nextVelocityChange(asked, atUs);
+    const AimVelocity atStart = currentVelocity(asked, atUs);
+    const std::int64_t evaluatedNamedUs = nextVelocityChange(asked, atUs);
+    ASSERT_GT(evaluatedNamedUs, atUs) << "once evaluated, the next change lies ahead";
+    EXPECT_EQ(evaluatedNamedUs == kNeverUs, velocityAtRest(asked)) << "none, only at rest";
+    const std::int64_t endUs = std::min(std::max(namedUs, evaluatedNamedUs), atUs + 100000);
+    for (std::int64_t t = atUs + 1; t < endUs; t = std::min(t + 100, endUs - 1)) {
+        ASSERT_EQ(currentVelocity(asked, t), atStart)
+            << "at " << t << ", named " << namedUs << " at " << atUs;
+        if (t == endUs - 1) {
+            break;
+        }
+    }
+}
+
+// The scheduler wakes only at the moments nextVelocityChange names and at the mouse's
+// events: between them the velocity must not change. Checked from every read, every named
+// moment and a moment half way to the next, over streams of every kind: report rates, slow
+// and fast hands, late reads, reads held up and handed over together, short and long rests,
+// with the report period learned or not.
+TEST(PreciseAimStop, TheVelocityChangesOnlyAtTheMomentsItNames) {
+    // clang-format off
+    const ChangeStream streams[] = {
+        {"1000 Hz", 1000, 4.1, 400, 5000, 0, true},
+        {"1000 Hz, the session's first motion", 1000, 4.1, 400, 40000, 0, false},
+        {"500 Hz, slow", 2000, 0.3, 400, 12000, 0, true},
+        {"125 Hz", 8000, 2.7, 400, 20000, 0, true},
+        {"125 Hz, the period unknown", 8000, 1.3, 0, 40000, 0, false},
+        {"single counts 20 ms apart", 1000, 0.05, 0, 3000, 0, true},
+        {"single counts 40 ms apart, the period unknown", 1000, 0.025, 0, 3000, 0, false},
+        {"reads held up, four as one", 1000, 7.3, 3000, 8000, 4, true},
+        {"4 kHz, fast, late reads, two as one", 250, 19.4, 1000, 1000, 2, false},
+    };
+    // clang-format on
+    for (const ChangeStream& stream : streams) {
+        SCOPED_TRACE(stream.name);
+        AimVelocityEstimator estimator =
+            stream.periodLearned ? learnedMillisecond() : AimVelocityEstimator{};
+        std::vector<TimedRead> reads = readsOf(stream);
+        reads.push_back({reads.back().readUs + 200000, {}}); // the rest after the last hand
+        std::int64_t nowUs = reads.front().readUs;
+        for (const TimedRead& read : reads) {
+            for (int wake = 0; wake < 1000; ++wake) {
+                const std::int64_t namedUs = nextVelocityChange(estimator, nowUs);
+                const std::int64_t nextUs = std::min(namedUs, read.readUs);
+                expectNoChangeBeforeTheNamedMoment(estimator, nowUs + (nextUs - nowUs) / 2);
+                if (namedUs >= read.readUs) {
+                    break;
+                }
+                nowUs = namedUs;
+                expectNoChangeBeforeTheNamedMoment(estimator, nowUs);
+                currentVelocity(estimator, nowUs);
+            }
+            nowUs = read.readUs;
+            addMotionRecords(estimator, read.records.data(),
+                             static_cast<std::uint32_t>(read.records.size()), nowUs);
+            expectNoChangeBeforeTheNamedMoment(estimator, nowUs);
+            currentVelocity(estimator, nowUs);
+            if (::testing::Test::HasFatalFailure()) {
+                return;
+            }
+        }
+        EXPECT_TRUE(velocityAtRest(estimator));
+    }
 }
 
 TEST(PreciseAimStop, TheStepWritesTheStickAndRestsWithTheMouse) {
@@ -328,7 +444,7 @@ TEST(PreciseAimStop, TheStepWritesTheStickAndRestsWithTheMouse) {
     EXPECT_EQ(state.bytes[state::buttons2], buttons2::a);
     EXPECT_FALSE(preciseAimAtRest(mouse));
 
-    const std::int64_t stopUs = mouse.aim.stopUs; // a few ms after the report
+    const std::int64_t stopUs = mouse.aim.stopUs(); // a few ms after the report
     EXPECT_LE(stopUs, 3000000 + 8000);
     state = restState();
     writePreciseAim(mouse, state, kConsoleXbox360, profile, stopUs);

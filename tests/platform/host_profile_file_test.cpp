@@ -1,6 +1,7 @@
 #include "platform/host/host_profile_file.h"
 
 #include "fakes/temp_directory.h"
+#include "formats/setting_ini.h"
 
 #include <gtest/gtest.h>
 
@@ -199,6 +200,25 @@ TEST_F(HostProfileFileTest, AWriteReplacesTheFileWholeOrChangesNothing) {
             EXPECT_EQ(fs::status(ini()).permissions(), readWrite);
         } else if (!fs::is_directory(ini())) {
             EXPECT_EQ(dir.read("setting.ini"), before);
+        }
+    }
+}
+
+// A file longer than any setting.ini (a device, an endless file) is not read whole: it reads
+// as one that cannot be read, with the defaults, and no write replaces it.
+TEST_F(HostProfileFileTest, AFileBeyondTheLimitIsUnreadableAndNeverWritten) {
+    const std::string keys = "[S]\nA=1\n;";
+    for (const std::size_t length : {kMaxSettingIniBytes, kMaxSettingIniBytes + 1}) {
+        SCOPED_TRACE(length);
+        const bool readable = length <= kMaxSettingIniBytes;
+        const std::string text = keys + std::string(length - keys.size(), 'x');
+        dir.write("setting.ini", text);
+        EXPECT_EQ(readInt("S", "A"), readable ? 1u : 77u);
+        errno = 0;
+        EXPECT_EQ(file.writePrivateProfileString("S", "B", "2", ini().c_str()), readable);
+        if (!readable) {
+            EXPECT_EQ(errno, EFBIG);
+            EXPECT_TRUE(dir.read("setting.ini") == text);
         }
     }
 }

@@ -2,11 +2,15 @@
 
 #include "tools/packet_stream.h"
 
+#include "fakes/guarded_run.h"
 #include "fakes/temp_directory.h"
+#include "formats/setting_ini.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -98,12 +102,74 @@ TEST(PacketsTool, MissingFileFails) {
         << missing.err;
 }
 
-TEST(PacketsTool, UnreadableFileFails) {
-    TempDirectory directory; // a directory opens but cannot be read as a file
-    const ToolRun unreadable = run({"--console", "xbox360", directory.path()});
-    EXPECT_EQ(unreadable.status, 1);
-    EXPECT_TRUE(unreadable.out.empty());
-    EXPECT_NE(unreadable.err.find("cannot read"), std::string::npos) << unreadable.err;
+// A packets file is what the virtual adapter writes: a file of at most 64 MiB. A folder, a
+// device and a longer file are refused with the reason before a line is printed, and the
+// test stops a tool that would decode an endless device for ever.
+TEST(PacketsTool, WhatCannotBeAPacketsFileIsRefusedWithTheReason) {
+    TempDirectory directory;
+    std::filesystem::create_directory(directory.file("folder"));
+    std::filesystem::create_symlink("/dev/zero", directory.file("zero.bin"));
+    directory.write("long.bin", "");
+    std::filesystem::resize_file(directory.file("long.bin"), kPacketsFileCap + 50);
+    const std::string tooLong = ": longer than 67108864 bytes, the most a packets.bin holds";
+    const std::pair<std::string, std::string> rows[] = {
+        {directory.file("folder"), ": a folder, not a packets file"},
+        {"/dev/zero", ": a device, not a packets file"},
+        {directory.file("zero.bin"), ": a device, not a packets file"},
+        {directory.file("long.bin"), tooLong},
+    };
+    for (const auto& [file, reason] : rows) {
+        const testing::GuardedRun refused =
+            testing::runGuarded([&file](std::ostream& out, std::ostream& err) {
+                return runPacketsTool({"--console", "xbox360", file}, out, err);
+            });
+        EXPECT_EQ(refused.stopped, "") << file;
+        EXPECT_EQ(refused.status, 1) << file;
+        EXPECT_TRUE(refused.out.empty()) << file;
+        EXPECT_EQ(refused.err, "qora-packets: cannot read " + file + reason + "\n");
+    }
+}
+
+// Past the limit the input is no packets file, whatever it says its size is: a device or a
+// pipe that never ends stops there too, after the whole packets before the limit.
+TEST(PacketStream, AnInputLongerThanTheLimitEndsThere) {
+    TempDirectory directory;
+    struct Row {
+        std::string file;
+        std::size_t length; // of a file written for the row; 0: the file as it is
+        int status;
+    };
+    const Row rows[] = {
+        {directory.file("at-limit.bin"), 500, kToolSuccess},
+        {directory.file("one-beyond.bin"), 501, kToolBadFile},
+        {directory.file("far-beyond.bin"), 5000, kToolBadFile},
+        {"/dev/zero", 0, kToolBadFile},
+    };
+    for (const Row& row : rows) {
+        if (row.length != 0) {
+            std::ofstream(row.file, std::ios::binary) << std::string(row.length, '\0');
+        }
+        const testing::GuardedRun decoded =
+            testing::runGuarded([&row](std::ostream& out, std::ostream&) {
+                std::FILE* file = std::fopen(row.file.c_str(), "rb");
+                const PacketsDecoding decoding =
+                    decodePacketStream(PacketConsole::ps3, file, row.file, 500, out);
+                out << decoding.error;
+                return decoding.status;
+            });
+        EXPECT_EQ(decoded.stopped, "") << row.file;
+        EXPECT_EQ(decoded.status, row.status) << row.file;
+        const std::size_t lines =
+            static_cast<std::size_t>(std::count(decoded.out.begin(), decoded.out.end(), '\n'));
+        EXPECT_EQ(lines, 10u) << row.file << decoded.out;
+        if (row.status != kToolSuccess) {
+            EXPECT_NE(decoded.out.find("cannot read " + row.file +
+                                       ": longer than 500 bytes, the most a packets.bin "
+                                       "holds; the 10 whole packets before are decoded"),
+                      std::string::npos)
+                << decoded.out;
+        }
+    }
 }
 
 TEST(PacketsTool, DecodesTheWholePacketsAndReportsATornTail) {

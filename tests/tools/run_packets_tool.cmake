@@ -36,10 +36,15 @@ foreach(arguments IN ITEMS "--console;ps3;${WORK}/two.bin" "--console;ps3;${WORK
     endif()
 endforeach()
 
-# An endless input streams: its first packets come out at once, in bounded memory.
-execute_process(COMMAND "${TOOL}" --console xbox360 /dev/zero
+# A folder and a device are no packets file.
+expect_run(1 "cannot read ${WORK}: a folder, not a packets file" --console ps3 "${WORK}")
+expect_run(1 "cannot read /dev/zero: a device, not a packets file" --console ps3 /dev/zero)
+
+# A pipe streams: its first packets come out at once, in bounded memory.
+execute_process(COMMAND cat /dev/zero
+    COMMAND "${TOOL}" --console xbox360 /dev/stdin
     COMMAND head -n 3
     OUTPUT_VARIABLE endless TIMEOUT 60)
 if(NOT endless MATCHES "^#0 xbox360 [^\n]*\n#1 xbox360 [^\n]*\n#2 xbox360 [^\n]*\n$")
-    message(FATAL_ERROR "qora-packets on /dev/zero did not stream its packets:\n${endless}")
+    message(FATAL_ERROR "qora-packets on an endless pipe did not stream its packets:\n${endless}")
 endif()

@@ -2,7 +2,7 @@
 
 #include "mapping/aim_curve.h"
 #include "mapping/precise_aim.h"
-#include "mapping/synthetic_mouse.h"
+#include "tools/aim/synthetic_mouse.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +16,9 @@
 namespace qora {
 namespace {
 
-using testing::HandMotion;
-using testing::SyntheticMouse;
-using testing::SyntheticRead;
+using synthetic::HandMotion;
+using synthetic::SyntheticMouse;
+using synthetic::SyntheticRead;
 
 constexpr AimCurve kCurve{1.0, 1.0, 0.24, 1.0, AimShape::circle};
 
@@ -79,7 +79,7 @@ AimTrace recordedByTheProgram(const HandMotion& motion) {
             readPreciseAimRecords(mouse, read.records.data(), read.count, nowUs);
             evaluate(nowUs, AimTraceStep::event);
             pending = hand.next(read);
-        } else if (dueUs != kAimNever) {
+        } else if (dueUs != kNeverUs) {
             nowUs = std::max(nowUs, dueUs);
             evaluate(nowUs, AimTraceStep::refresh);
         } else {

@@ -15,8 +15,8 @@
 #include "formats/profile_record.h"
 #include "mapping/mouse_motion.h"
 #include "mapping/mouse_shaping.h"
-#include "mapping/synthetic_mouse.h"
 #include "platform/user_api.h"
+#include "tools/aim/synthetic_mouse.h"
 
 #include <algorithm>
 #include <cmath>
@@ -117,8 +117,9 @@ double preciseDeflection(const ProfileRecord& profile, double speed) {
 }
 
 // The records of the reads made up to tickUs, at most a tick's buffer.
-std::vector<MouseRecord> recordsUntil(testing::SyntheticMouse& mouse, testing::SyntheticRead& read,
-                                      bool& pending, std::int64_t tickUs) {
+std::vector<MouseRecord> recordsUntil(synthetic::SyntheticMouse& mouse,
+                                      synthetic::SyntheticRead& read, bool& pending,
+                                      std::int64_t tickUs) {
     std::vector<MouseRecord> records;
     while (pending && read.readUs <= tickUs && records.size() + 2 <= kMouseRecordCapacity) {
         records.insert(records.end(), read.records.begin(), read.records.begin() + read.count);
@@ -128,8 +129,8 @@ std::vector<MouseRecord> recordsUntil(testing::SyntheticMouse& mouse, testing::S
 }
 
 double classicDeflection(const ProfileRecord& profile, double speed, std::int64_t periodUs) {
-    testing::SyntheticMouse mouse({periodUs, speed, 0.0, 0, kMotionUs, 0, 1});
-    testing::SyntheticRead read;
+    synthetic::SyntheticMouse mouse({periodUs, speed, 0.0, 0, kMotionUs, 0, 1});
+    synthetic::SyntheticRead read;
     bool pending = mouse.next(read);
     MouseState state;
     state.smoothingDepth = smoothingDepthFromSetting(kShippedSmoothing);

@@ -1,7 +1,7 @@
 // aim-estimator-report: how steady and how quick precise aim's velocity estimate is, for
 // the window the program uses and a few alternatives. Synthetic mice at 125, 500 and
 // 1000 Hz move at a constant hand speed for 1.2 s, read with a random delay, through the
-// estimator as the capture run drives it (tests/mapping/synthetic_mouse.h). Each line
+// estimator as the capture run drives it (tools/aim/synthetic_mouse.h). Each line
 // sums up several seeds:
 //
 //   onset     time from the first report until the estimate first lies within 10 % of
@@ -18,7 +18,7 @@
 // Usage: aim-estimator-report [max read delay in microseconds, default 400]
 
 #include "mapping/aim_velocity.h"
-#include "mapping/synthetic_mouse.h"
+#include "tools/aim/synthetic_mouse.h"
 
 #include <algorithm>
 #include <array>
@@ -31,9 +31,9 @@
 namespace qora::tools {
 namespace {
 
-using testing::AimRun;
-using testing::AimSample;
-using testing::HandMotion;
+using synthetic::AimRun;
+using synthetic::AimSample;
+using synthetic::HandMotion;
 
 struct Variant {
     const char* name;
@@ -42,10 +42,38 @@ struct Variant {
 
 constexpr std::array<Variant, 5> kVariants{{
     {"chosen", kAimWindow},
-    {"no reach further back while steady", {8000, 2, 8, 32000, -1.0, 2.0, 0.1}},
-    {"shorter (4 ms, 4 counts, cap 16 ms)", {4000, 2, 4, 16000, 1.0, 2.0, 0.1}},
-    {"longer (16 ms, 16 counts, cap 48 ms)", {16000, 2, 16, 48000, 1.0, 2.0, 0.1}},
-    {"no deadband", {8000, 2, 8, 32000, 1.0, 0.0, 0.0}},
+    {"no reach further back while steady",
+     {.minSpanUs = 8000,
+      .minReports = 2,
+      .minCounts = 8,
+      .maxSpanUs = 32000,
+      .fitCounts = -1.0,
+      .bandCounts = 2.0,
+      .minJitterMs = 0.1}},
+    {"shorter (4 ms, 4 counts, cap 16 ms)",
+     {.minSpanUs = 4000,
+      .minReports = 2,
+      .minCounts = 4,
+      .maxSpanUs = 16000,
+      .fitCounts = 1.0,
+      .bandCounts = 2.0,
+      .minJitterMs = 0.1}},
+    {"longer (16 ms, 16 counts, cap 48 ms)",
+     {.minSpanUs = 16000,
+      .minReports = 2,
+      .minCounts = 16,
+      .maxSpanUs = 48000,
+      .fitCounts = 1.0,
+      .bandCounts = 2.0,
+      .minJitterMs = 0.1}},
+    {"no deadband",
+     {.minSpanUs = 8000,
+      .minReports = 2,
+      .minCounts = 8,
+      .maxSpanUs = 32000,
+      .fitCounts = 1.0,
+      .bandCounts = 0.0,
+      .minJitterMs = 0.0}},
 }};
 
 constexpr std::array<std::int64_t, 3> kReportPeriodsUs{8000, 2000, 1000};
@@ -81,13 +109,13 @@ AimRun measuredRun(const AimWindow& window, std::int64_t periodUs, double speed,
                    double changedSpeed, std::int64_t maxDelayUs, std::uint32_t seed) {
     AimVelocityEstimator estimator;
     HandMotion warmUp{periodUs, 5.0, 0.0, 0, 200000, maxDelayUs, seed + 1000};
-    testing::simulateAim(estimator, warmUp, window);
+    synthetic::simulateAim(estimator, warmUp, window);
     HandMotion motion{periodUs, speed, 0.0, kStartUs, kStartUs + kMotionUs, maxDelayUs, seed};
     if (changedSpeed > 0.0) {
         motion.changeUs = kStartUs + kChangeAfterUs;
         motion.changedSpeedX = changedSpeed;
     }
-    return testing::simulateAim(estimator, motion, window);
+    return synthetic::simulateAim(estimator, motion, window);
 }
 
 // From fromUs, how long until the estimate first lies within 10 % of speed.

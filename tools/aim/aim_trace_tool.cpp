@@ -392,9 +392,10 @@ void explainStretch(const char* label, std::size_t index, const AimTraceSegment&
     // At a read: how long its reports took by their stamps against the time they are spread
     // over (since the read before).
     std::printf("at a read of %d reports: %.2f ms after the read before, its reports %.0f ms "
-                "after the one before by the stamps\n",
+                "after the one before by the stamps, read %.2f ms after its newest stamp\n",
                 next->reports, millis(next->timeUs - before->timeUs),
-                millis(next->lastStampUs - before->lastStampUs));
+                millis(next->lastStampUs - before->lastStampUs),
+                millis(next->timeUs - next->lastStampUs));
 }
 
 int explain(const char* path, const char* label) {

@@ -45,6 +45,7 @@
 #include <random>
 #include <string>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -249,12 +250,19 @@ bool serviceUntilDone(Watch& watch, double deadline, Done done) {
     return done();
 }
 
+// Only a file that the program appends to is watched: a folder cannot be read, and a
+// device would give records for ever.
 bool openWatch(Watch& watch, const char* path, Source source) {
     watch.source = source;
     watch.file = open(path, O_RDONLY);
     watch.notify = inotify_init1(IN_NONBLOCK);
-    if (watch.file < 0 || watch.notify < 0 ||
-        inotify_add_watch(watch.notify, path, IN_MODIFY) < 0) {
+    struct stat status {};
+    if (watch.file < 0 || fstat(watch.file, &status) != 0 || !S_ISREG(status.st_mode)) {
+        std::fprintf(stderr, "aim-probe: %s is not a file the program writes\n", path);
+        return false;
+    }
+    if (watch.notify < 0 || inotify_add_watch(watch.notify, path, IN_MODIFY) < 0) {
+        std::fprintf(stderr, "aim-probe: cannot watch %s\n", path);
         return false;
     }
     lseek(watch.file, 0, SEEK_END); // earlier records belong to the run's start

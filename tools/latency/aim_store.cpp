@@ -9,11 +9,15 @@
 
 #include "formats/profile_record.h"
 
+#include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -21,13 +25,41 @@ namespace {
 constexpr std::uint16_t kPreciseDeadZoneHundredths = 2000; // 20 %
 constexpr const char* kPreciseName = "Shooter precise";
 
-bool readFirstRecord(const char* path, qora::ProfileRecord& record) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
-    if (bytes.size() < qora::kProfileRecordSize) {
+// Why the path cannot be a store; empty when it may be one. Only the first record is read,
+// so no file is read further; a folder or a device still holds no store.
+std::string notAStore(const char* path) {
+    std::error_code error;
+    switch (std::filesystem::status(path, error).type()) {
+    case std::filesystem::file_type::directory:
+        return "a folder, not a config.bin";
+    case std::filesystem::file_type::regular:
+    case std::filesystem::file_type::not_found: // fopen names the reason
+        return {};
+    default:
+        return "not a file";
+    }
+}
+
+// The first record of the store; false with the reason in error.
+bool readFirstRecord(const char* path, qora::ProfileRecord& record, std::string& error) {
+    if (error = notAStore(path); !error.empty()) {
         return false;
     }
-    record = qora::loadRecord(reinterpret_cast<const std::uint8_t*>(bytes.data()), 0);
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    std::array<std::uint8_t, qora::kProfileRecordSize> bytes{};
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    const bool failed = std::ferror(file) != 0;
+    const int reason = errno;
+    std::fclose(file);
+    if (failed || got < bytes.size()) {
+        error = failed ? std::strerror(reason) : "it holds no whole profile";
+        return false;
+    }
+    record = qora::loadRecord(bytes.data(), 0);
     return true;
 }
 
@@ -99,8 +131,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: aim-store STARTER OUT [DEAD_ZONE [ZOOM]]\n");
         return 2;
     }
-    if (!readFirstRecord(argv[1], starter)) {
-        std::fprintf(stderr, "aim-store: %s holds no whole profile\n", argv[1]);
+    if (std::string error; !readFirstRecord(argv[1], starter, error)) {
+        std::fprintf(stderr, "aim-store: cannot read %s: %s\n", argv[1], error.c_str());
         return 1;
     }
     if (!writeStore(argv[2], withAim(starter, qora::AimMode::classic, values),

@@ -115,6 +115,12 @@ int main(int argc, char** argv) {
         fprintf(stderr, "latency-probe: PRESSES must be 1 to %d\n", MAX_PRESSES);
         return 2;
     }
+    /* A folder or a device never grows as the program writes: every press would time out. */
+    struct stat status;
+    if (stat(path, &status) != 0 || !S_ISREG(status.st_mode)) {
+        fprintf(stderr, "latency-probe: %s is not a file the program writes\n", path);
+        return 2;
+    }
     Display* display = XOpenDisplay(NULL);
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (display == NULL || !XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {

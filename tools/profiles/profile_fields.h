@@ -3,6 +3,7 @@
 // console names of the command line, and the rules every value must meet. The check and
 // the text use the same words so a problem names the line that shows it.
 
+#include "formats/mouse_binding_choices.h"
 #include "formats/profile_record.h"
 #include "platform/platform_types.h"
 
@@ -30,20 +31,6 @@ inline constexpr std::size_t kMaxProfileNameLength = profile::nameSize - 1;
 
 // The invert bits the text has words for; the others are left out.
 inline constexpr std::uint8_t kKnownInvertBits = profile::kInvertX | profile::kInvertY;
-
-struct MouseInput {
-    std::size_t index; // into the record's mouse bindings
-    const char* setting;
-    bool inDialog; // the sixth and seventh buttons have no list in the Map dialog
-};
-
-// In record order; the Direction (binding 9) is a setting of its own.
-inline constexpr MouseInput kMouseInputs[] = {
-    {0, "MOUSE LEFT", true},     {1, "MOUSE RIGHT", true},   {2, "MOUSE MIDDLE", true},
-    {3, "MOUSE BACKWARD", true}, {4, "MOUSE FORWARD", true}, {5, "MOUSE BUTTON6", false},
-    {6, "MOUSE BUTTON7", false}, {7, "MOUSE ROLL UP", true}, {8, "MOUSE ROLL DOWN", true},
-};
-static_assert(std::size(kMouseInputs) == profile::kMouseBindingDirection);
 
 // "xbox360" and "ps3", as given to --console and written on the CONSOLE line.
 std::optional<ConsoleMode> consoleNamed(std::string_view name);

@@ -10,13 +10,12 @@
 #include "tools/profiles/record_problems.h"
 #include "tools/profiles/store_check.h"
 #include "tools/profiles/store_contents.h"
+#include "tools/profiles/text_file.h"
 #include "tools/tool_output.h"
 
 #include <charconv>
 #include <exception>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <span>
 #include <sstream>
@@ -64,15 +63,15 @@ std::optional<std::uint32_t> indexNamed(const std::string& text) {
     return index;
 }
 
-// The words that follow the command: export's INDEX, import's FILE.
+// The words that follow the command: export's INDEX, import's and check's FILE.
 std::string placeOperand(ProfilesToolArguments& arguments, const std::string& word,
                          bool& operandGiven) {
-    if (operandGiven || arguments.command == ProfilesCommand::list ||
-        arguments.command == ProfilesCommand::check) {
+    if (operandGiven || arguments.command == ProfilesCommand::list) {
         return "unexpected '" + word + "'";
     }
     operandGiven = true;
-    if (arguments.command == ProfilesCommand::importProfile) {
+    if (arguments.command == ProfilesCommand::importProfile ||
+        arguments.command == ProfilesCommand::check) {
         arguments.file = word;
         return {};
     }
@@ -168,24 +167,53 @@ int listProfiles(const Session& session) {
     return kProfilesToolSuccess;
 }
 
+// One line per problem, then what was checked and how many problems it has.
+int reportProblems(const Session& session, const std::vector<std::string>& problems,
+                   const std::string& checked) {
+    for (const std::string& problem : problems) {
+        session.out << problem << '\n';
+    }
+    if (!problems.empty()) {
+        session.out << checked << ", " << problems.size()
+                    << (problems.size() == 1 ? " problem\n" : " problems\n");
+        return kProfilesToolFailure;
+    }
+    session.out << checked << ", no problems\n";
+    return kProfilesToolSuccess;
+}
+
 int checkStore(const Session& session) {
     StoreContents store;
     if (!session.readStore(store)) {
         return kProfilesToolFailure;
     }
-    const std::vector<std::string> problems = storeProblems(store, session.console());
-    for (const std::string& problem : problems) {
-        session.out << problem << '\n';
+    return reportProblems(session, storeProblems(store, session.console()),
+                          std::to_string(store.count) +
+                              (store.count == 1 ? " profile" : " profiles"));
+}
+
+ProfileTextReading readTextOfFile(const Session& session, const std::string& text) {
+    const std::optional<ConsoleMode> console = session.arguments.console;
+    return readProfileText(text, console, console.value_or(session.folderConsole()));
+}
+
+// What import would refuse, with the line, and the problems of the profile it would make.
+int checkText(const Session& session) {
+    const std::string& file = session.arguments.file;
+    std::string text;
+    std::string error;
+    if (!readTextFile(session.platform.files, file, text, error)) {
+        return session.fail(error);
     }
-    const std::string profiles =
-        std::to_string(store.count) + (store.count == 1 ? " profile" : " profiles");
-    if (!problems.empty()) {
-        session.out << profiles << ", " << problems.size()
-                    << (problems.size() == 1 ? " problem\n" : " problems\n");
-        return kProfilesToolFailure;
+    const ProfileTextReading reading = readTextOfFile(session, text);
+    std::vector<std::string> problems;
+    for (const ProfileTextError& textError : reading.errors) {
+        problems.push_back(file + ':' + std::to_string(textError.line) + ": " + textError.message);
     }
-    session.out << profiles << ", no problems\n";
-    return kProfilesToolSuccess;
+    for (const RecordProblem& problem : recordProblems(reading.record, reading.console)) {
+        problems.push_back(file + ": " + problem.message);
+    }
+    return reportProblems(session, problems, file);
 }
 
 int exportProfile(const Session& session) {
@@ -215,11 +243,9 @@ int exportProfile(const Session& session) {
         session.out << text;
         return kProfilesToolSuccess;
     }
-    std::ofstream file(session.arguments.output);
-    file << text;
-    file.close();
-    if (!file) {
-        return session.fail("cannot write " + session.arguments.output);
+    std::string error;
+    if (!writeTextFile(session.platform.files, session.arguments.output, text, error)) {
+        return session.fail(error);
     }
     return kProfilesToolSuccess;
 }
@@ -241,23 +267,14 @@ std::string appendRefusal(const StoreContents& store) {
     return {};
 }
 
-bool readTextFile(const std::string& path, std::string& text) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
 int importProfile(const Session& session) {
     const ProfilesToolArguments& arguments = session.arguments;
     std::string text;
-    if (!readTextFile(arguments.file, text)) {
-        return session.fail("cannot read " + arguments.file);
+    std::string error;
+    if (!readTextFile(session.platform.files, arguments.file, text, error)) {
+        return session.fail(error);
     }
-    ProfileTextReading reading = readProfileText(
-        text, arguments.console, arguments.console.value_or(session.folderConsole()));
+    ProfileTextReading reading = readTextOfFile(session, text);
     for (const ProfileTextError& error : reading.errors) {
         session.err << arguments.file << ':' << error.line << ": " << error.message << '\n';
     }
@@ -326,7 +343,7 @@ int runCommand(ProfilesToolPlatform& platform, const ProfilesToolArguments& argu
     case ProfilesCommand::importProfile:
         return importProfile(session);
     case ProfilesCommand::check:
-        return checkStore(session);
+        return arguments.file.empty() ? checkStore(session) : checkText(session);
     case ProfilesCommand::none:
         break;
     }
@@ -347,7 +364,8 @@ std::string profilesToolUsage() {
            "  list                      one line per profile; * marks the selected one\n"
            "  export INDEX [-o FILE]    profile INDEX (from 0) as text\n"
            "  import FILE [--name NAME] appends the profile in FILE and raises COUNT\n"
-           "  check                     reports what is wrong in the store\n"
+           "  check [FILE]              reports what is wrong in the store, or in the\n"
+           "                            profile text FILE\n"
            "\n"
            "Exit status: 0 done; 1 a file that cannot be read or written (standard output\n"
            "included), problems found or input refused, with a message on standard error;\n"

@@ -30,7 +30,7 @@ struct ProfilesToolArguments {
     std::optional<ConsoleMode> console;
     std::uint32_t index = 0;         // export
     std::string output;              // export: the file to write; empty: standard output
-    std::string file;                // import
+    std::string file;                // import; check (empty: the store)
     std::optional<std::string> name; // import
 };
 

@@ -2,6 +2,7 @@
 
 #include "formats/action_names.h"
 #include "formats/mouse_binding_choices.h"
+#include "formats/run_keys.h"
 #include "input/key_names.h"
 #include "tools/profiles/aim_text.h"
 #include "tools/profiles/profile_fields.h"
@@ -13,8 +14,9 @@
 namespace qora {
 namespace {
 
-void addProblem(std::vector<RecordProblem>& problems, std::string message, bool leftOut = false) {
-    problems.push_back({leftOut, std::move(message)});
+void addProblem(std::vector<RecordProblem>& problems, std::string message,
+                ProblemKind kind = ProblemKind::noWord) {
+    problems.push_back({kind, std::move(message)});
 }
 
 void checkName(const ProfileRecord& record, std::vector<RecordProblem>& problems) {
@@ -23,9 +25,23 @@ void checkName(const ProfileRecord& record, std::vector<RecordProblem>& problems
     }
 }
 
+// What a run does with a key it keeps, and so what becomes of a binding on it.
+const char* runKeyUse(std::uint8_t code) {
+    if (code == run_key::stop) {
+        return "ends the capture run, so the binding never fires";
+    }
+    if (code == run_key::calibration::toggle) {
+        return "turns live calibration on and off, so the binding never fires";
+    }
+    return "drives live calibration, so the binding does not fire while calibration is on";
+}
+
 void checkKey(std::uint8_t code, const std::string& where, std::vector<RecordProblem>& problems) {
     if (code != 0 && keyName(code)[0] == '\0') {
         addProblem(problems, where + ": key code " + hexText(code) + " has no name");
+    } else if (isRunKey(code)) {
+        addProblem(problems, where + ": " + keyName(code) + " " + runKeyUse(code),
+                   ProblemKind::runKey);
     }
 }
 
@@ -90,7 +106,7 @@ void checkInvertBits(const ProfileRecord& record, std::vector<RecordProblem>& pr
         addProblem(problems,
                    std::string(kInvertSetting) + ": bits " + hexText(unknownBits) +
                        " are neither X (0x01) nor Y (0x02)",
-                   true);
+                   ProblemKind::leftOut);
     }
 }
 
@@ -110,7 +126,8 @@ std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMo
 
 std::vector<RecordProblem> exportBlockers(const ProfileRecord& record, ConsoleMode console) {
     std::vector<RecordProblem> problems = recordProblems(record, console);
-    std::erase_if(problems, [](const RecordProblem& problem) { return problem.leftOut; });
+    std::erase_if(problems,
+                  [](const RecordProblem& problem) { return problem.kind != ProblemKind::noWord; });
     return problems;
 }
 

@@ -4,12 +4,38 @@
 #include "profiles/store.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace qora {
 namespace {
 
 constexpr std::uint32_t kShareReadWrite = kFileShareRead | kFileShareWrite;
-constexpr std::size_t kSettingIniProbeLength = 512;
+constexpr std::uint32_t kSettingIniReadChunk = 64 * 1024;
+
+FileFailure settingIniFailure(std::uint32_t error) {
+    return {kSettingIniName, FileAction::read, error};
+}
+
+// Reads the open file to its end, as the ini functions will. Some files open and then
+// refuse to be read (a folder, a failing device), and some never end (a device, which
+// tells no length either): the ini functions would read both as a missing file.
+std::optional<FileFailure> readThrough(FileApi& files, NativeHandle file) {
+    std::vector<std::uint8_t> chunk(kSettingIniReadChunk);
+    std::size_t total = 0;
+    for (;;) {
+        std::uint32_t got = 0;
+        if (!files.readFile(file, chunk.data(), kSettingIniReadChunk, &got)) {
+            return settingIniFailure(files.getLastError());
+        }
+        total += got;
+        if (total > kMaxSettingIniBytes) {
+            return settingIniFailure(kErrorFileTooLarge);
+        }
+        if (got == 0) {
+            return std::nullopt;
+        }
+    }
+}
 
 } // namespace
 
@@ -26,15 +52,9 @@ std::optional<FileFailure> settingIniUnreadable(FileApi& files, const ProgramPat
         if (error == kErrorFileNotFound) {
             return std::nullopt;
         }
-        return FileFailure{kSettingIniName, FileAction::read, error};
+        return settingIniFailure(error);
     }
-    // Some files open and then refuse to be read (a folder, a failing device).
-    std::uint8_t probe[kSettingIniProbeLength];
-    std::uint32_t got = 0;
-    std::optional<FileFailure> failure;
-    if (!files.readFile(file, probe, sizeof probe, &got)) {
-        failure = FileFailure{kSettingIniName, FileAction::read, files.getLastError()};
-    }
+    const std::optional<FileFailure> failure = readThrough(files, file);
     files.closeHandle(file);
     return failure;
 }

@@ -27,9 +27,10 @@ struct StoreContents {
 
 ProfileRecord recordAt(const StoreContents& store, std::uint32_t index);
 
-// Why setting.ini exists but cannot be read; nothing when it reads or is missing. The ini
-// functions read such a file as an empty one, and a command that went on would take
-// COUNT as 0 and write it back over everything else the file holds.
+// Why setting.ini exists but cannot be read, or is longer than kMaxSettingIniBytes (a
+// device, an endless file); nothing when it reads or is missing. The ini functions read
+// such a file as an empty one, and a command that went on would take COUNT as 0 and
+// write it back over everything else the file holds.
 std::optional<FileFailure> settingIniUnreadable(FileApi& files, const ProgramPaths& paths);
 
 // false, with the file and the reason in error, when config.bin exists but cannot be read

@@ -144,6 +144,59 @@ TEST_F(ProfilesToolTest, CheckNamesEveryBadValueAndExportRefusesAllButLeftOutOne
     }
 }
 
+// A binding on a key a run keeps for itself never fires when it matters. check flags it,
+// on either key of any action, in the store and in a text, with the key as the Map dialog
+// names it; the text carries it and import stores it, as the program still loads and runs
+// such a profile.
+TEST_F(ProfilesToolTest, CheckFlagsBindingsOnTheKeysARunKeepsAndTheTextStillCarriesThem) {
+    struct Case {
+        ConsoleMode console;
+        std::size_t offset; // of the key in the record
+        std::uint8_t code;
+        std::string message; // empty: no problem
+    };
+    const std::string neverFires = ", so the binding never fires";
+    const std::string calibration =
+        " drives live calibration, so the binding does not fire while calibration is on";
+    const Case cases[] = {
+        {kConsoleXbox360, profile::primaryKeys + 15, 0x57,
+         "A: F11 ends the capture run" + neverFires},
+        {kConsolePs3, profile::secondaryKeys + 12, 0x46,
+         "A (second key): SCROLL turns live calibration on and off" + neverFires},
+        {kConsoleXbox360, profile::primaryKeys + 0, 0x3E, "DU: F4" + calibration},
+        {kConsolePs3, profile::secondaryKeys + 28, 0x44, "TR (second key): F10" + calibration},
+        {kConsoleXbox360, profile::primaryKeys + 15, 0x3D, ""}, // F3
+        {kConsoleXbox360, profile::primaryKeys + 15, 0x45, ""}, // NUM LOCK
+        {kConsolePs3, profile::secondaryKeys + 15, 0x58, ""},   // F12
+    };
+    const std::string text = dir.file("bound.txt");
+    for (const Case& bound : cases) {
+        SCOPED_TRACE(bound.message);
+        ProfileRecord record = newProfile("Two");
+        record.bytes[bound.offset] = bound.code;
+        writeStore({newProfile("One"), record});
+        const std::string console = bound.console == kConsolePs3 ? "ps3" : "xbox360";
+        const int status = bound.message.empty() ? 0 : 1;
+
+        const testing::ToolRun store = run({"--console", console, "check"});
+        EXPECT_EQ(store.status, status) << store.out;
+        EXPECT_EQ(store.out, bound.message.empty() ? "2 profiles, no problems\n"
+                                                   : "profile 1 \"Two\": " + bound.message +
+                                                         "\n2 profiles, 1 problem\n");
+
+        ASSERT_EQ(run({"--console", console, "export", "1", "-o", text}).status, 0);
+        const testing::ToolRun checked = run({"--console", console, "check", text});
+        EXPECT_EQ(checked.status, status) << checked.out << checked.err;
+        EXPECT_EQ(checked.out, bound.message.empty()
+                                   ? text + ", no problems\n"
+                                   : text + ": " + bound.message + "\n" + text + ", 1 problem\n");
+
+        const testing::ToolRun imported = run({"--console", console, "import", text});
+        EXPECT_EQ(imported.status, 0) << imported.err;
+        EXPECT_EQ(dir.read("config.bin").substr(2 * kProfileRecordSize), testing::bytesOf(record));
+    }
+}
+
 TEST_F(ProfilesToolTest, AStoreThatCannotBeReadStopsEveryCommandAndIsNotWritten) {
     writeStore({newProfile("One")});
     dir.write("mine.txt", "A = SPACE\n");

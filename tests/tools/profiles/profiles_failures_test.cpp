@@ -1,12 +1,14 @@
 // No failure passes for success: every command over every file it cannot trust ends with
 // status 1 and a message, and leaves config.bin and setting.ini exactly as they were. The
-// tool runs as it ships on Linux: the host file and ini layers over real files.
+// tool runs as it ships on Linux: the host file and ini layers over real files, in a child
+// process that is stopped should a device or an endless file make it hang or grow.
 
 #include "profiles_tool_fixture.h"
 
+#include "fakes/guarded_run.h"
+
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,7 +19,9 @@ using testing::newProfile;
 using testing::ProfilesToolTest;
 
 enum class State {
+    sound,              // a store of three profiles
     iniUnreadable,      // setting.ini exists but refuses to be read (here a folder)
+    iniEndless,         // setting.ini is a link to /dev/zero
     iniReadOnly,        // nobody may write setting.ini
     recordsBehindCount, // config.bin holds 3 records, COUNT names 1
     outputFull,         // standard output is a full disk
@@ -39,8 +43,15 @@ protected:
         const ProfileRecord one = newProfile("One");
         writeStore({one, newProfile("Two"), newProfile("Three")});
         dir.write("mine.txt", "A = SPACE\n");
+        std::filesystem::create_directories(dir.file("texts"));
         const std::filesystem::path setting = dir.file("setting.ini");
         switch (state) {
+        case State::sound:
+            break;
+        case State::iniEndless:
+            std::filesystem::remove(setting);
+            std::filesystem::create_symlink("/dev/zero", setting);
+            break;
         case State::iniUnreadable:
             std::filesystem::remove(setting);
             std::filesystem::create_directory(setting);
@@ -65,8 +76,11 @@ protected:
     }
 
     std::string settingBytes() const {
-        return std::filesystem::is_directory(dir.file("setting.ini")) ? "a folder"
-                                                                      : dir.read("setting.ini");
+        const std::filesystem::path setting = dir.file("setting.ini");
+        if (std::filesystem::is_symlink(setting)) {
+            return "a link to " + std::filesystem::read_symlink(setting).string();
+        }
+        return std::filesystem::is_directory(setting) ? "a folder" : dir.read("setting.ini");
     }
 
     // The length and the first bytes of config.bin: all of a small one, and enough of a
@@ -85,7 +99,12 @@ protected:
 TEST_F(ProfilesFailuresTest, EveryCommandOverFilesItCannotTrustFailsAndChangesNothing) {
     const std::vector<std::string> list{"list"}, check{"check"}, exportOne{"export", "0"};
     const std::vector<std::string> import{"import", dir.file("mine.txt")};
+    const std::string folder = dir.file("texts");
     const std::string unreadable = "qora-profiles: setting.ini cannot be read: access denied\n";
+    const std::string tooLarge = "qora-profiles: setting.ini cannot be read: file too large\n";
+    const std::string folderRead = "qora-profiles: " + folder + " cannot be read: it is a folder\n";
+    const std::string endlessText = "qora-profiles: /dev/zero cannot be read: file too large (a "
+                                    "profile text holds at most 1 MiB)\n";
     const std::string fullOutput =
         "qora-profiles: standard output cannot be written: No space left on device\n";
     const Row rows[] = {
@@ -93,6 +112,18 @@ TEST_F(ProfilesFailuresTest, EveryCommandOverFilesItCannotTrustFailsAndChangesNo
         {State::iniUnreadable, check, 1, unreadable},
         {State::iniUnreadable, exportOne, 1, unreadable},
         {State::iniUnreadable, import, 1, unreadable},
+        {State::iniEndless, list, 1, tooLarge},
+        {State::iniEndless, check, 1, tooLarge},
+        {State::iniEndless, exportOne, 1, tooLarge},
+        {State::iniEndless, import, 1, tooLarge},
+        {State::sound, {"import", folder}, 1, folderRead},
+        {State::sound, {"import", "/dev/zero"}, 1, endlessText},
+        {State::sound, {"check", folder}, 1, folderRead},
+        {State::sound, {"check", "/dev/zero"}, 1, endlessText},
+        {State::sound,
+         {"export", "0", "-o", folder},
+         1,
+         "qora-profiles: " + folder + " cannot be written: it is a folder\n"},
         {State::iniReadOnly, list, 0, "* 0 \"One\""},
         {State::iniReadOnly, import, 1,
          "qora-profiles: setting.ini cannot be written: access denied\nthe store is unchanged\n"},
@@ -119,19 +150,23 @@ TEST_F(ProfilesFailuresTest, EveryCommandOverFilesItCannotTrustFailsAndChangesNo
 
         std::vector<std::string> arguments{"--folder", dir.path()};
         arguments.insert(arguments.end(), row.command.begin(), row.command.end());
-        ProfilesToolPlatform platform{files, ini};
-        std::ofstream full;
-        std::ostringstream out;
-        std::ostringstream err;
-        if (row.state == State::outputFull) {
-            full.open("/dev/full");
-            ASSERT_TRUE(full.is_open());
-        }
-        std::ostream& output = full.is_open() ? static_cast<std::ostream&>(full) : out;
-        const int status = runProfilesTool(arguments, platform, output, err);
+        const testing::GuardedRun run =
+            testing::runGuarded([&](std::ostream& out, std::ostream& err) {
+                ProfilesToolPlatform platform{files, ini};
+                std::ofstream full;
+                if (row.state == State::outputFull) {
+                    full.open("/dev/full");
+                }
+                std::ostream& output = full.is_open() ? static_cast<std::ostream&>(full) : out;
+                return runProfilesTool(arguments, platform, output, err);
+            });
 
-        EXPECT_EQ(status, row.status) << out.str() << err.str();
-        const std::string said = out.str() + err.str();
+        EXPECT_EQ(run.stopped, "");
+        if (!run.stopped.empty()) {
+            continue;
+        }
+        EXPECT_EQ(run.status, row.status) << run.out << run.err;
+        const std::string said = run.out + run.err;
         EXPECT_NE(said.find(row.message), std::string::npos)
             << "expected: " << row.message << "\nfound: " << said;
         EXPECT_EQ(storeBytes(), config);

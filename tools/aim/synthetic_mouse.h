@@ -15,7 +15,7 @@
 #include <random>
 #include <vector>
 
-namespace qora::testing {
+namespace qora::synthetic {
 
 struct HandMotion {
     std::int64_t reportPeriodUs = 1000; // 1000 Hz
@@ -146,7 +146,7 @@ inline AimRun simulateAim(AimVelocityEstimator& estimator, const HandMotion& mot
             run.firstPollUs = run.firstPollUs < 0 ? read.pollUs : run.firstPollUs;
             run.lastPollUs = read.pollUs;
             pending = mouse.next(read);
-        } else if (deadlineUs != kAimNever) {
+        } else if (deadlineUs != kNeverUs) {
             nowUs = std::max(nowUs, deadlineUs);
         } else {
             return run;
@@ -155,4 +155,4 @@ inline AimRun simulateAim(AimVelocityEstimator& estimator, const HandMotion& mot
     }
 }
 
-} // namespace qora::testing
+} // namespace qora::synthetic

@@ -1,0 +1,92 @@
+#include "mapping/aim_velocity_hold.h"
+
+#include "platform/precise_time.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qora {
+namespace {
+
+constexpr double kUsPerMs = static_cast<double>(kMicrosecondsPerMillisecond);
+
+// The velocity decays once the gap since the last report is half as long again as the
+// longest recent interval (three half intervals), and a millisecond more for the jitter
+// of the reads.
+constexpr std::int64_t kDecayHalfIntervals = 3;
+constexpr std::int64_t kDecayMarginUs = 1000;
+// It is 0 after two of the longest recent intervals. Neither comes sooner than a few
+// milliseconds: reports held up on their way (Wine, a busy machine, a few times a second
+// by up to 5 ms) would otherwise make the stick sag and drop to 0 between reports of a
+// steady hand.
+constexpr std::int64_t kMinDecayUs = 4000;
+constexpr std::int64_t kStopIntervals = 2;
+constexpr std::int64_t kStopMarginUs = 500;
+constexpr std::int64_t kMinStopUs = 6000;
+// While it decays it is evaluated again this often.
+constexpr std::int64_t kDecayStepUs = 2000;
+
+// The estimate wobbles by up to a count at either end of the window, over its time, and
+// by the velocity times the jitter of the read times at either end.
+bool leavesBand(double estimate, double shown, std::int64_t spanUs, double jitterMs,
+                const AimWindow& window) {
+    const double band = (window.bandCounts + 2.0 * std::abs(estimate) * jitterMs) /
+                        (static_cast<double>(spanUs) / kUsPerMs);
+    return std::abs(estimate - shown) > band;
+}
+
+std::int64_t stopAfter(std::int64_t intervalUs) {
+    return std::max(kStopIntervals * intervalUs + kStopMarginUs, kMinStopUs);
+}
+
+} // namespace
+
+void holdEstimate(AimHold& hold, const WindowFit& fit, AimVelocity shown, const AimWindow& window) {
+    const AimVelocity& estimate = fit.estimate;
+    const bool changed = !hold.settled || !fit.settled ||
+                         leavesBand(estimate.x, shown.x, fit.spanUs, fit.jitterMs, window) ||
+                         leavesBand(estimate.y, shown.y, fit.spanUs, fit.jitterMs, window);
+    hold.velocity = changed ? estimate : shown;
+    hold.settled = fit.settled;
+    hold.windowSpanUs = fit.spanUs;
+}
+
+void setDeadlines(AimHold& hold, std::int64_t lastReportUs, std::int64_t intervalUs) {
+    hold.lastReportUs = lastReportUs;
+    hold.decayStartUs =
+        lastReportUs + std::max(kDecayHalfIntervals * intervalUs / 2 + kDecayMarginUs, kMinDecayUs);
+    hold.stopUs = lastReportUs + stopAfter(intervalUs);
+}
+
+AimVelocity heldVelocityAt(const AimHold& hold, std::int64_t nowUs) {
+    if (nowUs >= hold.stopUs) {
+        return {};
+    }
+    if (nowUs < hold.decayStartUs) {
+        return hold.velocity;
+    }
+    // The window's end moves to the last step of the decay, so the motion it holds is
+    // spread over ever more time.
+    const std::int64_t steps = (nowUs - hold.decayStartUs) / kDecayStepUs;
+    const std::int64_t endUs = hold.decayStartUs + steps * kDecayStepUs;
+    const double factor = static_cast<double>(hold.windowSpanUs) /
+                          static_cast<double>(hold.windowSpanUs + (endUs - hold.lastReportUs));
+    return {hold.velocity.x * factor, hold.velocity.y * factor};
+}
+
+std::int64_t nextHeldChange(const AimHold& hold, std::int64_t nowUs) {
+    if (nowUs >= hold.stopUs) {
+        return hold.stopUs;
+    }
+    if (nowUs < hold.decayStartUs) {
+        return hold.decayStartUs;
+    }
+    const std::int64_t steps = (nowUs - hold.decayStartUs) / kDecayStepUs + 1;
+    return std::min(hold.decayStartUs + steps * kDecayStepUs, hold.stopUs);
+}
+
+bool stoppedLongAgo(const AimHold& hold, std::int64_t nowUs) {
+    return nowUs >= hold.stopUs && nowUs - hold.lastReportUs > kAimMaxIntervalUs;
+}
+
+} // namespace qora

@@ -1,0 +1,55 @@
+#include "mapping/aim_velocity_points.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace qora {
+
+void AimPointRing::append(const AimReportPoint& point) {
+    if (full()) {
+        first_ = (first_ + 1) % kAimPointSlots;
+        --count_;
+    }
+    points_[(first_ + count_) % kAimPointSlots] = point;
+    ++count_;
+}
+
+void AimPointRing::addToLast(std::int64_t x, std::int64_t y) {
+    AimReportPoint& point = points_[(first_ + count_ - 1) % kAimPointSlots];
+    point.x += x;
+    point.y += y;
+}
+
+void addReportPoint(AimPointRing& points, std::int64_t timeUs, std::int64_t x, std::int64_t y,
+                    std::int64_t reportPeriodUs) {
+    if (points.empty()) {
+        if (reportPeriodUs > 0) {
+            points.append({timeUs - reportPeriodUs, 0, 0});
+        }
+        points.append({timeUs, x, y});
+        return;
+    }
+    const AimReportPoint& last = points.last();
+    if (timeUs <= last.timeUs) {
+        points.addToLast(x, y);
+        return;
+    }
+    points.append({timeUs, last.x + x, last.y + y});
+}
+
+std::int64_t busierAxis(const AimReportPoint& from, const AimReportPoint& to) {
+    return std::max(std::llabs(to.x - from.x), std::llabs(to.y - from.y));
+}
+
+AimIntervals intervalsFrom(const AimPointRing& points, std::uint32_t start) {
+    AimIntervals intervals;
+    for (std::uint32_t i = start; i + 1 < points.size(); ++i) {
+        const std::int64_t intervalUs = points.at(i + 1).timeUs - points.at(i).timeUs;
+        intervals.shortestUs = std::min(intervals.shortestUs, intervalUs);
+        intervals.longestUs = std::max(intervals.longestUs, intervalUs);
+    }
+    intervals.longestUs = std::min(intervals.longestUs, kAimMaxIntervalUs);
+    return intervals;
+}
+
+} // namespace qora

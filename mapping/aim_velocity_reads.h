@@ -1,0 +1,82 @@
+#pragma once
+// The reports of one read of the mouse and when they happened. Adjacent records with one
+// dwTimeStamp are one report; button and wheel records carry no motion.
+//
+// Several reports in one read came late, and their time stamps are coarse milliseconds,
+// often bunched by the delay itself: while the mouse moves they are spread evenly over the
+// time since the last report, which keeps the motion's average over that time exact. After
+// a rest there is no last report, and the time stamps space them, never further back than
+// the longest window.
+
+#include "input/mouse_record.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace qora {
+
+// The reports with motion in one read.
+struct ReadReports {
+    std::uint32_t count = 0;
+    std::uint32_t lastStamp = 0; // the time stamp of the last of them
+};
+
+ReadReports reportsOfRead(const MouseRecord* records, std::uint32_t count);
+
+// When each report with motion of one read happened.
+struct ReportPlacement {
+    std::int64_t readTimeUs = 0;
+    std::int64_t sinceUs = 0; // the last report before the read; 0: by the time stamps
+    ReadReports reports;
+    std::int64_t maxSpanUs = 0;
+
+    // The time of the report-th report with motion, whose time stamp is stamp.
+    std::int64_t timeOf(std::uint32_t report, std::uint32_t stamp) const;
+};
+
+// lastReportUs: the last report before the read, none after a rest.
+ReportPlacement placeReports(const ReadReports& reports, std::int64_t readTimeUs,
+                             std::optional<std::int64_t> lastReportUs, std::int64_t maxSpanUs);
+
+// One report's motion, summed over its records.
+struct MotionGroup {
+    std::uint32_t timeStamp = 0;
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+
+    bool moved() const { return x != 0 || y != 0; }
+};
+
+// Calls visit for every run of adjacent records with one time stamp, with its motion.
+template <typename Visit>
+void forEachMotionGroup(const MouseRecord* records, std::uint32_t count, Visit visit) {
+    MotionGroup group;
+    for (std::uint32_t r = 0; r < count; ++r) {
+        const MouseRecord& record = records[r];
+        const auto data = static_cast<std::int32_t>(record.dwData);
+        if (record.dwOfs == mouse_offset::x) {
+            group.x += data;
+        } else if (record.dwOfs == mouse_offset::y) {
+            group.y += data;
+        }
+        if (r + 1 == count || records[r + 1].dwTimeStamp != record.dwTimeStamp) {
+            group.timeStamp = record.dwTimeStamp;
+            visit(group);
+            group = MotionGroup{};
+        }
+    }
+}
+
+// Calls visit(timeUs, x, y) for every report with motion, in order, at its placed time.
+template <typename Visit>
+void forEachPlacedReport(const MouseRecord* records, std::uint32_t count,
+                         const ReportPlacement& placement, Visit visit) {
+    std::uint32_t report = 0;
+    forEachMotionGroup(records, count, [&](const MotionGroup& group) {
+        if (group.moved()) {
+            visit(placement.timeOf(report++, group.timeStamp), group.x, group.y);
+        }
+    });
+}
+
+} // namespace qora
