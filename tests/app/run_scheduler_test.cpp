@@ -460,6 +460,29 @@ TEST_F(CaptureEventsTest, PreciseAimFollowsTheMouseAtItsOwnPace) {
     }
 }
 
+// A read that takes a while (Wine's input thread handing reports over meanwhile) returns
+// reports that came during it: precise aim counts them from the read's end, so the hold and
+// the stop run from there and not from before the read.
+TEST_F(CaptureEventsTest, PreciseAimTimesAReadFromItsEnd) {
+    profile.bytes[profile::direction] = profile::kDirectionRightStick;
+    writeAimSettings(profile, AimSettings{AimMode::precise, AimShape::circle, 2000, 0});
+    setProfiles({profile});
+    start();
+    tick();
+    for (std::uint32_t ms = 0; ms < 20; ++ms) {
+        clock.advanceMicroseconds(1000);
+        directInput.mouseBuffer = {record(mouse_offset::x, 5, 100 + ms)};
+        event();
+    }
+    const std::int64_t promptStopAfterUs = mouse.aim.stopUs() - microsecondsNow(clock);
+
+    clock.advanceMicroseconds(1000);
+    directInput.mouseBuffer = {record(mouse_offset::x, 5, 120)};
+    directInput.whileReading = [&] { clock.advanceMicroseconds(3000); };
+    event();
+    EXPECT_GE(mouse.aim.stopUs() - microsecondsNow(clock), promptStopAfterUs);
+}
+
 struct TimerFailureCase {
     const char* name;
     bool fastPath;
