@@ -25,8 +25,10 @@ void AimVelocityEstimator::goOnAfterStop() {
     }
 }
 
-void AimVelocityEstimator::addReport(std::int64_t timeUs, std::int64_t x, std::int64_t y) {
-    period_.learn(timeUs, std::max(std::llabs(x), std::llabs(y)));
+// A report that does not teach the period breaks the run of reports it is learned from.
+void AimVelocityEstimator::addReport(std::int64_t timeUs, std::int64_t x, std::int64_t y,
+                                     bool teachesPeriod) {
+    period_.learn(timeUs, teachesPeriod ? std::max(std::llabs(x), std::llabs(y)) : 0);
     addReportPoint(points_, timeUs, x, y, period_.periodUs());
 }
 
@@ -59,6 +61,16 @@ AimVelocity AimVelocityEstimator::velocityAt(std::int64_t nowUs) const {
     return {};
 }
 
+namespace {
+
+// Only a report that came alone, read at its own time, tells the mouse's period: the others
+// were placed by a guess, or are several reports under one time stamp.
+bool teachesPeriod(const ReadReports& reports, const MotionGroup& report) {
+    return reports.count == 1 && !report.joinsReports();
+}
+
+} // namespace
+
 void addMotionRecords(AimVelocityEstimator& estimator, const MouseRecord* records,
                       std::uint32_t count, std::int64_t readTimeUs, const AimWindow& window) {
     if (records == nullptr) {
@@ -77,10 +89,10 @@ void addMotionRecords(AimVelocityEstimator& estimator, const MouseRecord* record
         points.empty() ? std::nullopt : std::optional(points.last().timeUs);
     const ReportPlacement placement =
         placeReports(reports, readTimeUs, lastReportUs, window.maxSpanUs);
-    forEachPlacedReport(records, count, placement,
-                        [&](std::int64_t timeUs, std::int64_t x, std::int64_t y) {
-                            estimator.addReport(timeUs, x, y);
-                        });
+    forEachPlacedReport(
+        records, count, placement, [&](std::int64_t timeUs, const MotionGroup& report) {
+            estimator.addReport(timeUs, report.x, report.y, teachesPeriod(reports, report));
+        });
     estimator.evaluate(shown, window);
 }
 

@@ -76,7 +76,7 @@ private:
 
     void restIfStoppedLongAgo(std::int64_t nowUs);
     void goOnAfterStop();
-    void addReport(std::int64_t timeUs, std::int64_t x, std::int64_t y);
+    void addReport(std::int64_t timeUs, std::int64_t x, std::int64_t y, bool teachesPeriod);
     void evaluate(AimVelocity shown, const AimWindow& window);
     AimVelocity velocityAt(std::int64_t nowUs) const;
 

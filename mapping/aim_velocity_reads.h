@@ -43,8 +43,14 @@ struct MotionGroup {
     std::uint32_t timeStamp = 0;
     std::int64_t x = 0;
     std::int64_t y = 0;
+    std::uint32_t xRecords = 0;
+    std::uint32_t yRecords = 0;
 
     bool moved() const { return x != 0 || y != 0; }
+    // A report has one record per axis: more are several reports that came within one
+    // millisecond (Wine hands over reports held up on their way that way) and share its
+    // time stamp.
+    bool joinsReports() const { return xRecords > 1 || yRecords > 1; }
 };
 
 // Calls visit for every run of adjacent records with one time stamp, with its motion.
@@ -56,8 +62,10 @@ void forEachMotionGroup(const MouseRecord* records, std::uint32_t count, Visit v
         const auto data = static_cast<std::int32_t>(record.dwData);
         if (record.dwOfs == mouse_offset::x) {
             group.x += data;
+            ++group.xRecords;
         } else if (record.dwOfs == mouse_offset::y) {
             group.y += data;
+            ++group.yRecords;
         }
         if (r + 1 == count || records[r + 1].dwTimeStamp != record.dwTimeStamp) {
             group.timeStamp = record.dwTimeStamp;
@@ -67,14 +75,14 @@ void forEachMotionGroup(const MouseRecord* records, std::uint32_t count, Visit v
     }
 }
 
-// Calls visit(timeUs, x, y) for every report with motion, in order, at its placed time.
+// Calls visit(timeUs, group) for every report with motion, in order, at its placed time.
 template <typename Visit>
 void forEachPlacedReport(const MouseRecord* records, std::uint32_t count,
                          const ReportPlacement& placement, Visit visit) {
     std::uint32_t report = 0;
     forEachMotionGroup(records, count, [&](const MotionGroup& group) {
         if (group.moved()) {
-            visit(placement.timeOf(report++, group.timeStamp), group.x, group.y);
+            visit(placement.timeOf(report++, group.timeStamp), group);
         }
     });
 }

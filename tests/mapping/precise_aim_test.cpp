@@ -241,6 +241,45 @@ TEST(PreciseAimOnset, SparseReportsAfterALearnedPeriodGiveTheStreamsVelocity) {
     }
 }
 
+// The report period is learned from reports that came alone: a report carries counts at
+// its own time only when its read held it alone and it is one report, not several whose
+// records Wine stamped with one millisecond. A 1000 Hz mouse whose reports come bunched or
+// in lumps keeps its period; one switched to 500 Hz is learned again.
+TEST(PreciseAimPeriod, OnlyReportsThatCameAloneTeachTheReportPeriod) {
+    struct Stream {
+        const char* name;
+        std::uint32_t reportsPerRead;   // in one read, with stamps a millisecond apart
+        std::uint32_t recordsPerReport; // on X, with one stamp
+        std::int32_t countsPerRecord;
+        std::int64_t readIntervalUs;
+        std::int64_t periodUs; // learned afterwards
+    };
+    const Stream streams[] = {
+        {"three reports bunched into one stamp every 3 ms", 1, 3, 1, 3000, 1000},
+        {"lumps of four reports every 4 ms", 4, 1, 2, 4000, 1000},
+        {"a 500 Hz mouse, a report alone every 2 ms", 1, 1, 2, 2000, 2000},
+    };
+    for (const Stream& stream : streams) {
+        SCOPED_TRACE(stream.name);
+        AimVelocityEstimator estimator = learnedMillisecond();
+        ASSERT_EQ(estimator.reportPeriodUs(), 1000);
+        std::uint32_t stamp = 5000;
+        for (std::int64_t atUs = 2000000; atUs < 2100000; atUs += stream.readIntervalUs) {
+            std::vector<MouseRecord> records;
+            for (std::uint32_t report = 0; report < stream.reportsPerRead; ++report) {
+                for (std::uint32_t r = 0; r < stream.recordsPerReport; ++r) {
+                    records.push_back(motion(mouse_offset::x, stream.countsPerRecord, stamp));
+                }
+                ++stamp;
+            }
+            stamp +=
+                static_cast<std::uint32_t>(stream.readIntervalUs / 1000) - stream.reportsPerRead;
+            read(estimator, records, atUs);
+        }
+        EXPECT_EQ(estimator.reportPeriodUs(), stream.periodUs);
+    }
+}
+
 // Reports held up on their way (a stall of 5 ms, then five reports in one read with
 // bunched time stamps, as Wine delivers them a few times a second) neither drop the
 // stick to 0 nor throw it up: the steady hand stays at its speed.
