@@ -32,8 +32,12 @@ void AimVelocityEstimator::addReport(std::int64_t timeUs, std::int64_t x, std::i
     addReportPoint(points_, timeUs, x, y, period_.periodUs());
 }
 
-void AimVelocityEstimator::evaluate(AimVelocity shown, const AimWindow& window) {
-    const std::int64_t lastReportUs = points_.last().timeUs;
+// The hold and the stop run from the read that brought the last report, not from when its
+// stamp says it came: a read that came late says nothing about the reports after it, which
+// will come as late. (A report is never placed after its read.)
+void AimVelocityEstimator::evaluate(AimVelocity shown, std::int64_t readTimeUs,
+                                    const AimWindow& window) {
+    const std::int64_t lastReportUs = std::max(points_.last().timeUs, readTimeUs);
     if (points_.size() < 2) {
         // A lone first report without a learned period: its interval is unknown, so it
         // only marks where the motion began, and waits for a second report.
@@ -69,6 +73,16 @@ bool teachesPeriod(const ReadReports& reports, const MotionGroup& report) {
     return reports.count == 1 && !report.joinsReports();
 }
 
+void learnStamps(AimStampClock& stamps, const MouseRecord* records, std::uint32_t count,
+                 std::int64_t readTimeUs, const ReadReports& reports) {
+    stamps.learnRead(readTimeUs, reports.lastStamp);
+    forEachMotionGroup(records, count, [&](const MotionGroup& group) {
+        if (group.moved()) {
+            stamps.learnStep(group.timeStamp);
+        }
+    });
+}
+
 } // namespace
 
 void addMotionRecords(AimVelocityEstimator& estimator, const MouseRecord* records,
@@ -84,16 +98,17 @@ void addMotionRecords(AimVelocityEstimator& estimator, const MouseRecord* record
     estimator.restIfStoppedLongAgo(readTimeUs);
     estimator.goOnAfterStop();
     const AimVelocity shown = estimator.velocityAt(readTimeUs);
+    learnStamps(estimator.stamps_, records, count, readTimeUs, reports);
     const AimPointRing& points = estimator.points_;
     const std::optional<std::int64_t> lastReportUs =
         points.empty() ? std::nullopt : std::optional(points.last().timeUs);
     const ReportPlacement placement =
-        placeReports(reports, readTimeUs, lastReportUs, window.maxSpanUs);
+        placeReports(reports, readTimeUs, lastReportUs, window.maxSpanUs, estimator.stamps_);
     forEachPlacedReport(
         records, count, placement, [&](std::int64_t timeUs, const MotionGroup& report) {
             estimator.addReport(timeUs, report.x, report.y, teachesPeriod(reports, report));
         });
-    estimator.evaluate(shown, window);
+    estimator.evaluate(shown, readTimeUs, window);
 }
 
 AimVelocity currentVelocity(AimVelocityEstimator& estimator, std::int64_t nowUs) {

@@ -14,6 +14,7 @@
 #include "mapping/aim_velocity_hold.h"
 #include "mapping/aim_velocity_period.h"
 #include "mapping/aim_velocity_points.h"
+#include "mapping/aim_velocity_stamps.h"
 #include "mapping/aim_velocity_window.h"
 #include "platform/precise_time.h"
 
@@ -77,11 +78,12 @@ private:
     void restIfStoppedLongAgo(std::int64_t nowUs);
     void goOnAfterStop();
     void addReport(std::int64_t timeUs, std::int64_t x, std::int64_t y, bool teachesPeriod);
-    void evaluate(AimVelocity shown, const AimWindow& window);
+    void evaluate(AimVelocity shown, std::int64_t readTimeUs, const AimWindow& window);
     AimVelocity velocityAt(std::int64_t nowUs) const;
 
     AimPointRing points_;
     AimReportPeriod period_;
+    AimStampClock stamps_;
     AimHold hold_;
     AimPhase phase_ = AimPhase::atRest;
 };

@@ -6,9 +6,13 @@
 // often bunched by the delay itself: while the mouse moves they are spread evenly over the
 // time since the last report, which keeps the motion's average over that time exact. After
 // a rest there is no last report, and the time stamps space them, never further back than
-// the longest window.
+// the longest window. Either way, once the stamps' clock is known, no report is placed
+// outside the times its stamp allows (aim_velocity_stamps.h): a read that came late puts
+// its reports back to when they came, and reports of one stamp that came in two reads
+// stay together.
 
 #include "input/mouse_record.h"
+#include "mapping/aim_velocity_stamps.h"
 
 #include <cstdint>
 #include <optional>
@@ -29,6 +33,7 @@ struct ReportPlacement {
     std::int64_t sinceUs = 0; // the last report before the read; 0: by the time stamps
     ReadReports reports;
     std::int64_t maxSpanUs = 0;
+    const AimStampClock* stamps = nullptr; // none, or not known yet: the stamps do not bound
 
     // The time of the report-th report with motion, whose time stamp is stamp.
     std::int64_t timeOf(std::uint32_t report, std::uint32_t stamp) const;
@@ -36,7 +41,8 @@ struct ReportPlacement {
 
 // lastReportUs: the last report before the read, none after a rest.
 ReportPlacement placeReports(const ReadReports& reports, std::int64_t readTimeUs,
-                             std::optional<std::int64_t> lastReportUs, std::int64_t maxSpanUs);
+                             std::optional<std::int64_t> lastReportUs, std::int64_t maxSpanUs,
+                             const AimStampClock& stamps);
 
 // One report's motion, summed over its records.
 struct MotionGroup {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <optional>
 #include <utility>
 #include <variant>
 
@@ -18,30 +19,43 @@ constexpr double kUsPerMs = 1000.0;
 constexpr int kMaxMomentsBetweenEntries = 100000;
 
 constexpr std::int64_t kTeachingBeforeUs = 10 * 1000000;
-constexpr std::uint32_t kTeachingStamp = 1000;
 constexpr std::int32_t kTeachingCounts = 2;
 
-// The time of a trace's first entry.
-std::int64_t firstEntryUs(const AimTrace& trace) {
-    if (trace.entries.empty()) {
-        return 0;
+// The first read that returned records, and the stamp of its last record.
+struct FirstRecords {
+    std::int64_t timeUs = 0;
+    std::uint32_t stamp = 0;
+};
+
+std::optional<FirstRecords> firstRecordsOf(const AimTrace& trace) {
+    for (const AimTraceEntry& entry : trace.entries) {
+        const auto* read = std::get_if<AimTraceRead>(&entry);
+        if (read != nullptr && read->count != 0) {
+            return FirstRecords{read->timeUs,
+                                trace.records[read->firstRecord + read->count - 1].dwTimeStamp};
+        }
     }
-    return std::visit([](const auto& item) { return item.timeUs; }, trace.entries.front());
+    return std::nullopt;
 }
 
 // A trace cut out of a longer one starts with the report period learned before it: the
 // estimator learns it as it would, from reports at every poll, long enough before the
-// trace that it has come to rest by its first read.
+// trace that it has come to rest by its first read. Their time stamps run on the trace's
+// own stamp clock, as the mouse's did.
 void teachReportPeriod(MouseState& mouse, const AimTrace& trace) {
-    if (trace.reportPeriodUs <= 0) {
+    const std::optional<FirstRecords> first = firstRecordsOf(trace);
+    if (trace.reportPeriodUs <= 0 || !first) {
         return;
     }
-    const std::int64_t startUs = firstEntryUs(trace) - kTeachingBeforeUs;
+    const std::int64_t startUs = first->timeUs - kTeachingBeforeUs;
     for (std::uint32_t report = 0; report <= kAimPeriodIntervals; ++report) {
+        const std::int64_t sinceStartUs = static_cast<std::int64_t>(report) * trace.reportPeriodUs;
+        const auto stamp = static_cast<std::uint32_t>(
+            first->stamp - static_cast<std::uint32_t>(kTeachingBeforeUs / 1000) +
+            static_cast<std::uint32_t>(sinceStartUs / 1000));
         const MouseRecord record{mouse_offset::x, static_cast<std::uint32_t>(kTeachingCounts),
-                                 kTeachingStamp + report, 0, 0};
-        readPreciseAimRecords(mouse, &record, 1,
-                              startUs + static_cast<std::int64_t>(report) * trace.reportPeriodUs);
+                                 stamp, 0, 0};
+        readPreciseAimRecords(mouse, &record, 1, startUs + sinceStartUs);
     }
     currentVelocity(mouse.aim, startUs + kTeachingBeforeUs / 2);
 }

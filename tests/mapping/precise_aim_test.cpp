@@ -309,6 +309,63 @@ TEST(PreciseAimSteadiness, ReportsHeldUpOnTheirWayKeepTheSpeed) {
     }
 }
 
+// Reports handed over late keep the times their stamps give them: a steady hand's reports,
+// stamped each millisecond, reach the program in uneven reads (Wine under load). Placed at
+// their reads' times, a lump read soon after a late read crowds its counts into a moment
+// and throws the velocity up; placed by their stamps, the velocity stays the hand's.
+TEST(PreciseAimSteadiness, ReportsHandedOverLateKeepTheTimesOfTheirStamps) {
+    struct Delivery {
+        const char* name;
+        std::int64_t periodUs;
+        std::int32_t counts;     // each report's
+        std::int64_t lateByUs;   // the read of every tenth report is this late ...
+        std::uint32_t heldAfter; // ... and the reports after it come with the next read
+        std::int64_t nextReadUs; // this long after the late one
+    };
+    const Delivery deliveries[] = {
+        {"a read 4 ms late, then three reports in a read at once", 1000, 4, 4000, 3, 500},
+        {"a 500 Hz report held 2 ms, its stamp shared with the next", 2000, 16, 2000, 0, 750},
+    };
+    for (const Delivery& delivery : deliveries) {
+        SCOPED_TRACE(delivery.name);
+        AimVelocityEstimator estimator = learnedMillisecond();
+        const double speed =
+            static_cast<double>(delivery.counts) * 1000.0 / static_cast<double>(delivery.periodUs);
+        const std::int64_t startUs = 2000000;
+        double fastest = 0.0;
+        double slowest = 1e9;
+        std::uint32_t report = 0;
+        while (report < 300) {
+            const bool late = report % 10 == 9;
+            const std::int64_t pollUs = startUs + delivery.periodUs * report;
+            const auto stamp = static_cast<std::uint32_t>(pollUs / 1000);
+            std::int64_t readUs = pollUs + 200 + (late ? delivery.lateByUs : 0);
+            read(estimator, {motion(mouse_offset::x, delivery.counts, stamp)}, readUs);
+            ++report;
+            if (late) {
+                // The next reports come with the following read; a report held upstream
+                // comes with its successor's stamp.
+                std::vector<MouseRecord> held;
+                for (std::uint32_t h = 0; h <= delivery.heldAfter; ++h, ++report) {
+                    const std::int64_t heldPollUs = startUs + delivery.periodUs * report;
+                    const auto heldStamp = static_cast<std::uint32_t>(
+                        delivery.heldAfter == 0 ? stamp : heldPollUs / 1000);
+                    held.push_back(motion(mouse_offset::x, delivery.counts, heldStamp));
+                }
+                readUs += delivery.nextReadUs;
+                read(estimator, held, readUs);
+            }
+            if (report > 60) {
+                const double velocity = currentVelocity(estimator, readUs).x;
+                fastest = std::max(fastest, velocity);
+                slowest = std::min(slowest, velocity);
+            }
+        }
+        EXPECT_LT(fastest, speed * 1.1);
+        EXPECT_GT(slowest, speed * 0.9);
+    }
+}
+
 TEST(PreciseAimOnset, ReportsOfOneReadArePlacedByTheirTimeStamps) {
     AimVelocityEstimator apart;
     read(apart, {motion(mouse_offset::x, 4, 9)}, 9000);

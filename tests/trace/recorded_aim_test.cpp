@@ -97,9 +97,6 @@ constexpr KnownMiss kKnownMisses[] = {
     {"500hz-2-read-gap-6.6ms.txt", Bound::drop},
     {"1000hz-1-read-gaps-6ms.txt", Bound::drop},
     {"1000hz-8-read-gap-6.5ms.txt", Bound::drop},
-    // Two reports stamped the same millisecond, read 0.75 ms apart, are placed at their
-    // read times: the window holds one report too many.
-    {"500hz-8-one-stamp-read-twice.txt", Bound::p90},
     // The stop waits two of the longest recent intervals, which a slow hand's single
     // counts make long.
     {"1000hz-0.5-slow-stop.txt", Bound::stop},
