@@ -119,23 +119,6 @@ std::int32_t wheelSteps(const MouseRecord& record) {
     return static_cast<std::int32_t>(data >= 1 ? notches : -notches);
 }
 
-void copyZoomScale(const ProfileRecord& from, ProfileRecord& to, std::size_t offset) {
-    std::copy_n(from.bytes.begin() + static_cast<std::ptrdiff_t>(offset), 4,
-                to.bytes.begin() + static_cast<std::ptrdiff_t>(offset));
-}
-
-// The stored record takes the calibrated values and precise aim; its shape stays.
-void putAimValues(const ProfileRecord& runProfile, ProfileRecord& stored) {
-    const AimSettings values = readAimSettings(runProfile);
-    AimSettings aim = readAimSettings(stored);
-    aim.mode = AimMode::precise;
-    aim.deadZoneHundredths = values.deadZoneHundredths;
-    aim.exponentSteps = values.exponentSteps;
-    writeAimSettings(stored, aim);
-    copyZoomScale(runProfile, stored, profile::xZoomScale);
-    copyZoomScale(runProfile, stored, profile::yZoomScale);
-}
-
 void keepSaveResult(Calibration& calibration, const std::string& text) {
     std::snprintf(calibration.saveResult.data(), calibration.saveResult.size(), "%s", text.c_str());
 }
@@ -242,18 +225,16 @@ void holdDeadZoneTest(const Calibration& calibration, ControllerState& state, Co
 }
 
 void saveCalibration(Calibration& calibration, FileApi& files, ProfileFileApi& ini,
-                     const ProgramPaths& paths, const ProfileRecord& runProfile,
-                     LoadedRecord& loaded) {
+                     const ProgramPaths& paths, const LayeredProfile& inUse,
+                     LoadedProfile& loaded) {
     if (loaded.index < 0) {
         keepSaveResult(calibration, kNoProfileText);
         return;
     }
-    ProfileRecord saved = loaded.record;
-    putAimValues(runProfile, saved);
     const std::string profileText = "profile " + std::to_string(loaded.index);
-    const RecordReplace replaced =
-        replaceRecord(files, paths, readProfileCount(ini, paths),
-                      static_cast<std::uint32_t>(loaded.index), loaded.record, saved);
+    const LayeredReplace replaced =
+        replaceLayeredProfile(files, paths, readProfileCount(ini, paths),
+                              static_cast<std::uint32_t>(loaded.index), loaded.profile, inUse);
     switch (replaced.check) {
     case RecordCheck::gone:
         keepSaveResult(calibration, "Not saved: " + profileText + " was deleted");
@@ -265,11 +246,11 @@ void saveCalibration(Calibration& calibration, FileApi& files, ProfileFileApi& i
     case RecordCheck::same:
         break;
     }
-    if (!replaced.written.replaced) {
-        keepSaveResult(calibration, "Not saved: " + describeFailure(replaced.written.failure));
+    if (!replaced.change.done) {
+        keepSaveResult(calibration, "Not saved: " + describeChange(replaced.change));
         return;
     }
-    loaded.record = saved;
+    loaded.profile = inUse;
     calibration.storedClassic = false;
     keepSaveResult(calibration, "Saved to " + profileText);
 }

@@ -27,6 +27,7 @@
 #include "platform/platform_types.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
+#include "profiles/layer_store.h"
 #include "profiles/store.h"
 
 #include <array>
@@ -104,14 +105,14 @@ bool stepAimValue(const CalibrationTargets& targets, AimValue value, std::int32_
 void holdDeadZoneTest(const Calibration& calibration, ControllerState& state, ConsoleMode mode,
                       const ProfileRecord& profile);
 
-// F4: puts the values (precise aim, the dead zone, the exponent, both sensitivities) into
-// the record the run loaded, the rest (the shape too) as loaded, through the store's
-// whole-or-nothing write, and only while the store still holds that record as loaded: one
-// that the Setting or Map dialog changed or deleted since is left alone. A save becomes
-// what the store holds. The result is kept for the view. May allocate.
+// F4: the running profile as the run uses it (inUse: its base and layers with the
+// calibrated values where they live) replaces the profile the run loaded, through the
+// store's whole-or-nothing writes, and only while the store still holds that profile,
+// record and layers, as loaded: one that the Setting or Map dialog changed or deleted
+// since is left alone. A save becomes what the store holds. The result is kept for the
+// view. May allocate.
 void saveCalibration(Calibration& calibration, FileApi& files, ProfileFileApi& ini,
-                     const ProgramPaths& paths, const ProfileRecord& runProfile,
-                     LoadedRecord& loaded);
+                     const ProgramPaths& paths, const LayeredProfile& inUse, LoadedProfile& loaded);
 
 // The view's own line about the profile (a classic profile that a save switches to precise
 // aim), or nullptr; and the last save's result, or nullptr before the first.

@@ -9,7 +9,7 @@ namespace qora {
 
 CalibrationViewInputs calibrationViewInputs(const Calibration& calibration,
                                             const ProfileRecord& runProfile,
-                                            const MouseState& mouse) {
+                                            const MouseState& mouse, const char* pickedLayer) {
     const AimCurve curve = aimCurveOf(runProfile);
     // The velocity behind the stick, not the estimator's: the estimator holds its last
     // value for a while after the stick is centred.
@@ -25,6 +25,7 @@ CalibrationViewInputs calibrationViewInputs(const Calibration& calibration,
         std::min(1.0, std::hypot(live.x, live.y)),
         calibrationNotice(calibration),
         calibrationSaveResult(calibration),
+        pickedLayer,
     };
 }
 

@@ -11,6 +11,7 @@ namespace qora {
 
 CalibrationViewInputs calibrationViewInputs(const Calibration& calibration,
                                             const ProfileRecord& runProfile,
-                                            const MouseState& mouse);
+                                            const MouseState& mouse,
+                                            const char* pickedLayer = nullptr);
 
 } // namespace qora

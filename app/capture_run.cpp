@@ -43,8 +43,8 @@ bool takeAdapterAndProfile(CaptureServices& services, CaptureContext& context) {
 
     // A run on a profile that could not be read would have nothing bound: say so instead.
     LoadedProfiles loaded = loadRunProfiles(services.files, services.ini, context.paths);
-    if (!loaded.read.readable()) {
-        showFileFailure(services.user, context.mainWindow, describeFailure(loaded.read.failure));
+    if (loaded.failure) {
+        showFileFailure(services.user, context.mainWindow, describeFailure(*loaded.failure));
         undoStart(services, context);
         return false;
     }

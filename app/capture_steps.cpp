@@ -63,9 +63,9 @@ void applyCalibrationKeys(CaptureServices& services, CaptureContext& context) {
     remakeProfileInEffect(run);
     if (keys.save) {
         RunProfile* running = runningProfile(run.profiles);
-        LoadedRecord none;
+        LoadedProfile none;
         saveCalibration(run.calibration, services.files, services.ini, context.paths,
-                        running != nullptr ? running->base : run.profile,
+                        running != nullptr ? profileInUse(*running) : LayeredProfile{},
                         running != nullptr ? running->stored : none);
     }
     if (keys.changed || keys.save) {

@@ -8,6 +8,7 @@
 #include "link/adapter_link.h"
 #include "resources/resource_ids.h"
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,9 @@ namespace qora {
 namespace {
 
 constexpr std::int32_t kCurvePenWidth = 2;
+// A profile's name and the names of eight layers, with their separators.
+constexpr std::size_t kRunningProfileTextSize =
+    profile::nameSize + kMaxLayers * (kLayerNameSize + 3);
 
 std::int32_t readIniInt(Platform& platform, const Program& program, const char* section,
                         const char* key, std::int32_t defaultValue) {
@@ -206,7 +210,12 @@ void onMainWindowPaint(Program& program, Platform& platform) {
     const CaptureRun& run = program.run;
     std::optional<CalibrationViewInputs> calibration;
     if (run.active && run.calibration.on) {
-        calibration = calibrationViewInputs(run.calibration, run.profile, program.mouse);
+        calibration = calibrationViewInputs(run.calibration, run.profile, program.mouse,
+                                            layerHolding(run.profiles, run.calibration.picked));
+    }
+    std::array<char, kRunningProfileTextSize> running{};
+    if (run.active) {
+        describeRunningProfile(run.profiles, running.data(), running.size());
     }
     const PaintInputs inputs{run.state,
                              program.window.mode,
@@ -214,7 +223,8 @@ void onMainWindowPaint(Program& program, Platform& platform) {
                              program.window.overlayOn,
                              run.active,
                              run.adapterLost,
-                             calibration ? &*calibration : nullptr};
+                             calibration ? &*calibration : nullptr,
+                             running.data()};
     paintMainWindow(platform.gdi, program.window.handle, program.window.drawing, inputs);
 }
 

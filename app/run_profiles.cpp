@@ -1,7 +1,5 @@
 #include "app/run_profiles.h"
 
-#include "formats/setting_ini.h"
-#include "input/key_names.h"
 #include "input/mouse_record.h"
 
 #include <algorithm>
@@ -28,13 +26,6 @@ void restartLayers(RunProfiles& profiles, const std::uint8_t* snapshot, const Mo
     followLayers(profiles.activities, running->layers, {held.down, 0}, nowUs);
 }
 
-std::uint8_t switchKeyNamed(ProfileFileApi& ini, const ProgramPaths& paths, const char* key) {
-    KeyNameSlot name{};
-    ini.getPrivateProfileString(kSwitchSection, key, "", name.data(),
-                                static_cast<std::uint32_t>(name.size()), paths.settingIni.c_str());
-    return scanCodeNamed(name.data());
-}
-
 // Down now, and whether it went down since the last read.
 bool pressedNow(std::uint8_t code, bool& wasDown, std::uint8_t* snapshot) {
     if (code == 0) {
@@ -50,13 +41,12 @@ bool pressedNow(std::uint8_t code, bool& wasDown, std::uint8_t* snapshot) {
 } // namespace
 
 SwitchKeys readSwitchKeys(ProfileFileApi& ini, const ProgramPaths& paths) {
-    return {switchKeyNamed(ini, paths, kSwitchNextKey),
-            switchKeyNamed(ini, paths, kSwitchPreviousKey)};
+    return {readSwitchKeyCodes(ini, paths)};
 }
 
 int takeSwitchKeys(SwitchKeys& keys, std::uint8_t* snapshot) {
-    const bool next = pressedNow(keys.next, keys.nextDown, snapshot);
-    const bool previous = pressedNow(keys.previous, keys.previousDown, snapshot);
+    const bool next = pressedNow(keys.codes.next, keys.nextDown, snapshot);
+    const bool previous = pressedNow(keys.codes.previous, keys.previousDown, snapshot);
     return next == previous ? 0 : (next ? 1 : -1);
 }
 
@@ -65,17 +55,31 @@ LoadedProfiles loadRunProfiles(FileApi& files, ProfileFileApi& ini, const Progra
     const std::int32_t current = readCurrentProfile(ini, paths);
     std::vector<std::uint8_t> store(static_cast<std::size_t>(count) * kProfileRecordSize, 0);
     LoadedProfiles loaded;
-    loaded.read = readStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
+    const StoreRead read =
+        readStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
+    const LayersRead layers = readLayers(files, paths);
+    if (!read.readable() || !layers.usable()) {
+        loaded.failure = !read.readable() ? read.failure : layers.failure;
+        return loaded;
+    }
+    const std::vector<ProfileLayers> layersOfEach =
+        layersOfRecords(layers.file, store.data(), count);
     loaded.profiles.profiles.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         RunProfile& profile = loaded.profiles.profiles[i];
-        profile.stored = {static_cast<std::int32_t>(i), loadRecord(store.data(), i)};
-        profile.base = profile.stored.record;
+        profile.stored = {static_cast<std::int32_t>(i),
+                          {loadRecord(store.data(), i), layersOfEach[i]}};
+        profile.base = profile.stored.profile.base;
+        profile.layers = profile.stored.profile.layers.layers;
     }
     if (current >= 0 && static_cast<std::uint32_t>(current) < count) {
         loaded.profiles.running = static_cast<std::size_t>(current);
     }
     return loaded;
+}
+
+LayeredProfile profileInUse(const RunProfile& profile) {
+    return {profile.base, {profile.layers, profile.stored.profile.layers.laterItems}};
 }
 
 RunProfile* runningProfile(RunProfiles& profiles) {
@@ -146,8 +150,11 @@ CalibrationTargets calibrationTargets(RunProfiles& profiles, ProfileRecord& inEf
             targetOf(profiles, layer_change::zoomY)};
 }
 
-const char* aimSetLayerName(const RunProfiles& profiles) {
-    const std::size_t layer = lastLayerChanging(profiles, layer_change::aim);
+const char* layerHolding(const RunProfiles& profiles, AimValue value) {
+    const unsigned change = value == AimValue::sensitivityX   ? layer_change::zoomX
+                            : value == AimValue::sensitivityY ? layer_change::zoomY
+                                                              : layer_change::aim;
+    const std::size_t layer = lastLayerChanging(profiles, change);
     return layer == kNoLayer ? nullptr : runningProfile(profiles)->layers[layer].name.data();
 }
 

@@ -13,19 +13,21 @@
 #include "platform/file_api.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
+#include "profiles/layer_store.h"
 #include "profiles/store.h"
+#include "profiles/switch_keys.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace qora {
 
 struct RunProfile {
-    LoadedRecord stored; // its index in config.bin and its record as the store held it
-    std::vector<LayerRecord> storedLayers;
-    ProfileRecord base; // as the run uses them
+    LoadedProfile stored; // its index in config.bin, its record and layers as the store held them
+    ProfileRecord base;   // as the run uses them
     std::vector<LayerRecord> layers;
 };
 
@@ -39,13 +41,18 @@ struct RunProfiles {
     LayerActivities activities;
 };
 
-// Every record of the store (COUNT of them), CURRENT running when it names one; read tells
-// whether config.bin could be read. Allocates; the run's steps never do.
+// Every record of the store (COUNT of them) with its layers, CURRENT running when it names
+// one. failure tells why config.bin or layers.bin could not be used: a run on profiles it
+// could not read, or without layers it could not read, would not be the player's.
+// Allocates; the run's steps never do.
 struct LoadedProfiles {
     RunProfiles profiles;
-    StoreRead read;
+    std::optional<FileFailure> failure;
 };
 LoadedProfiles loadRunProfiles(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths);
+
+// The running profile as the run uses it now, for F4 to save.
+LayeredProfile profileInUse(const RunProfile& profile);
 
 // The running profile, or nullptr.
 RunProfile* runningProfile(RunProfiles& profiles);
@@ -64,8 +71,7 @@ bool switchProfile(RunProfiles& profiles, int step, const std::uint8_t* snapshot
 // The keys of setting.ini's [SWITCH], read at the start of a run: while it lasts they
 // reach no binding, and each press of NEXT or PREVIOUS switches the profile.
 struct SwitchKeys {
-    std::uint8_t next = 0; // scan codes; 0 for none
-    std::uint8_t previous = 0;
+    SwitchKeyCodes codes;
     // Down at the last read, so a key switches once per press.
     bool nextDown = false;
     bool previousDown = false;
@@ -77,10 +83,10 @@ SwitchKeys readSwitchKeys(ProfileFileApi& ini, const ProgramPaths& paths);
 int takeSwitchKeys(SwitchKeys& keys, std::uint8_t* snapshot);
 
 // Where live calibration changes each value: the later layer in effect that changes it,
-// else the running profile's base, else (no profile runs) inEffect itself. layerName gives
-// the name of the layer that holds the aim set, or nullptr for the base.
+// else the running profile's base, else (no profile runs) inEffect itself.
 CalibrationTargets calibrationTargets(RunProfiles& profiles, ProfileRecord& inEffect);
-const char* aimSetLayerName(const RunProfiles& profiles);
+// The name of the layer that holds value now, or nullptr when the base does.
+const char* layerHolding(const RunProfiles& profiles, AimValue value);
 
 // The names of the running profile and of its layers in effect, for the window: "Shooter
 // precise", "Shooter precise + ADS". Written into text (NUL-terminated, cut to fit).

@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <bit>
 
 namespace qora::testing {
 namespace {
@@ -36,6 +37,22 @@ void captureEvent(benchmark::State& state) {
     state.SetLabel(state.range(0) == kConsolePs3 ? "PS3" : "Xbox 360");
 }
 BENCHMARK(captureEvent)->Arg(kConsoleXbox360)->Arg(kConsolePs3);
+
+// The same event with eight layers of the running profile in effect, each changing
+// everything a layer can change: the profile in effect is made from all of them at the
+// step, since the held keys change.
+void captureEventWithEightLayers(benchmark::State& state) {
+    BusyRun busy(kConsoleXbox360, true);
+    busy.addEightLayers(true);
+    for (auto _ : state) {
+        busy.run.fastPath.pendingMouseCount = 0;
+        busy.alternateKeys();
+        qora::captureEvent(busy.services, busy.context, 0);
+    }
+    state.counters["layers in effect"] =
+        static_cast<double>(std::popcount(layersInEffect(busy.run.profiles.activities)));
+}
+BENCHMARK(captureEventWithEightLayers);
 
 void processMouse(benchmark::State& state) {
     BusyRun busy(kConsolePs3, false);

@@ -11,6 +11,9 @@ namespace qora {
 // The file names, also the names the user is shown in a failure message.
 inline constexpr const char* kSettingIniName = "setting.ini";
 inline constexpr const char* kConfigBinName = "config.bin";
+// The layers of the profiles of config.bin, paired with them by their bytes
+// (formats/layer_file.h). Only a profile with layers stores anything there.
+inline constexpr const char* kLayersBinName = "layers.bin";
 inline constexpr const char* kPacketsBinName = "packets.bin";
 inline constexpr const char* kPacketsOldBinName = "packets.old.bin";
 // A whole-file write goes to the file's name with this suffix first, then replaces the

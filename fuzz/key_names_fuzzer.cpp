@@ -2,7 +2,8 @@
 // profile and random key snapshots with the focus anywhere, every key field shows the
 // name of the key its byte binds, a key without a name is never bound, and a snapshot
 // binds the highest key that is down (or clears the field when that key has no name) in
-// the focused field only.
+// the focused field only; a key the run keeps for itself is never bound, so the highest
+// of the others is.
 //
 // Once at start, the table itself: every name fits its slot and is printable, scan code
 // 0 (no key) has none, and no two codes share a name, so a field always tells which key
@@ -19,6 +20,7 @@
 #include "fakes/fake_direct_input.h"
 #include "fakes/fake_user_api.h"
 #include "formats/profile_record.h"
+#include "formats/run_keys.h"
 #include "input/device_slot.h"
 #include "input/key_names.h"
 #include "input/mouse_record.h"
@@ -117,7 +119,8 @@ public:
         }
         std::optional<std::uint8_t> highest;
         for (std::size_t code = 0; code < kKeyboardSnapshotSize; ++code) {
-            if ((directInput_.keyState[code] & kKeyDown) != 0) {
+            if ((directInput_.keyState[code] & kKeyDown) != 0 &&
+                !isRunKey(static_cast<std::uint8_t>(code))) {
                 highest = static_cast<std::uint8_t>(code);
             }
         }

@@ -6,6 +6,7 @@ main paths. Run again after changing a layout; the results are committed."""
 import os
 import struct
 import sys
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -199,6 +200,58 @@ def profile_text():
     }
 
 
+LAYERS_MAGIC = b"qoraLAYR"
+LAYER_ITEM, LAYER_ITEM_SIZE = 1, 191
+ZOOM_X_CHANGE, ZOOM_Y_CHANGE = 40, 41
+
+
+def layer(name, kind=0, trigger=(2, 1), delay=150, release=0, zoom=0.5):
+    """A layer that changes both sensitivities to zoom: its item, header included."""
+    values = bytearray(RECORD)
+    values[X_ZOOM:X_ZOOM + 4] = struct.pack("<f", zoom)
+    values[Y_ZOOM:Y_ZOOM + 4] = struct.pack("<f", zoom)
+    changes = (1 << ZOOM_X_CHANGE) | (1 << ZOOM_Y_CHANGE)
+    body = name.encode("latin-1").ljust(32, b"\0") + bytes([kind, trigger[0], trigger[1]])
+    body += struct.pack("<HHQ", delay, release, changes) + bytes(values)
+    assert len(body) == LAYER_ITEM_SIZE
+    return struct.pack("<HI", LAYER_ITEM, len(body)) + body
+
+
+def later_item(item_type, payload):
+    return struct.pack("<HI", item_type, len(payload)) + payload
+
+
+def layers_file(entries, version=1):
+    """entries: (record, [items]) pairs, written in ascending order of their records."""
+    data = LAYERS_MAGIC + struct.pack("<HI", version, len(entries))
+    for key, items in sorted(entries):
+        data += key + struct.pack("<H", len(items)) + b"".join(items)
+    return data + struct.pack("<I", zlib.crc32(data))
+
+
+def layer_file():
+    shooter = starter_profile()
+    ads = layer("ADS")
+    two = layers_file([(shooter, [ads]), (record("car"), [layer("drive", 1, (1, 0x3A)),
+                                                          layer("map", 0, (2, 2), 0, 2000)])])
+    eight = layers_file([(record("many"), [layer("l%d" % i, i % 2, (2, i % 7)) for i in range(8)])])
+    later = layers_file([(record("modes"), [later_item(2, b"\x1e\x00\x1e\x00"), ads,
+                                            later_item(9, b"")])])
+    nine = layers_file([(record("nine"), [ads] * 9)])
+    damaged = bytearray(two)
+    damaged[40] ^= 0x10
+    return {
+        "two-profiles": b"\0" + two,
+        "eight-layers": b"\0" + eight,
+        "later-items": b"\0" + later,
+        "no-entries": b"\0" + layers_file([]),
+        "newer-version": b"\0" + layers_file([(shooter, [ads])], version=2),
+        "check-sum-broken": b"\0" + bytes(damaged),
+        "nine-layers-resealed": b"\x01" + nine,
+        "count-too-high-resealed": b"\x01" + two[:10] + b"\x05" + two[11:],
+    }
+
+
 def main():
     corpora = {
         "ini_file_fuzzer": ini_file(),
@@ -208,6 +261,7 @@ def main():
         "mouse_processor_fuzzer": mouse_processor(),
         "key_names_fuzzer": key_names(),
         "profile_text_fuzzer": profile_text(),
+        "layer_file_fuzzer": layer_file(),
     }
     for target, seeds in corpora.items():
         folder = os.path.join(HERE, "corpus", target)

@@ -1,5 +1,7 @@
 #include "input/key_names.h"
 
+#include <algorithm>
+
 namespace qora {
 
 namespace {
@@ -86,7 +88,10 @@ std::uint8_t scanCodeNamed(std::string_view name) {
         return 0;
     }
     for (std::size_t code = 1; code < kKeyNameCount; ++code) {
-        if (name == kKeyNameTable[code].data()) {
+        const KeyNameSlot& slot = kKeyNameTable[code];
+        const auto length =
+            static_cast<std::size_t>(std::find(slot.begin(), slot.end(), '\0') - slot.begin());
+        if (name == std::string_view(slot.data(), length)) {
             return static_cast<std::uint8_t>(code);
         }
     }

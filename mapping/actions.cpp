@@ -2,6 +2,7 @@
 
 #include "mapping/tilt.h"
 
+#include <algorithm>
 #include <array>
 
 namespace qora {
@@ -121,6 +122,41 @@ void applyEffect(ControllerState& state, ConsoleMode mode, ActionCode code) {
     }
 }
 
+// A stick direction's axis and its deflection at a percentage of full (offset 0: not a
+// stick direction). Full deflection is +127 or -127 in the high byte; the scaled value
+// keeps that sign and is cut toward zero.
+struct ScaledStick {
+    std::size_t offset = 0;
+    std::int16_t value = 0;
+};
+
+ScaledStick scaledStickOf(ActionCode code, std::int32_t percent) {
+    const std::int32_t clamped = std::clamp(percent, 0, 100);
+    const auto scaled = [&](std::int16_t full) {
+        return static_cast<std::int16_t>(static_cast<std::int32_t>(full) * clamped / 100);
+    };
+    switch (code) {
+    case action::leftStickUp:
+        return {state::leftStickY, scaled(kStickFullPositive)};
+    case action::leftStickDown:
+        return {state::leftStickY, scaled(kStickFullNegative)};
+    case action::leftStickLeft:
+        return {state::leftStickX, scaled(kStickFullNegative)};
+    case action::leftStickRight:
+        return {state::leftStickX, scaled(kStickFullPositive)};
+    case action::rightStickUp:
+        return {state::rightStickY, scaled(kStickFullPositive)};
+    case action::rightStickDown:
+        return {state::rightStickY, scaled(kStickFullNegative)};
+    case action::rightStickLeft:
+        return {state::rightStickX, scaled(kStickFullNegative)};
+    case action::rightStickRight:
+        return {state::rightStickX, scaled(kStickFullPositive)};
+    default:
+        return {};
+    }
+}
+
 // The mouse-action list by position; position 0 is "None".
 constexpr std::array<ActionCode, kMouseActionCountPs3> kMouseActions = {
     action::noAction,       action::buttonY,        action::buttonX,         action::buttonB,
@@ -139,12 +175,26 @@ void applyAction(ControllerState& state, ConsoleMode mode, ActionCode code) {
     combineTilt(state);
 }
 
+void applyScaledAction(ControllerState& state, ConsoleMode mode, ActionCode code,
+                       std::int32_t stickPercent) {
+    const ScaledStick stick = scaledStickOf(code, stickPercent);
+    if (stickPercent >= 100 || stick.offset == 0) {
+        applyAction(state, mode, code);
+        return;
+    }
+    setStickValue(state, stick.offset, stick.value);
+    combineTilt(state);
+}
+
 void dispatchKey(ControllerState& state, ConsoleMode mode, const ProfileRecord& profile,
-                 std::uint8_t scanCode) {
+                 std::uint8_t scanCode, std::uint32_t leaveOut, std::int32_t stickPercent) {
     for (ActionCode code = action::first; code <= action::last; ++code) {
         const auto k = static_cast<std::size_t>(code);
+        if ((leaveOut >> k & 1u) != 0) {
+            continue;
+        }
         if (primaryKey(profile, k) == scanCode || secondaryKey(profile, k) == scanCode) {
-            applyAction(state, mode, code);
+            applyScaledAction(state, mode, code, stickPercent);
         }
     }
 }

@@ -16,9 +16,15 @@ namespace qora {
 void applyAction(ControllerState& state, ConsoleMode mode, ActionCode code);
 
 // Applies, in ascending ActionCode order, every action whose primary or secondary key is
-// scanCode; an action bound twice to the key applies once.
+// scanCode; an action bound twice to the key applies once. Actions in leaveOut are left to
+// the binding modes; stick directions go to stickPercent of full deflection (the walk key).
 void dispatchKey(ControllerState& state, ConsoleMode mode, const ProfileRecord& profile,
-                 std::uint8_t scanCode);
+                 std::uint8_t scanCode, std::uint32_t leaveOut = 0,
+                 std::int32_t stickPercent = 100);
+
+// applyAction with a stick direction at stickPercent of full deflection (1 to 100).
+void applyScaledAction(ControllerState& state, ConsoleMode mode, ActionCode code,
+                       std::int32_t stickPercent);
 
 inline constexpr std::uint32_t kMouseActionCountXbox360 = 23;
 inline constexpr std::uint32_t kMouseActionCountPs3 = 27;

@@ -73,18 +73,23 @@ void writeMouseDeflection(ControllerState& state, const ProfileRecord& profile, 
 }
 
 void applyMouseFlagActions(const MouseState& mouse, ControllerState& state, ConsoleMode mode,
-                           const ProfileRecord& profile) {
+                           const ProfileRecord& profile, std::uint32_t leaveOut) {
     for (std::size_t i = 0; i < kMouseFlagCount; ++i) {
-        if (mouse.flags[i] != 0) {
-            // An unbound input gives NoAction, which still runs the tilt-combining step.
-            applyAction(state, mode, mouseBindingAction(mouseBinding(profile, i)));
+        if (mouse.flags[i] == 0) {
+            continue;
         }
+        // An unbound input gives NoAction, which still runs the tilt-combining step.
+        const ActionCode code = mouseBindingAction(mouseBinding(profile, i));
+        if (code != action::noAction && (leaveOut >> static_cast<unsigned>(code) & 1u) != 0) {
+            continue;
+        }
+        applyAction(state, mode, code);
     }
 }
 
 void processMouse(MouseState& mouse, ControllerState& state, ConsoleMode mode,
                   const ProfileRecord& profile, const MouseRecord* records, std::uint32_t count,
-                  UserApi& debugOutput) {
+                  UserApi& debugOutput, std::uint32_t leaveOut) {
     runRecordPass(mouse, records, count, debugOutput);
     const MotionPair drained = drainMotionSamples(mouse.samples);
     const MotionPair gained{stepGain(drained.x, readZoomScale(profile, profile::xZoomScale)),
@@ -93,7 +98,7 @@ void processMouse(MouseState& mouse, ControllerState& state, ConsoleMode mode,
     const MotionPair smoothed = smoothMotion(mouse.history, mouse.smoothingDepth, damped);
     mouse.output = MotionPair{smoothed.x * kDeflectionScale, smoothed.y * kDeflectionScale};
     writeMouseDeflection(state, profile, mouse.output);
-    applyMouseFlagActions(mouse, state, mode, profile);
+    applyMouseFlagActions(mouse, state, mode, profile, leaveOut);
 }
 
 } // namespace qora

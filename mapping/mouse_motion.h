@@ -17,9 +17,10 @@ namespace qora {
 // Record pass, drain, step gain, diagonal damping and smoothing, then the stick bytes (or
 // tiltFromMouse) and the bound actions of every set mouse flag. Runs also with count 0,
 // so a deflection dies away over the smoothing depth. count above 256 reads 256.
+// Actions in leaveOut are left to the binding modes.
 void processMouse(MouseState& mouse, ControllerState& state, ConsoleMode mode,
                   const ProfileRecord& profile, const MouseRecord* records, std::uint32_t count,
-                  UserApi& debugOutput);
+                  UserApi& debugOutput, std::uint32_t leaveOut = 0);
 
 // True when processMouse without records would leave mouse as it is and write what its
 // last call wrote: fewer than two samples pending (the drain takes none from a lone one),
@@ -36,6 +37,6 @@ void writeMouseDeflection(ControllerState& state, const ProfileRecord& profile, 
 // The mouse actions of processMouse alone: applies the binding of every set flag, in
 // ascending flag order.
 void applyMouseFlagActions(const MouseState& mouse, ControllerState& state, ConsoleMode mode,
-                           const ProfileRecord& profile);
+                           const ProfileRecord& profile, std::uint32_t leaveOut = 0);
 
 } // namespace qora

@@ -18,11 +18,11 @@ void readPreciseAimRecords(MouseState& mouse, const MouseRecord* records, std::u
 }
 
 void writePreciseAim(MouseState& mouse, ControllerState& state, ConsoleMode mode,
-                     const ProfileRecord& profile, std::int64_t nowUs) {
+                     const ProfileRecord& profile, std::int64_t nowUs, std::uint32_t leaveOut) {
     mouse.outputVelocity = currentVelocity(mouse.aim, nowUs);
     mouse.output = stickUnitsFor(deflectionFor(mouse.outputVelocity, aimCurveOf(profile)), mode);
     writeMouseDeflection(state, profile, mouse.output);
-    applyMouseFlagActions(mouse, state, mode, profile);
+    applyMouseFlagActions(mouse, state, mode, profile, leaveOut);
 }
 
 bool preciseAimAtRest(const MouseState& mouse) {

@@ -26,7 +26,7 @@ void readPreciseAimRecords(MouseState& mouse, const MouseRecord* records, std::u
 // The velocity as of nowUs through the profile's curve into mouse.output (stick units for
 // the console), written to the profile's Direction, then the actions of the mouse flags.
 void writePreciseAim(MouseState& mouse, ControllerState& state, ConsoleMode mode,
-                     const ProfileRecord& profile, std::int64_t nowUs);
+                     const ProfileRecord& profile, std::int64_t nowUs, std::uint32_t leaveOut = 0);
 
 // True when writePreciseAim would write what it last wrote until new records come: the
 // estimator at rest, a zero output and no wheel flag. Held buttons do not matter.

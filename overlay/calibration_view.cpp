@@ -24,6 +24,8 @@ constexpr std::int32_t kNoticeTop = 258;
 constexpr std::int32_t kSaveResultTop = 274;
 
 constexpr const char* kTitle = "Calibration (Scroll Lock)";
+// While a layer holds the picked value, the title names it: the wheel changes the layer's.
+constexpr const char* kLayerTitle = "Calibrating layer ";
 constexpr const char* kHints[] = {"Wheel: change it", "F9/F10: test dead zone", "F4: save"};
 
 // The labels around the plot.
@@ -142,7 +144,13 @@ void drawValues(GdiApi& gdi, const DrawingResources& resources,
 
 void drawTexts(GdiApi& gdi, const DrawingResources& resources,
                const CalibrationViewInputs& inputs) {
-    drawText(gdi, resources.backBuffer, kTextLeft, kTitleTop, kTitle);
+    if (inputs.pickedLayer != nullptr) {
+        Line title{};
+        std::snprintf(title.data(), title.size(), "%s%s", kLayerTitle, inputs.pickedLayer);
+        drawText(gdi, resources.backBuffer, kTextLeft, kTitleTop, title.data());
+    } else {
+        drawText(gdi, resources.backBuffer, kTextLeft, kTitleTop, kTitle);
+    }
     drawValues(gdi, resources, inputs);
     std::int32_t top = kFirstHintTop;
     for (const char* hint : kHints) {

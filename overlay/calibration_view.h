@@ -28,6 +28,8 @@ struct CalibrationViewInputs {
     double liveDeflection;  // the deflection it gives, 0 .. 1
     const char* notice;     // a line of its own (the classic profile), or nullptr
     const char* saveResult; // the last save's outcome, or nullptr
+    // The layer whose value the wheel changes, for the title, or nullptr for the base.
+    const char* pickedLayer = nullptr;
 };
 
 // The panel, and the plot within it: its left edge is speed 0, its right edge

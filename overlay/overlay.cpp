@@ -50,6 +50,7 @@ constexpr StickView kRightStick{
 constexpr const char* kCaptureRunLine = "Press F11 to return";
 constexpr const char* kAdapterLostLine = "Adapter lost, reconnecting";
 constexpr GdiPoint kCaptureRunLinePlace{130, 300};
+constexpr GdiPoint kRunningProfilePlace{130, 318};
 
 void drawDotAt(GdiApi& gdi, const DrawingResources& resources, const IconPositions& icons,
                std::size_t slot) {
@@ -178,6 +179,10 @@ std::int32_t paintMainWindow(GdiApi& gdi, WindowHandle window, const DrawingReso
         // In whatever text mode and colour the back buffer holds by now.
         drawText(gdi, resources.backBuffer, kCaptureRunLinePlace.x, kCaptureRunLinePlace.y,
                  inputs.adapterLost ? kAdapterLostLine : kCaptureRunLine);
+        if (inputs.runningProfile != nullptr && inputs.runningProfile[0] != '\0') {
+            drawText(gdi, resources.backBuffer, kRunningProfilePlace.x, kRunningProfilePlace.y,
+                     inputs.runningProfile);
+        }
     }
     copyClientArea(gdi, windowDc, resources.backBuffer, client);
     gdi.endPaint(window, paint);

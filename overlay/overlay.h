@@ -46,6 +46,9 @@ struct PaintInputs {
     bool adapterLost;             // the line says "Adapter lost, reconnecting" instead
     // Live calibration is on: its view is drawn over the picture (and the overlay).
     const CalibrationViewInputs* calibration = nullptr;
+    // During a run, the running profile's name and its layers in effect ("Shooter precise
+    // + ADS"), on a line under the run line; nullptr or empty for none.
+    const char* runningProfile = nullptr;
 };
 
 // The main window's WM_PAINT: BeginPaint, the picture into the back buffer, the overlay

@@ -24,7 +24,25 @@ constexpr ErrorText kErrorTexts[] = {
     {kErrorDiskFull, "disk full"},
     {kErrorFileTooLarge, "file too large"},
     {kErrorIoDevice, "device failure"},
+    {kErrorWrongHeader, "its header is not one qora writes"},
+    {kErrorChecksumMismatch, "its check sum does not match"},
+    {kErrorNewerFormat, "a newer qora wrote it"},
+    {kErrorBadLayout, "its contents do not follow its layout"},
+    {kErrorValueOutOfRange, "it holds a value out of range"},
+    {kErrorIdenticalProfiles, "two profiles identical byte for byte would need different layers"},
 };
+
+const char* actionText(FileAction action) {
+    switch (action) {
+    case FileAction::read:
+        return " cannot be read";
+    case FileAction::write:
+        return " cannot be written";
+    case FileAction::check:
+        return " is damaged";
+    }
+    return " cannot be read";
+}
 
 } // namespace
 
@@ -39,7 +57,7 @@ std::string errorReason(std::uint32_t error) {
 
 std::string describeFailure(const FileFailure& failure) {
     std::string text = failure.fileName;
-    text += failure.action == FileAction::read ? " cannot be read" : " cannot be written";
+    text += actionText(failure.action);
     if (failure.error != kErrorSuccess) {
         text += ": ";
         text += errorReason(failure.error);

@@ -5,8 +5,12 @@
 namespace qora {
 
 ProgramPaths makeProgramPaths(const std::string& directory) {
-    return ProgramPaths{directory, directory + kSettingIniName, directory + kConfigBinName,
-                        directory + kPacketsBinName, directory + kPacketsOldBinName};
+    return ProgramPaths{directory,
+                        directory + kSettingIniName,
+                        directory + kConfigBinName,
+                        directory + kLayersBinName,
+                        directory + kPacketsBinName,
+                        directory + kPacketsOldBinName};
 }
 
 std::string directoryOf(const std::string& moduleFileName) {

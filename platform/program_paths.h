@@ -9,6 +9,7 @@ struct ProgramPaths {
     std::string directory; // ends in the path separator
     std::string settingIni;
     std::string configBin;
+    std::string layersBin;     // the layers of the profiles of config.bin
     std::string packetsBin;    // where the virtual adapter appends its packets
     std::string packetsOldBin; // the previous packets.bin once it grew too large
 };

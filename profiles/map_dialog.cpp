@@ -5,6 +5,7 @@
 #include "input/key_names.h"
 #include "input/keyboard_device.h"
 #include "platform/file_failure.h"
+#include "profiles/layer_store.h"
 #include "profiles/map_dialog_aim.h"
 #include "profiles/map_dialog_fields.h"
 #include "profiles/map_dialog_zoom.h"
@@ -57,18 +58,28 @@ std::uint32_t storeLength(std::size_t records) {
     return static_cast<std::uint32_t>(records * kProfileRecordSize);
 }
 
-// Reads COUNT records into a zero-filled buffer; missing records stay zeros.
-StoreRead loadStore(MapDialogState& state, MapDialogEnvironment& env) {
+// Reads COUNT records into a zero-filled buffer (missing records stay zeros) and their
+// layers. Nothing when either file cannot be used: its failure.
+std::optional<FileFailure> loadStore(MapDialogState& state, MapDialogEnvironment& env) {
     const std::uint32_t count = readProfileCount(env.ini, env.paths);
     state.store.assign(storeLength(count), 0);
     const StoreRead read = readStore(env.files, env.paths, state.store.data(), storeLength(count));
-    // A store that could not be read holds zeros here, which must never be written back.
-    state.recordInStore = read.readable() && state.profileIndex >= 0 &&
+    LayersRead layers = readLayers(env.files, env.paths);
+    // A store that could not be read holds zeros here, which must never be written back;
+    // without its layers, a profile could not keep them.
+    state.recordInStore = read.readable() && layers.usable() && state.profileIndex >= 0 &&
                           static_cast<std::uint32_t>(state.profileIndex) < count;
     state.record = state.recordInStore ? loadRecord(state.store.data(),
                                                     static_cast<std::size_t>(state.profileIndex))
                                        : ProfileRecord{};
-    return read;
+    state.layersAtOpen = std::move(layers.file);
+    if (!read.readable()) {
+        return read.failure;
+    }
+    if (!layers.usable()) {
+        return layers.failure;
+    }
+    return std::nullopt;
 }
 
 // Setting the text makes the field send EN_CHANGE, which clears the binding when the
@@ -173,7 +184,7 @@ void captureKey(MapDialogState& state, MapDialogEnvironment& env, std::uint8_t s
     if (!offset) {
         return;
     }
-    if (isRunKey(scanCode)) {
+    if (isRunKey(scanCode) || isSwitchKey(state.switchKeys, scanCode)) {
         refuseRunKey(state, env, scanCode);
         return;
     }
@@ -214,21 +225,27 @@ void takeInvertFlags(MapDialogState& state, MapDialogEnvironment& env) {
 
 // COUNT is read again for the write, and the store with it: every record but the edited
 // one is written as read at open, and should COUNT have grown since, the records beyond
-// the buffer as the file holds them now. A store that cannot be read now is not written.
-std::optional<FileFailure> writeBackStore(MapDialogState& state, MapDialogEnvironment& env) {
+// the buffer as the file holds them now. Each record read at open goes back with its
+// layers as at open, the edited one too; those beyond keep theirs. A store that cannot be
+// read now is not written.
+std::optional<StoreChange> writeBackStore(MapDialogState& state, MapDialogEnvironment& env) {
     const std::uint32_t count = readProfileCount(env.ini, env.paths);
     std::vector<std::uint8_t> store(storeLength(count), 0);
     const StoreRead read = readStore(env.files, env.paths, store.data(), storeLength(count));
     if (!read.readable()) {
-        return read.failure;
+        return StoreChange{false, read.failure, std::nullopt};
     }
-    std::copy_n(state.store.begin(), std::min(state.store.size(), store.size()), store.begin());
+    const std::size_t kept = std::min(state.store.size(), store.size());
+    std::copy_n(state.store.begin(), kept, store.begin());
+    const std::vector<ProfileLayers> layers =
+        layersOfRecords(state.layersAtOpen, state.store.data(),
+                        static_cast<std::uint32_t>(kept / kProfileRecordSize));
     if (static_cast<std::uint32_t>(state.profileIndex) < count) {
         storeRecord(store.data(), static_cast<std::size_t>(state.profileIndex), state.record);
     }
-    const StoreWrite written = writeStore(env.files, env.paths, store.data(), storeLength(count));
-    if (!written.replaced) {
-        return written.failure;
+    const StoreChange written = writeLayeredStore(env.files, env.paths, store, layers);
+    if (!written.done) {
+        return written;
     }
     return std::nullopt;
 }
@@ -240,10 +257,10 @@ bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandl
     state.window = dialog;
     state.templateId = templateId;
     state.profileIndex = profileIndex;
-    const StoreRead read = loadStore(state, env);
-    if (!read.readable()) {
+    state.switchKeys = readSwitchKeyCodes(env.ini, env.paths);
+    if (const std::optional<FileFailure> failure = loadStore(state, env)) {
         // What could not be read would show as zeros and be written back as zeros.
-        showFileFailure(env.user, dialog, describeFailure(read.failure));
+        showFileFailure(env.user, dialog, describeFailure(*failure));
         env.dialogs.endDialog(dialog, kMapDialogCancelled);
         return true;
     }
@@ -327,8 +344,8 @@ void onMapConfirm(MapDialogState& state, MapDialogEnvironment& env) {
     }
     // A store that could not be written keeps the dialog open with the edits, so the user
     // can retry or cancel.
-    if (const std::optional<FileFailure> failure = writeBackStore(state, env)) {
-        showFileFailure(env.user, state.window, describeFailure(*failure));
+    if (const std::optional<StoreChange> failed = writeBackStore(state, env)) {
+        showFileFailure(env.user, state.window, describeChange(*failed));
         return;
     }
     env.dialogs.endDialog(state.window, kMapDialogConfirmed);
@@ -367,6 +384,7 @@ void destroyMapDialog(MapDialogState& state, MapDialogEnvironment& env) {
     env.user.killTimer(state.window, kMapCaptureTimerId);
     releaseKeyboard(env.directInput, env.devices);
     std::vector<std::uint8_t>().swap(state.store);
+    state.layersAtOpen = LayerFile{};
     state.recordInStore = false;
 }
 

@@ -2,12 +2,15 @@
 // The Map dialog: edits one profile of the store. A key is bound by focusing its field and
 // pressing the key; the dialog holds the keyboard device and polls it every 50 ms. The
 // whole store is read at open and written back on Confirm; Cancel discards every change.
+// Each profile keeps the layers it had at open (profiles/layer_store.h): a store whose
+// layers.bin cannot be read or is damaged is not edited.
 //
 // One function per message or command; the dialog procedure only translates messages.
 // Setting the text of a key field makes the edit control send EN_CHANGE, which must reach
 // onMapKeyFieldChanged (that is how empty-named keys end up unbound), so the procedure
 // makes the state reachable before it calls initMapDialog.
 
+#include "formats/layer_file.h"
 #include "formats/profile_record.h"
 #include "input/device_slot.h"
 #include "input/direct_input_api.h"
@@ -18,6 +21,7 @@
 #include "platform/program_paths.h"
 #include "platform/user_api.h"
 #include "profiles/dialog_api.h"
+#include "profiles/switch_keys.h"
 
 #include <array>
 #include <cstdint>
@@ -51,6 +55,8 @@ struct MapDialogState {
     std::int32_t profileIndex = -1;
     // The whole store as read at open: COUNT records.
     std::vector<std::uint8_t> store;
+    // layers.bin as read at open: the layers each record of store goes back with.
+    LayerFile layersAtOpen;
     // The profile being edited. It goes back into the store only on Confirm, and only
     // when profileIndex names a record of a store that could be read at open.
     ProfileRecord record;
@@ -60,6 +66,8 @@ struct MapDialogState {
     // A key the run keeps for itself that was refused and is still down: refused once per
     // press, not at every poll.
     std::uint8_t refusedRunKey = 0;
+    // setting.ini's switch keys as read at open: a run keeps them too.
+    SwitchKeyCodes switchKeys;
 };
 
 // A key the run keeps for itself (formats/run_keys.h) pressed in a key field: the field
@@ -68,7 +76,8 @@ inline constexpr const char* kRunKeyCaption = "Warning";
 inline constexpr const char* kRunKeyTextEnd = " is kept for the capture run and cannot be bound";
 
 // WM_INITDIALOG. Returns true: the dialog system sets the initial focus. A store that
-// cannot be read is not edited: the user is told and the dialog ends at once.
+// cannot be read, or whose layers.bin cannot be read or is damaged, is not edited: the
+// user is told and the dialog ends at once.
 bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandle dialog,
                    std::int32_t templateId, std::int32_t profileIndex);
 
@@ -86,9 +95,9 @@ void onMapKeyFieldChanged(MapDialogState& state, MapDialogEnvironment& env, std:
 void onMapScroll(MapDialogState& state, MapDialogEnvironment& env, WindowHandle bar,
                  std::uint32_t request);
 
-// Command 1: the lists and check boxes into the record, the whole store written back.
-// When config.bin cannot be read or written the user is told which and why, and the
-// dialog stays open with the edits.
+// Command 1: the lists and check boxes into the record, the whole store written back, each
+// record with its layers as at open. When config.bin or layers.bin cannot be read or
+// written the user is told which and why, and the dialog stays open with the edits.
 void onMapConfirm(MapDialogState& state, MapDialogEnvironment& env);
 
 // Command 2 (Cancel button, Esc, close box): nothing is written.

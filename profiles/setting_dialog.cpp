@@ -2,6 +2,7 @@
 
 #include "formats/profile_record.h"
 #include "platform/file_failure.h"
+#include "profiles/layer_store.h"
 #include "profiles/store.h"
 #include "resources/resource_ids.h"
 
@@ -130,10 +131,10 @@ void onSettingNew(SettingDialogEnvironment& env, WindowHandle dialog) {
     selectEntry(env, dialog, index);
 
     // Record index of config.bin keeps every byte the file holds there but the name and
-    // both zoom scales.
-    const StoreChange change =
-        appendProfile(env.files, env.ini, env.paths, static_cast<std::uint32_t>(index),
-                      [&name](ProfileRecord& record) { makeNewProfile(record, name); });
+    // both zoom scales. It has no layers, even should another profile be the same bytes.
+    const StoreChange change = appendLayeredProfile(
+        env.files, env.ini, env.paths, static_cast<std::uint32_t>(index),
+        [&name](ProfileRecord& record) { makeNewProfile(record, name); }, ProfileLayers{});
     if (!change.done) {
         // The store and COUNT kept their old records: take the entry back to match them.
         sendToList(env, dialog, kLbDeleteString, static_cast<std::uintptr_t>(index));
@@ -151,9 +152,10 @@ void onSettingDel(SettingDialogEnvironment& env, WindowHandle dialog) {
         return;
     }
     const std::intptr_t count = entryCount(env, dialog);
+    // The other profiles keep their layers; the deleted one's go with it.
     const StoreChange change =
-        removeProfile(env.files, env.ini, env.paths, static_cast<std::uint32_t>(count),
-                      static_cast<std::uint32_t>(selected));
+        removeLayeredProfile(env.files, env.ini, env.paths, static_cast<std::uint32_t>(count),
+                             static_cast<std::uint32_t>(selected));
     if (!change.done) {
         // The store and COUNT still hold the record, so the list and CURRENT keep it too.
         showFailure(env, dialog, describeChange(change));
@@ -187,10 +189,16 @@ void onSettingMap(SettingDialogEnvironment& env, WindowHandle dialog) {
     if (templateId == 0) {
         return;
     }
-    // The Map dialog would show zeros for what it cannot read, and write them back.
+    // The Map dialog would show zeros for what it cannot read, and write them back; it
+    // could not keep the profile's layers with it.
     const StoreRead probe = readStore(env.files, env.paths, nullptr, 0);
     if (!probe.readable()) {
         showFailure(env, dialog, describeFailure(probe.failure));
+        return;
+    }
+    const LayersRead layers = readLayers(env.files, env.paths);
+    if (!layers.usable()) {
+        showFailure(env, dialog, describeFailure(layers.failure));
         return;
     }
     env.mapDialogs.openMapDialog(dialog, templateId, static_cast<std::int32_t>(selected));

@@ -6,7 +6,9 @@
 // The list box is the dialog's only state: entry i is the name of record i, and the number
 // of entries equals COUNT. New and Del keep it so: they change config.bin and COUNT whole
 // or not at all, and when they fail the list stays as it was and a message names the file.
-// A store that cannot be read is never written: New, Del and Map refuse.
+// A store that cannot be read is never written: New, Del and Map refuse. Every profile
+// keeps its layers (profiles/layer_store.h): Del and Map refuse while layers.bin cannot be
+// read or is damaged; New, which adds a profile without layers, goes on.
 
 #include "platform/file_api.h"
 #include "platform/platform_types.h"
@@ -52,7 +54,7 @@ void onSettingDel(SettingDialogEnvironment& env, WindowHandle dialog);
 // Command 32775 and a double-click in the list: the Map dialog on the selected profile,
 // template 139 for the PS3 and 140 for the Xbox 360; nothing for any other console mode,
 // nothing when the selection is not a record of the store, and only a message when
-// config.bin cannot be read.
+// config.bin or layers.bin cannot be read, or layers.bin is damaged.
 void onSettingMap(SettingDialogEnvironment& env, WindowHandle dialog);
 
 // Command 1: CURRENT = the selection (-1 for none), then the dialog ends with 1. When

@@ -8,69 +8,16 @@
 namespace qora {
 namespace {
 
-constexpr std::uint32_t kShareReadWrite = kFileShareRead | kFileShareWrite;
-
-constexpr std::uint32_t kStoreReadChunk = 64u * 1024u;
-
-std::string temporaryStorePath(const ProgramPaths& paths) {
-    return paths.configBin + kTemporaryFileSuffix;
+WholeFile configBinOf(const ProgramPaths& paths) {
+    return {paths.configBin, kConfigBinName};
 }
 
 std::uint32_t storeBytes(std::uint32_t records) {
     return records * static_cast<std::uint32_t>(kProfileRecordSize);
 }
 
-StoreRead unreadable(std::uint32_t error, std::uint32_t bytesRead) {
-    return {StoreState::unreadable, bytesRead, {kConfigBinName, FileAction::read, error}};
-}
-
 FileFailure notWritten(const char* fileName, std::uint32_t error) {
     return {fileName, FileAction::write, error};
-}
-
-// The first failure of a sequence of steps, with the error code taken right after it.
-struct FirstFailure {
-    bool failed = false;
-    std::uint32_t error = kErrorSuccess;
-
-    bool note(FileApi& files, bool ok) {
-        if (!ok && !failed) {
-            failed = true;
-            error = files.getLastError();
-        }
-        return ok;
-    }
-};
-
-// Read only: a read-only config.bin must read, and writes go through a temporary file
-// anyway. Not found is a missing store; any other failure is an unreadable one.
-StoreRead openStoreForReading(FileApi& files, const ProgramPaths& paths, NativeHandle& file) {
-    file = files.createFile(paths.configBin.c_str(), kGenericRead, kShareReadWrite, kOpenExisting,
-                            kFileAttributeNormal);
-    if (file != kInvalidHandle) {
-        return {StoreState::read, 0, {}};
-    }
-    const std::uint32_t error = files.getLastError();
-    if (error == kErrorFileNotFound) {
-        return {StoreState::missing, 0, {}};
-    }
-    return unreadable(error, 0);
-}
-
-// Reads until length bytes are in or the file ends.
-StoreRead readAll(FileApi& files, NativeHandle file, std::uint8_t* buffer, std::uint32_t length) {
-    std::uint32_t total = 0;
-    while (total < length) {
-        std::uint32_t got = 0;
-        if (!files.readFile(file, buffer + total, length - total, &got)) {
-            return unreadable(files.getLastError(), total + got);
-        }
-        if (got == 0) {
-            break;
-        }
-        total += got;
-    }
-    return {StoreState::read, total, {}};
 }
 
 // The first records of a store image, with zeros where the file is shorter.
@@ -117,23 +64,6 @@ std::optional<FileFailure> putBack(FileApi& files, const ProgramPaths& paths,
     return restored.failure;
 }
 
-// config.bin first, then COUNT; when COUNT cannot be written, config.bin goes back to the
-// original, so the two never disagree.
-StoreChange replaceStoreAndCount(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths,
-                                 const StoreImage& original, const std::vector<std::uint8_t>& store,
-                                 std::uint32_t count) {
-    const StoreWrite written =
-        writeStore(files, paths, store.data(), static_cast<std::uint32_t>(store.size()));
-    if (!written.replaced) {
-        return {false, written.failure, std::nullopt};
-    }
-    const std::optional<FileFailure> countFailure = writeProfileCount(ini, files, paths, count);
-    if (!countFailure) {
-        return {true, {}, std::nullopt};
-    }
-    return {false, *countFailure, putBack(files, paths, original)};
-}
-
 } // namespace
 
 std::uint32_t readProfileCount(ProfileFileApi& ini, const ProgramPaths& paths) {
@@ -163,76 +93,16 @@ std::optional<FileFailure> writeCurrentProfile(ProfileFileApi& ini, FileApi& fil
 
 StoreRead readStore(FileApi& files, const ProgramPaths& paths, std::uint8_t* buffer,
                     std::uint32_t length) {
-    NativeHandle file = kInvalidHandle;
-    const StoreRead opened = openStoreForReading(files, paths, file);
-    if (file == kInvalidHandle) {
-        return opened;
-    }
-    const StoreRead read = readAll(files, file, buffer, length);
-    files.closeHandle(file);
-    return read;
+    return readFileStart(files, configBinOf(paths), buffer, length);
 }
 
 StoreImage readWholeStore(FileApi& files, const ProgramPaths& paths) {
-    StoreImage image;
-    NativeHandle file = kInvalidHandle;
-    image.read = openStoreForReading(files, paths, file);
-    if (file == kInvalidHandle) {
-        return image;
-    }
-    for (;;) {
-        const std::size_t before = image.bytes.size();
-        image.bytes.resize(before + kStoreReadChunk);
-        const StoreRead chunk = readAll(files, file, image.bytes.data() + before, kStoreReadChunk);
-        image.bytes.resize(before + chunk.bytesRead);
-        if (!chunk.readable()) {
-            image.read = chunk;
-            break;
-        }
-        if (image.bytes.size() > kMaxConfigBinBytes) {
-            image.read = unreadable(kErrorFileTooLarge, 0);
-            break;
-        }
-        if (chunk.bytesRead < kStoreReadChunk) {
-            break;
-        }
-    }
-    image.read.bytesRead = static_cast<std::uint32_t>(image.bytes.size());
-    files.closeHandle(file);
-    return image;
+    return readWholeFile(files, configBinOf(paths), kMaxConfigBinBytes);
 }
 
 StoreWrite writeStore(FileApi& files, const ProgramPaths& paths, const std::uint8_t* buffer,
                       std::uint32_t length) {
-    // The platform refuses to replace a read-only file, as it refuses to delete one; some
-    // file systems would let the rename through and drop the user's read-only mark.
-    const std::uint32_t attributes = files.getFileAttributes(paths.configBin.c_str());
-    if (attributes != kInvalidFileAttributes && (attributes & kFileAttributeReadOnly) != 0) {
-        return {false, 0, notWritten(kConfigBinName, kErrorAccessDenied)};
-    }
-    const std::string temporary = temporaryStorePath(paths);
-    const NativeHandle file =
-        files.createFile(temporary.c_str(), kGenericRead | kGenericWrite, kShareReadWrite,
-                         kCreateAlways, kFileAttributeNormal);
-    if (file == kInvalidHandle) {
-        return {false, 0, notWritten(kConfigBinName, files.getLastError())};
-    }
-    FirstFailure failure;
-    std::uint32_t written = 0;
-    if (length != 0 && failure.note(files, files.writeFile(file, buffer, length, &written)) &&
-        written != length) {
-        failure.note(files, false); // a short write that still reported success
-    }
-    failure.note(files, files.flushFileBuffers(file));
-    failure.note(files, files.closeHandle(file));
-    if (!failure.failed) {
-        failure.note(files, files.moveFileReplacing(temporary.c_str(), paths.configBin.c_str()));
-    }
-    if (!failure.failed) {
-        return {true, written, {}};
-    }
-    files.deleteFile(temporary.c_str());
-    return {false, 0, notWritten(kConfigBinName, failure.error)};
+    return replaceWholeFile(files, configBinOf(paths), buffer, length);
 }
 
 StoreWrite deleteRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
@@ -246,29 +116,6 @@ StoreWrite deleteRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t
     }
     const std::vector<std::uint8_t> kept = recordsWithout(image.bytes, count, index);
     return writeStore(files, paths, kept.data(), static_cast<std::uint32_t>(kept.size()));
-}
-
-RecordReplace replaceRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
-                            std::uint32_t index, const ProfileRecord& expected,
-                            const ProfileRecord& replacement) {
-    if (index >= count || count > kMaxProfileCount) {
-        return {RecordCheck::gone, {false, 0, notWritten(kConfigBinName, kErrorInvalidParameter)}};
-    }
-    StoreImage image = readWholeStore(files, paths);
-    if (!image.read.readable()) {
-        return {RecordCheck::same, {false, 0, image.read.failure}};
-    }
-    const std::size_t end = storeBytes(index + 1);
-    if (image.bytes.size() < end) {
-        image.bytes.resize(end, 0);
-    }
-    if (loadRecord(image.bytes.data(), index) != expected) {
-        return {RecordCheck::changed,
-                {false, 0, notWritten(kConfigBinName, kErrorInvalidParameter)}};
-    }
-    storeRecord(image.bytes.data(), index, replacement);
-    return {RecordCheck::same, writeStore(files, paths, image.bytes.data(),
-                                          static_cast<std::uint32_t>(image.bytes.size()))};
 }
 
 std::string describeChange(const StoreChange& change) {
@@ -294,7 +141,7 @@ StoreChange appendProfile(FileApi& files, ProfileFileApi& ini, const ProgramPath
     ProfileRecord record = loadRecord(store.data(), count);
     makeRecord(record);
     storeRecord(store.data(), count, record);
-    return replaceStoreAndCount(files, ini, paths, image, store, count + 1);
+    return changeStoreAndCount(files, ini, paths, image, store, count + 1);
 }
 
 StoreChange appendProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths,
@@ -313,7 +160,24 @@ StoreChange removeProfile(FileApi& files, ProfileFileApi& ini, const ProgramPath
         return {false, image.read.failure, std::nullopt};
     }
     const std::vector<std::uint8_t> kept = recordsWithout(image.bytes, count, index);
-    return replaceStoreAndCount(files, ini, paths, image, kept, count - 1);
+    return changeStoreAndCount(files, ini, paths, image, kept, count - 1);
+}
+
+// config.bin first, then COUNT; when COUNT cannot be written, config.bin goes back to the
+// original, so the two never disagree.
+StoreChange changeStoreAndCount(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths,
+                                const StoreImage& original,
+                                const std::vector<std::uint8_t>& records, std::uint32_t count) {
+    const StoreWrite written =
+        writeStore(files, paths, records.data(), static_cast<std::uint32_t>(records.size()));
+    if (!written.replaced) {
+        return {false, written.failure, std::nullopt};
+    }
+    const std::optional<FileFailure> countFailure = writeProfileCount(ini, files, paths, count);
+    if (!countFailure) {
+        return {true, {}, std::nullopt};
+    }
+    return {false, *countFailure, putBack(files, paths, original)};
 }
 
 } // namespace qora

@@ -13,6 +13,7 @@
 #include "platform/file_failure.h"
 #include "platform/profile_file_api.h"
 #include "platform/program_paths.h"
+#include "profiles/whole_file.h"
 
 #include <cstdint>
 #include <functional>
@@ -35,21 +36,6 @@ std::optional<FileFailure> writeProfileCount(ProfileFileApi& ini, FileApi& files
 std::optional<FileFailure> writeCurrentProfile(ProfileFileApi& ini, FileApi& files,
                                                const ProgramPaths& paths, std::int32_t current);
 
-enum class StoreState {
-    read,      // config.bin was opened and read to its end or to the length asked for
-    missing,   // there is no config.bin: no records
-    unreadable // config.bin exists but could not be opened or read to the end
-};
-
-struct StoreRead {
-    StoreState state = StoreState::missing;
-    std::uint32_t bytesRead = 0;
-    // Why config.bin could not be read; meaningful only when unreadable.
-    FileFailure failure;
-
-    bool readable() const { return state != StoreState::unreadable; }
-};
-
 // Reads up to length bytes from the start of config.bin, opened for reading only and
 // sharing read and write, so a read-only file and one another program writes still read.
 // Bytes beyond what was read keep what the caller put there. A missing file is not
@@ -60,20 +46,7 @@ StoreRead readStore(FileApi& files, const ProgramPaths& paths, std::uint8_t* buf
 // config.bin as a whole, as the file holds it: the one reader of the whole store, for the
 // writes that must put it back exactly and for whoever needs its true length. A file
 // longer than kMaxConfigBinBytes is unreadable ("file too large").
-struct StoreImage {
-    StoreRead read;
-    std::vector<std::uint8_t> bytes; // what was read, also up to a failure
-};
 StoreImage readWholeStore(FileApi& files, const ProgramPaths& paths);
-
-// The outcome of a whole-store write. bytesWritten is 0 whenever replaced is false; a
-// store emptied on purpose is replaced with 0 bytes written.
-struct StoreWrite {
-    bool replaced = false;
-    std::uint32_t bytesWritten = 0;
-    // Why config.bin was left as it was; meaningful only when replaced is false.
-    FileFailure failure;
-};
 
 // Replaces config.bin with exactly length bytes. On any failure config.bin is untouched
 // and the temporary file is removed.
@@ -85,33 +58,12 @@ StoreWrite writeStore(FileApi& files, const ProgramPaths& paths, const std::uint
 StoreWrite deleteRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
                         std::uint32_t index);
 
-// A record as it was loaded, and from where (-1: from nowhere). Whoever writes it back
-// later does so with replaceRecord, so a record that changed meanwhile is left alone.
-struct LoadedRecord {
-    std::int32_t index = -1;
-    ProfileRecord record;
-};
-
 // Whether record index still holds what its writer read there.
 enum class RecordCheck : std::uint8_t {
     same,    // it does (also when config.bin could not be read: written then says why)
     changed, // another write replaced it, or a delete moved another record there
     gone     // index is no longer below COUNT
 };
-struct RecordReplace {
-    RecordCheck check = RecordCheck::same;
-    StoreWrite written; // replaced is false whenever check is not same
-};
-
-// Replaces record index of a store of count records with replacement, but only while it
-// still holds expected (a file too short to hold it holds zeros there, as every reader
-// sees), and writes the store back whole: every other byte of config.bin as the file holds
-// it, records beyond count included. Nothing is written when the record is not the one
-// expected, when config.bin cannot be read, or when a failure left it untouched.
-RecordReplace replaceRecord(FileApi& files, const ProgramPaths& paths, std::uint32_t count,
-                            std::uint32_t index, const ProfileRecord& expected,
-                            const ProfileRecord& replacement);
-
 // The outcome of a change to both config.bin and COUNT, made whole or not at all.
 struct StoreChange {
     bool done = false;
@@ -142,5 +94,12 @@ StoreChange appendProfile(FileApi& files, ProfileFileApi& ini, const ProgramPath
 // Refused when index is not below count. CURRENT is the caller's.
 StoreChange removeProfile(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths,
                           std::uint32_t count, std::uint32_t index);
+
+// The step both make, for whoever planned the change from an image it read itself:
+// config.bin becomes records and COUNT becomes count, or config.bin goes back to original
+// (read with readWholeStore) when setting.ini refuses COUNT.
+StoreChange changeStoreAndCount(FileApi& files, ProfileFileApi& ini, const ProgramPaths& paths,
+                                const StoreImage& original,
+                                const std::vector<std::uint8_t>& records, std::uint32_t count);
 
 } // namespace qora

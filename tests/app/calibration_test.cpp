@@ -342,16 +342,16 @@ TEST(Calibration, TheSaveWritesTheLoadedRecordOnlyWhileItIsAsLoaded) {
         dir.write("config.bin", stored);
 
         // Loaded as record 0 stands for the record that a delete moved from 1 to 0.
-        LoadedRecord loaded{test.loaded, test.loaded < 0 ? ProfileRecord{} : second};
-        const ProfileRecord loadedBefore = loaded.record;
-        ProfileRecord runProfile = loaded.record;
+        LoadedProfile loaded{test.loaded, {test.loaded < 0 ? ProfileRecord{} : second, {}}};
+        const ProfileRecord loadedBefore = loaded.profile.base;
+        ProfileRecord runProfile = loaded.profile.base;
         Calibration calibration;
         pressKeys(calibration, runProfile, {key::toggle});
         stepAimValue(runProfile, AimValue::deadZone, 3);
         stepAimValue(runProfile, AimValue::sensitivityY, 1);
         RestrictedFileApi files;
         test.limit(files);
-        saveCalibration(calibration, files, ini, paths, runProfile, loaded);
+        saveCalibration(calibration, files, ini, paths, {runProfile, {}}, loaded);
 
         EXPECT_STREQ(calibration.saveResult.data(), test.result);
         const bool saved = std::string(test.result) == "Saved to profile 1";
@@ -360,7 +360,7 @@ TEST(Calibration, TheSaveWritesTheLoadedRecordOnlyWhileItIsAsLoaded) {
         writeZoomScale(second, profile::yZoomScale, 0.5f);
         EXPECT_EQ(dir.read("config.bin"),
                   saved ? bytesOf(first) + bytesOf(second) + "past COUNT" : stored);
-        EXPECT_EQ(loaded.record, saved ? second : loadedBefore) << "what the store holds now";
+        EXPECT_EQ(loaded.profile.base, saved ? second : loadedBefore) << "what the store holds now";
         EXPECT_FALSE(dir.exists("config.bin.new"));
     }
 }

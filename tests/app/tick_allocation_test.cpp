@@ -59,6 +59,7 @@ struct FastPathCase {
     ConsoleMode mode;
     AimMode aim;
     bool calibrating = false; // F5 to F10 and the wheel change the values as they go
+    bool layers = false;      // eight layers, turned on and off by the alternating keys
 };
 
 class FastPathAllocation : public ::testing::TestWithParam<FastPathCase> {};
@@ -71,6 +72,9 @@ TEST_P(FastPathAllocation, TheFastPathAllocatesNothingAndTouchesNoFileEither) {
     constexpr int kRounds = 300;
     BusyRun busy(GetParam().mode, true);
     writeAimSettings(busy.run.profile, AimSettings{GetParam().aim, AimShape::circle, 2000, 0});
+    if (GetParam().layers) {
+        busy.addEightLayers(false);
+    }
     if (GetParam().calibrating) {
         busy.startCalibrating();
         ASSERT_TRUE(busy.run.calibration.on);
@@ -94,7 +98,8 @@ TEST_P(FastPathAllocation, TheFastPathAllocatesNothingAndTouchesNoFileEither) {
     }
     EXPECT_EQ(allocations.load() - before, 0);
     EXPECT_EQ(busy.files.otherCalls, 0);
-    EXPECT_EQ(busy.run.profile != valuesBefore, GetParam().calibrating); // the wheel stepped
+    EXPECT_EQ(busy.run.profile != valuesBefore, GetParam().calibrating || GetParam().layers)
+        << "the wheel stepped, or layers are in effect";
     EXPECT_GE(busy.files.packetWrites, 3 * kRounds);
     EXPECT_EQ(pauses, kRounds);
     EXPECT_EQ(busy.user.timersKilled, kRounds);
@@ -109,7 +114,9 @@ INSTANTIATE_TEST_SUITE_P(BothConsolesBothAims, FastPathAllocation,
                                            FastPathCase{kConsoleXbox360, AimMode::precise},
                                            FastPathCase{kConsolePs3, AimMode::precise},
                                            FastPathCase{kConsoleXbox360, AimMode::classic, true},
-                                           FastPathCase{kConsolePs3, AimMode::precise, true}));
+                                           FastPathCase{kConsolePs3, AimMode::precise, true},
+                                           FastPathCase{kConsoleXbox360, AimMode::precise, true,
+                                                        true}));
 
 TEST(AllocationCounter, SeesAnAllocation) {
     const long before = allocations.load();

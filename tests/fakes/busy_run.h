@@ -11,6 +11,7 @@
 #include "fakes/fake_clock_api.h"
 #include "fakes/fake_time_period_api.h"
 #include "formats/action_codes.h"
+#include "formats/setting_ini.h"
 #include "input/direct_input_api.h"
 #include "link/hid_api.h"
 #include "platform/file_api.h"
@@ -21,6 +22,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qora::testing {
@@ -104,9 +106,16 @@ public:
 // fault, so every call is counted by kind.
 class CountingFileApi : public FileApi {
 public:
-    NativeHandle createFile(const char*, std::uint32_t, std::uint32_t, std::uint32_t,
+    // Every file opens as the adapter's pipe, but layers.bin, which is missing: no profile
+    // of the busy run's store has layers.
+    NativeHandle createFile(const char* name, std::uint32_t, std::uint32_t, std::uint32_t,
                             std::uint32_t) override {
         ++otherCalls;
+        if (std::string_view(name).ends_with(kLayersBinName)) {
+            lastError = kErrorFileNotFound;
+            return kInvalidHandle;
+        }
+        lastError = kErrorSuccess;
         return kAdapterHandle;
     }
     bool readFile(NativeHandle, void*, std::uint32_t, std::uint32_t* read) override {
@@ -159,12 +168,13 @@ public:
     }
     std::uint32_t getLastError() override {
         ++otherCalls;
-        return kErrorSuccess;
+        return lastError;
     }
 
     static constexpr NativeHandle kAdapterHandle = 42;
     int packetWrites = 0;
     int otherCalls = 0;
+    std::uint32_t lastError = kErrorSuccess;
 };
 
 // setting.ini as the virtual adapter wants it; every other key gives its default.
@@ -271,7 +281,38 @@ struct BusyRun {
             const bool held = code != 0x57 && code != 0x46 && code != 0x3E;
             directInput.keys[code] = held && even ? 0x80 : 0x00;
         }
+        if (layersAlwaysHeld) {
+            for (const std::uint8_t code : kLayerKeys) {
+                directInput.keys[code] = 0x80;
+            }
+        }
         ++ticks;
+    }
+
+    // The running profile becomes the bound profile with eight layers, each held by a key
+    // of kLayerKeys and each changing everything a layer can change. Held always: all
+    // eight are in effect at every step; otherwise the keys alternate with the others, and
+    // every step turns some layers on and others off.
+    void addEightLayers(bool alwaysHeld) {
+        layersAlwaysHeld = alwaysHeld;
+        RunProfile running;
+        running.stored.index = 0;
+        running.base = run.profile;
+        ProfileRecord values = run.profile;
+        for (std::size_t k = 0; k < kActionCount; ++k) {
+            values.bytes[profile::primaryKeys + k] = static_cast<std::uint8_t>(0x60 - k);
+        }
+        values.bytes[profile::direction] = profile::kDirectionRightStick;
+        for (std::size_t i = 0; i < kMaxLayers; ++i) {
+            LayerRecord layer;
+            layer.trigger = {TriggerSource::key, kLayerKeys[i]};
+            for (unsigned change = 0; change < layer_change::count; ++change) {
+                takeChange(layer, change, values);
+            }
+            running.layers.push_back(layer);
+        }
+        run.profiles.profiles = {running};
+        run.profiles.running = 0;
     }
 
     // Scroll Lock pressed for one tick: from then on F5 to F10 and the wheel calibrate.
@@ -327,6 +368,9 @@ struct BusyRun {
     ProgramPaths paths = makeProgramPaths("busy/");
     CaptureContext context;
     std::uint64_t ticks = 0;
+    static constexpr std::uint8_t kLayerKeys[kMaxLayers] = {0x10, 0x11, 0x12, 0x13,
+                                                            0x14, 0x15, 0x16, 0x17};
+    bool layersAlwaysHeld = false;
 };
 
 } // namespace qora::testing

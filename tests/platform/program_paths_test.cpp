@@ -10,6 +10,7 @@ TEST(ProgramPaths, FilesLiveBesideTheExecutable) {
     EXPECT_EQ(paths.directory, "C:\\games\\qora\\");
     EXPECT_EQ(paths.settingIni, "C:\\games\\qora\\setting.ini");
     EXPECT_EQ(paths.configBin, "C:\\games\\qora\\config.bin");
+    EXPECT_EQ(paths.layersBin, "C:\\games\\qora\\layers.bin");
     EXPECT_EQ(paths.packetsBin, "C:\\games\\qora\\packets.bin");
     EXPECT_EQ(paths.packetsOldBin, "C:\\games\\qora\\packets.old.bin");
 }

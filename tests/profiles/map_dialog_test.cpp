@@ -4,6 +4,7 @@
 #include "fakes/fake_direct_input.h"
 #include "input/device_slot.h"
 #include "input/keyboard_device.h"
+#include "layered_store.h"
 #include "profiles/map_dialog_zoom.h"
 #include "resources/resource_ids.h"
 
@@ -361,7 +362,9 @@ TEST_F(MapDialogTest, KeysTheRunKeepsAreRefusedOncePerPress) {
     const std::uint8_t kF4 = 0x3E;
     const std::uint8_t kF10 = 0x44;
     const std::uint8_t kF11 = 0x57;
-    const std::uint8_t kF12 = 0x58; // starts a run on release, never read by one: bindable
+    const std::uint8_t kF12 = 0x58;      // starts a run on release, never read by one: bindable
+    const std::uint8_t kPageUp = 0xC9;   // setting.ini's switch key
+    const std::uint8_t kPageDown = 0xD1; // not one here: bindable
     struct Case {
         std::vector<std::uint8_t> down;
         std::uint8_t bound;  // what the field holds after the poll
@@ -375,9 +378,12 @@ TEST_F(MapDialogTest, KeysTheRunKeepsAreRefusedOncePerPress) {
         {{kKeyS, kF4}, kKeyS, "F4 is kept for the capture run and cannot be bound"},
         {{kF10}, kKeyS, "F10 is kept for the capture run and cannot be bound"},
         {{kF12}, kF12, nullptr},
+        {{kPageUp}, kF12, "PAGE UP is kept for the capture run and cannot be bound"},
+        {{kPageDown}, kPageDown, nullptr},
     };
     ProfileRecord record = namedRecord("keys");
     record.bytes[kLeftStickLeftByte] = kKeyA;
+    ini.writePrivateProfileString("SWITCH", "NEXT", "PAGE UP", paths.settingIni.c_str());
     storeProfiles({record});
     open(IDD_MAP_360, 0);
     focusOn(IDC_MAP_LSTICK_LEFT);
@@ -757,6 +763,9 @@ TEST_F(MapDialogTest, ConfirmThatCannotSaveSaysWhyAndKeepsTheEditsForARetry) {
         {[](auto& f, auto&) { f.createTemporaryError = EACCES; }, unwritable},
         {[](auto& f, auto&) { f.writeError = ENOSPC; }, "config.bin cannot be written: disk full"},
         {[](auto&, auto& i) { i.readOnly = true; }, ""}, // the Map dialog writes no ini
+        // Without layers.bin the profile's layers, if any, could not go with it.
+        {[](auto& f, auto&) { f.openLayersError = EACCES; },
+         "layers.bin cannot be read: access denied"},
     };
     const std::vector<ProfileRecord> records = {patternedRecord(1), patternedRecord(2)};
     constexpr std::size_t kDpadLeftByte = profile::primaryKeys + 2;
@@ -801,6 +810,90 @@ TEST_F(MapDialogTest, ConfirmThatCannotSaveSaysWhyAndKeepsTheEditsForARetry) {
             EXPECT_EQ(storedRecord(0), records[0]);
             destroyMapDialog(state, env);
         }
+    }
+}
+
+// ---- Layers -----------------------------------------------------------------------------
+
+class MapDialogLayersTest : public MapDialogTest {
+protected:
+    void storeLayered(const std::vector<LayeredProfile>& profiles) {
+        std::vector<ProfileRecord> records;
+        for (const LayeredProfile& profile : profiles) {
+            records.push_back(profile.base);
+        }
+        storeProfiles(records);
+        dir.write("layers.bin", testing::layersFileOf(profiles));
+    }
+    // Binds A to the D-pad's left in the open dialog.
+    void bindDpadLeft() {
+        focusOn(IDC_MAP_DPAD_LEFT);
+        tickWithKeys({kKeyA});
+    }
+    // The record Confirm stored at index, which must hold the binding; the Confirm also
+    // takes the lists' positions into the record.
+    ProfileRecord savedRecord(std::size_t index) {
+        const ProfileRecord saved = storedRecord(index);
+        EXPECT_EQ(saved.bytes[profile::primaryKeys + 2], kKeyA);
+        return saved;
+    }
+
+    const LayeredProfile a{patternedRecord(1), testing::layersNamed({"ADS"})};
+    const LayeredProfile b{patternedRecord(2), {}};
+    const LayeredProfile c{patternedRecord(3), testing::layersNamed({"car", "map"})};
+};
+
+// The edited profile keeps its layers under its new bytes; every other keeps its own.
+TEST_F(MapDialogLayersTest, ConfirmKeepsEveryProfilesLayersWithIt) {
+    for (const std::int32_t index : {0, 1}) {
+        SCOPED_TRACE(index);
+        storeLayered({a, b, c});
+        state = MapDialogState{};
+        dialogs.endedDialogs.clear();
+        open(IDD_MAP_360, index);
+        bindDpadLeft();
+        confirm();
+        std::vector<LayeredProfile> after = {a, b, c};
+        after[static_cast<std::size_t>(index)].base = savedRecord(static_cast<std::size_t>(index));
+
+        ASSERT_EQ(dialogs.endedDialogs.size(), 1u);
+        EXPECT_EQ(dialogs.endedDialogs[0].result, kMapDialogConfirmed);
+        EXPECT_EQ(testing::storedProfiles(paths), after);
+        EXPECT_EQ(dir.read("layers.bin"), testing::layersFileOf(after));
+        destroyMapDialog(state, env);
+    }
+}
+
+// A layers.bin that cannot be used at open: the dialog says so and ends, as for config.bin.
+TEST_F(MapDialogLayersTest, AStoreWhoseLayersCannotBeReadIsNotOpened) {
+    const std::pair<std::function<void()>, const char*> conditions[] = {
+        {[this] { files.openLayersError = EBUSY; },
+         "layers.bin cannot be read: in use by another program"},
+        {[this] {
+             std::string bytes = dir.read("layers.bin");
+             bytes.back() ^= 0x01;
+             dir.write("layers.bin", bytes);
+         },
+         "layers.bin is damaged: its check sum does not match"},
+    };
+    for (const auto& [condition, message] : conditions) {
+        SCOPED_TRACE(message);
+        files.clear();
+        storeLayered({a, b, c});
+        condition();
+        const std::string before = config();
+        state = MapDialogState{};
+        dialogs.endedDialogs.clear();
+        user.messageBoxes.clear();
+        open(IDD_MAP_360, 0);
+        ASSERT_EQ(user.messageBoxes.size(), 1u);
+        EXPECT_EQ(user.messageBoxes[0].text, message);
+        ASSERT_EQ(dialogs.endedDialogs.size(), 1u);
+        EXPECT_EQ(dialogs.endedDialogs[0].result, kMapDialogCancelled);
+        files.clear();
+        confirm(); // reaches the ended dialog: writes nothing
+        EXPECT_EQ(config(), before);
+        destroyMapDialog(state, env);
     }
 }
 

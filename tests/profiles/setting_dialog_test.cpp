@@ -2,6 +2,7 @@
 
 #include "dialog_test_fixture.h"
 #include "fakes/failing_file_api.h"
+#include "layered_store.h"
 #include "resources/resource_ids.h"
 
 #include <gtest/gtest.h>
@@ -478,6 +479,95 @@ TEST_F(SettingDialogTest, EveryCommandSaysWhatCouldNotBeReadOrWrittenAndChangesN
                 command == Command::cancel || (command == Command::confirm && *expected == '\0');
             EXPECT_EQ(dialogs.endedDialogs.size(), ends ? 1u : 0u);
         }
+    }
+}
+
+// ---- Layers -----------------------------------------------------------------------------
+
+class SettingDialogLayersTest : public SettingDialogTest {
+protected:
+    // The profiles in config.bin and COUNT, their layers in layers.bin, CURRENT 0.
+    void storeLayered(const std::vector<LayeredProfile>& profiles) {
+        std::vector<ProfileRecord> records;
+        for (const LayeredProfile& profile : profiles) {
+            records.push_back(profile.base);
+        }
+        storeProfiles(records, 0);
+        dir.write("layers.bin", testing::layersFileOf(profiles));
+    }
+
+    const LayeredProfile a{namedRecord("a"), testing::layersNamed({"ADS"})};
+    const LayeredProfile b{namedRecord("b"), {}};
+    const LayeredProfile c{namedRecord("c"), testing::layersNamed({"car", "map"})};
+};
+
+// Del takes the deleted profile's layers and no other's; New adds one without layers.
+TEST_F(SettingDialogLayersTest, NewAndDelKeepEveryOtherProfilesLayers) {
+    storeLayered({a, b, c});
+    open();
+    typeName("d");
+    command(IDC_SETTING_NEW);
+    select(0);
+    user.messageBoxAnswer = kIdYes;
+    command(IDC_SETTING_DEL);
+
+    EXPECT_EQ(entries(), names({"b", "c", "d"}));
+    const LayeredProfile d{namedRecord("d"), {}};
+    EXPECT_EQ(testing::storedProfiles(paths), (std::vector<LayeredProfile>{b, c, d}));
+    EXPECT_EQ(dir.read("layers.bin"), testing::layersFileOf({c}));
+}
+
+// A new profile equal byte for byte to one with layers would share them: New refuses it,
+// and the list stays as the store.
+TEST_F(SettingDialogLayersTest, NewEqualToAProfileWithLayersIsRefused) {
+    storeLayered({a, b, c});
+    open();
+    const std::string before = config();
+    typeName("a");
+    command(IDC_SETTING_NEW);
+
+    ASSERT_EQ(user.messageBoxes.size(), 1u);
+    EXPECT_EQ(user.messageBoxes[0].text, "layers.bin cannot be written: two profiles identical "
+                                         "byte for byte would need different layers");
+    EXPECT_EQ(entries(), names({"a", "b", "c"}));
+    EXPECT_EQ(config(), before);
+    EXPECT_EQ(iniValue(kCountKey), "3");
+}
+
+// While layers.bin cannot be read or is damaged, Del and Map refuse with its message and
+// change nothing; New, which adds a profile without layers, goes on.
+TEST_F(SettingDialogLayersTest, DelAndMapRefuseWhileLayersBinCannotBeUsed) {
+    const std::pair<std::function<void()>, const char*> conditions[] = {
+        {[this] { files.openLayersError = EACCES; }, "layers.bin cannot be read: access denied"},
+        {[this] { dir.write("layers.bin", "qoraLAYR"); },
+         "layers.bin is damaged: its header is not one qora writes"},
+    };
+    for (const auto& [condition, message] : conditions) {
+        SCOPED_TRACE(message);
+        files.clear();
+        storeLayered({a, b, c});
+        condition();
+        const std::string layersBefore = dir.read("layers.bin");
+        user.messageBoxes.clear();
+        mapDialogs.calls.clear();
+        open();
+        user.messageBoxAnswer = kIdYes;
+        command(IDC_SETTING_DEL);
+        command(IDC_SETTING_MAP);
+        typeName("d");
+        command(IDC_SETTING_NEW);
+
+        std::vector<std::string> shown;
+        for (const auto& box : user.messageBoxes) {
+            if (box.text != kDeleteConfirmationText) {
+                shown.push_back(box.text);
+            }
+        }
+        EXPECT_EQ(shown, (std::vector<std::string>{message, message}));
+        EXPECT_TRUE(mapDialogs.calls.empty());
+        EXPECT_EQ(entries(), names({"a", "b", "c", "d"}));
+        EXPECT_EQ(iniValue(kCountKey), "4");
+        EXPECT_EQ(dir.read("layers.bin"), layersBefore);
     }
 }
 

@@ -1,0 +1,216 @@
+// Random sequences of key and mouse-button presses and releases, layer triggers, profile
+// switches and waits, through a real run on a fake clock: after every step the state sent
+// is what the held inputs say through the running profile's base and its layers in effect,
+// and once everything is released it is the rest state, so no button ever stays stuck.
+
+#include "app/run_profiles.h"
+#include "app/run_scheduler.h"
+
+#include "capture_run_fixture.h"
+#include "input/mouse_record.h"
+#include "mapping/actions.h"
+#include "mapping/mouse_motion.h"
+
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace qora::testing {
+namespace {
+
+// A few keys to bind and press: W E R T, the triggers Left Shift and Caps Lock, and the
+// switch key Page Up.
+constexpr std::uint8_t kKeys[] = {0x11, 0x12, 0x13, 0x14, 0x2A, 0x3A};
+constexpr std::uint8_t kNextProfile = 0xC9;
+constexpr std::uint8_t kButtons = 3; // left, right, middle
+constexpr ActionCode kActions[] = {action::buttonA,       action::buttonB,     action::buttonX,
+                                   action::buttonY,       action::leftStickUp, action::dpadLeft,
+                                   action::rightFirstRow, action::leftFifthRow};
+constexpr std::uint8_t kMouseItems = 22; // Xbox 360 mouse-action list items 1 .. 22
+
+template <typename Item, std::size_t N>
+Item pick(std::mt19937& random, const Item (&items)[N]) {
+    return items[random() % N];
+}
+
+ProfileRecord randomBase(std::mt19937& random, int number) {
+    ProfileRecord base;
+    setProfileName(base, "profile " + std::to_string(number));
+    for (const ActionCode action : kActions) {
+        if (random() % 2 == 0) {
+            base.bytes[profile::primaryKeys + static_cast<std::size_t>(action)] =
+                pick(random, kKeys);
+        }
+    }
+    for (std::uint8_t button = 0; button < kButtons; ++button) {
+        base.bytes[profile::mouseBindings + button] =
+            static_cast<std::uint8_t>(random() % (kMouseItems + 1));
+    }
+    return base;
+}
+
+LayerRecord randomLayer(std::mt19937& random) {
+    LayerRecord layer;
+    layer.kind = random() % 2 == 0 ? LayerKind::whileHeld : LayerKind::toggled;
+    layer.trigger = random() % 3 == 0
+                        ? LayerTrigger{TriggerSource::mouseButton,
+                                       static_cast<std::uint8_t>(random() % kButtons)}
+                        : LayerTrigger{TriggerSource::key, random() % 2 == 0 ? kKeys[4] : kKeys[5]};
+    const std::uint16_t delays[] = {0, 0, 10, 60};
+    layer.delayMs = pick(random, delays);
+    layer.releaseDelayMs = pick(random, delays);
+    ProfileRecord values = randomBase(random, 0);
+    for (const ActionCode action : kActions) {
+        if (random() % 3 == 0) {
+            takeChange(layer, layer_change::firstAction + static_cast<unsigned>(action), values);
+        }
+    }
+    for (std::uint8_t button = 0; button < kButtons; ++button) {
+        if (random() % 3 == 0) {
+            takeChange(layer, layer_change::firstMouseBinding + button, values);
+        }
+    }
+    return layer;
+}
+
+class LayerProperty : public CaptureRunTest, public ::testing::WithParamInterface<bool> {
+protected:
+    LayerProperty() {
+        run.fastPath.enabled = GetParam();
+        run.fastPath.events = {11, 12};
+        setIni("SWITCH", "NEXT", "PAGE UP");
+    }
+
+    void startRandomRun(std::mt19937& random) {
+        const int count = 1 + static_cast<int>(random() % 3);
+        std::vector<ProfileRecord> bases;
+        for (int i = 0; i < count; ++i) {
+            bases.push_back(randomBase(random, i));
+        }
+        setIni("CONFIGURATION", "COUNT", std::to_string(count).c_str());
+        setProfiles(bases);
+        start();
+        ASSERT_TRUE(run.active);
+        for (RunProfile& running : run.profiles.profiles) {
+            const std::size_t layers = random() % 4;
+            for (std::size_t i = 0; i < layers; ++i) {
+                running.layers.push_back(randomLayer(random));
+            }
+        }
+    }
+
+    // The inputs reach the run: at their event, or at the next tick.
+    void deliver() {
+        directInput.keyState.fill(0);
+        for (const std::uint8_t code : keysHeld) {
+            press(code);
+        }
+        if (run.fastPath.enabled) {
+            onDeviceEvent(services, context);
+            return;
+        }
+        clock.advanceMicroseconds(
+            std::max<std::int64_t>(run.schedule.nextTickUs - microsecondsNow(clock), 0));
+        tick();
+    }
+
+    void toggleButton(std::uint8_t button) {
+        const bool down = buttonsHeld.count(button) == 0;
+        if (down) {
+            buttonsHeld.insert(button);
+        } else {
+            buttonsHeld.erase(button);
+        }
+        directInput.mouseBuffer.push_back(
+            MouseRecord{mouse_offset::button0 + button, down ? kMouseButtonDown : 0u, 1, 0, 0});
+    }
+
+    // Time passes as the main loop (or timer 0) lets it.
+    void wait(std::int64_t us) {
+        const std::int64_t untilUs = microsecondsNow(clock) + us;
+        while (microsecondsNow(clock) < untilUs) {
+            const std::int64_t nowUs = microsecondsNow(clock);
+            if (run.fastPath.enabled) {
+                const std::uint32_t waitMs = beforeLoopWait(services, context);
+                const std::int64_t wakeUs =
+                    waitMs == 0xFFFFFFFFu
+                        ? untilUs
+                        : std::min(untilUs, nowUs + std::max<std::int64_t>(waitMs, 1) * 1000);
+                clock.advanceMicroseconds(wakeUs - nowUs);
+                onWaitTimeout(services, context);
+            } else {
+                clock.advanceMicroseconds(
+                    std::max<std::int64_t>(std::min(untilUs, run.schedule.nextTickUs) - nowUs, 1));
+                if (microsecondsNow(clock) >= run.schedule.nextTickUs) {
+                    tick();
+                }
+            }
+        }
+    }
+
+    // What the held inputs say through the profile in effect as the run holds it now.
+    ControllerState expectedState() const {
+        ControllerState expected;
+        resetToRest(expected);
+        const ProfileRecord inEffect = profileInEffect(run.profiles);
+        MouseState buttons;
+        for (const std::uint8_t button : buttonsHeld) {
+            buttons.flags[mouse_flag::firstButton + button] = 1;
+        }
+        writeMouseDeflection(expected, inEffect, MotionPair{0, 0});
+        applyMouseFlagActions(buttons, expected, kConsoleXbox360, inEffect);
+        for (const std::uint8_t code : keysHeld) {
+            if (code != kNextProfile) {
+                dispatchKey(expected, kConsoleXbox360, inEffect, code);
+            }
+        }
+        return expected;
+    }
+
+    std::set<std::uint8_t> keysHeld; // ascending, as the run walks the snapshot
+    std::set<std::uint8_t> buttonsHeld;
+};
+
+TEST_P(LayerProperty, TheStateIsAlwaysWhatTheHeldInputsAndLayersSayAndEndsNeutral) {
+    std::mt19937 random(20261208);
+    for (int sequence = 0; sequence < 300; ++sequence) {
+        SCOPED_TRACE("sequence " + std::to_string(sequence));
+        startRandomRun(random);
+        keysHeld.clear();
+        buttonsHeld.clear();
+        for (int step = 0; step < 60; ++step) {
+            switch (random() % 4) {
+            case 0:
+                wait(static_cast<std::int64_t>(random() % 80'000));
+                break;
+            case 1:
+                toggleButton(static_cast<std::uint8_t>(random() % kButtons));
+                deliver();
+                break;
+            default: {
+                const std::uint8_t code = random() % 8 == 0 ? kNextProfile : pick(random, kKeys);
+                if (!keysHeld.erase(code)) {
+                    keysHeld.insert(code);
+                }
+                deliver();
+                break;
+            }
+            }
+            ASSERT_EQ(run.lastSent, expectedState()) << "step " << step;
+        }
+        keysHeld.clear();
+        while (!buttonsHeld.empty()) {
+            toggleButton(*buttonsHeld.begin());
+        }
+        deliver();
+        wait(kMaxLayerDelayMs * 1000);
+        ASSERT_EQ(run.lastSent, restState());
+        stopCaptureRun(services, context);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(FastPathAndTickOnly, LayerProperty, ::testing::Bool());
+
+} // namespace
+} // namespace qora::testing
