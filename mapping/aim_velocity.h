@@ -66,6 +66,8 @@ public:
     std::int64_t stopUs() const { return hold_.stopUs; }
     // The mouse's report period as learned so far; 0 until then.
     std::int64_t reportPeriodUs() const { return period_.periodUs(); }
+    // The resolution of its reports' time stamps as seen so far; 0 until then.
+    std::int64_t stampResolutionUs() const { return stamps_.resolutionUs(); }
 
     friend bool operator==(const AimVelocityEstimator&, const AimVelocityEstimator&) = default;
 

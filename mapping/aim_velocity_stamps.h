@@ -27,6 +27,8 @@ public:
     bool known() const { return resolutionUs_ != 0 && readsSeen_; }
     // Meaningful once known.
     StampWindow windowOf(std::uint32_t stamp) const;
+    // The smallest step seen between two reports' stamps; 0 until then.
+    std::int64_t resolutionUs() const { return resolutionUs_; }
 
     friend bool operator==(const AimStampClock&, const AimStampClock&) = default;
 

@@ -38,31 +38,43 @@ std::optional<FirstRecords> firstRecordsOf(const AimTrace& trace) {
     return std::nullopt;
 }
 
-// A trace cut out of a longer one starts with the report period learned before it: the
-// estimator learns it as it would, from reports at every poll, long enough before the
-// trace that it has come to rest by its first read. Their time stamps run on the trace's
-// own stamp clock, as the mouse's did.
-void teachReportPeriod(MouseState& mouse, const AimTrace& trace) {
+// One report of the teaching, a stamp's milliseconds and a time's microseconds after the
+// first read's, both far before it.
+void teachReport(MouseState& mouse, const FirstRecords& first, std::int32_t counts,
+                 std::int64_t afterUs) {
+    const auto stamp = static_cast<std::uint32_t>(
+        first.stamp - static_cast<std::uint32_t>(kTeachingBeforeUs / 1000) +
+        static_cast<std::uint32_t>(afterUs / 1000));
+    const MouseRecord record{mouse_offset::x, static_cast<std::uint32_t>(counts), stamp, 0, 0};
+    readPreciseAimRecords(mouse, &record, 1, first.timeUs - kTeachingBeforeUs + afterUs);
+}
+
+// A trace cut out of a longer one starts with what the estimator had learned before it (its
+// `period` and `stamps`). The estimator learns them as it would: from two single counts a
+// stamp step apart (too few to teach a period) and from reports at every poll, long enough
+// before the trace that it has come to rest by its first read; their stamps run on the
+// trace's own stamp clock.
+void teachWhatWasLearned(MouseState& mouse, const AimTrace& trace) {
     const std::optional<FirstRecords> first = firstRecordsOf(trace);
-    if (trace.reportPeriodUs <= 0 || !first) {
+    if (!first) {
         return;
     }
-    const std::int64_t startUs = first->timeUs - kTeachingBeforeUs;
-    for (std::uint32_t report = 0; report <= kAimPeriodIntervals; ++report) {
-        const std::int64_t sinceStartUs = static_cast<std::int64_t>(report) * trace.reportPeriodUs;
-        const auto stamp = static_cast<std::uint32_t>(
-            first->stamp - static_cast<std::uint32_t>(kTeachingBeforeUs / 1000) +
-            static_cast<std::uint32_t>(sinceStartUs / 1000));
-        const MouseRecord record{mouse_offset::x, static_cast<std::uint32_t>(kTeachingCounts),
-                                 stamp, 0, 0};
-        readPreciseAimRecords(mouse, &record, 1, startUs + sinceStartUs);
+    if (trace.stampResolutionUs > 0) {
+        teachReport(mouse, *first, 1, -2 * kAimMaxIntervalUs - trace.stampResolutionUs);
+        teachReport(mouse, *first, 1, -2 * kAimMaxIntervalUs);
     }
-    currentVelocity(mouse.aim, startUs + kTeachingBeforeUs / 2);
+    if (trace.reportPeriodUs > 0) {
+        for (std::uint32_t report = 0; report <= kAimPeriodIntervals; ++report) {
+            teachReport(mouse, *first, kTeachingCounts,
+                        static_cast<std::int64_t>(report) * trace.reportPeriodUs);
+        }
+    }
+    currentVelocity(mouse.aim, first->timeUs - kTeachingBeforeUs / 2);
 }
 
 class Replayer {
 public:
-    explicit Replayer(const AimTrace& trace) : trace_(trace) { teachReportPeriod(mouse_, trace); }
+    explicit Replayer(const AimTrace& trace) : trace_(trace) { teachWhatWasLearned(mouse_, trace); }
 
     void take(const AimTraceRead& read) {
         advanceTo(read.timeUs);
@@ -232,9 +244,9 @@ AimReplay replayAimTrace(const AimTrace& trace) {
     return replayer.finish();
 }
 
-std::int64_t learnedPeriodBefore(const AimTrace& trace, std::int64_t timeUs) {
+Learned learnedBefore(const AimTrace& trace, std::int64_t timeUs) {
     MouseState mouse;
-    teachReportPeriod(mouse, trace);
+    teachWhatWasLearned(mouse, trace);
     for (const AimTraceEntry& entry : trace.entries) {
         const auto* read = std::get_if<AimTraceRead>(&entry);
         if (read == nullptr) {
@@ -246,7 +258,7 @@ std::int64_t learnedPeriodBefore(const AimTrace& trace, std::int64_t timeUs) {
         readPreciseAimRecords(mouse, trace.records.data() + read->firstRecord, read->count,
                               read->timeUs);
     }
-    return mouse.aim.reportPeriodUs();
+    return {mouse.aim.reportPeriodUs(), mouse.aim.stampResolutionUs()};
 }
 
 AimTrace cutAimTrace(const AimTrace& whole, std::size_t first, std::size_t last,
@@ -256,7 +268,9 @@ AimTrace cutAimTrace(const AimTrace& whole, std::size_t first, std::size_t last,
     AimTrace cut;
     cut.curve = whole.curve;
     cut.mode = whole.mode;
-    cut.reportPeriodUs = learnedPeriodBefore(whole, fromUs);
+    const Learned learned = learnedBefore(whole, fromUs);
+    cut.reportPeriodUs = learned.reportPeriodUs;
+    cut.stampResolutionUs = learned.stampResolutionUs;
     cut.segments.assign(whole.segments.begin() + static_cast<std::ptrdiff_t>(first),
                         whole.segments.begin() + static_cast<std::ptrdiff_t>(last) + 1);
     for (const AimTraceEntry& entry : whole.entries) {

@@ -36,9 +36,13 @@ struct AimReplay {
 
 AimReplay replayAimTrace(const AimTrace& trace);
 
-// The report period the estimator had learned from the trace's reads before timeUs: what
-// a trace cut out at timeUs keeps as its `period`.
-std::int64_t learnedPeriodBefore(const AimTrace& trace, std::int64_t timeUs);
+// What the estimator had learned from the trace's reads before timeUs: what a trace cut out
+// at timeUs keeps as its `period` and `stamps`.
+struct Learned {
+    std::int64_t reportPeriodUs = 0;
+    std::int64_t stampResolutionUs = 0;
+};
+Learned learnedBefore(const AimTrace& trace, std::int64_t timeUs);
 
 // Segments first to last (from 0) of a whole trace with their reads, from marginUs before
 // the first segment's start to marginUs after the last one's end, and the report period

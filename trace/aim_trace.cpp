@@ -26,6 +26,7 @@ void beginAimTrace(AimTrace& trace, const AimCurve& curve, ConsoleMode mode) {
     trace.curve = curve;
     trace.mode = mode;
     trace.reportPeriodUs = 0;
+    trace.stampResolutionUs = 0;
     trace.entries.clear();
     trace.records.clear();
     trace.segments.clear();

@@ -74,9 +74,10 @@ struct AimTraceSegment {
 struct AimTrace {
     AimCurve curve;
     ConsoleMode mode = kConsoleXbox360;
-    // The report period the estimator had learned before the first read, for a trace cut
-    // out of a longer one; 0: none.
+    // What the estimator had learned before the first read, for a trace cut out of a longer
+    // one: the report period and the resolution of the time stamps; 0: nothing.
     std::int64_t reportPeriodUs = 0;
+    std::int64_t stampResolutionUs = 0;
     std::vector<AimTraceEntry> entries; // in the order they happened
     std::vector<MouseRecord> records;
     std::vector<AimTraceSegment> segments; // added by the bench, not by the program

@@ -62,6 +62,9 @@ void writeHead(TextFile& text, const AimTrace& trace) {
     if (trace.reportPeriodUs != 0) {
         text.print("period %" PRId64 "\n", trace.reportPeriodUs);
     }
+    if (trace.stampResolutionUs != 0) {
+        text.print("stamps %" PRId64 "\n", trace.stampResolutionUs);
+    }
     if (trace.dropped != 0) {
         text.print("dropped %" PRIu64 "\n", trace.dropped);
     }

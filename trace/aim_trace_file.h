@@ -3,7 +3,8 @@
 //
 //   qora-aim-trace 1
 //   curve SENSITIVITY_X SENSITIVITY_Y DEAD_ZONE EXPONENT circle|square CONSOLE
-//   period MICROSECONDS                      (a trace cut out of a longer one)
+//   period MICROSECONDS                      (a trace cut out of a longer one: the report
+//   stamps MICROSECONDS                       period and the stamps' resolution learned)
 //   dropped N                                (entries that found no room)
 //   segment START LAST END VX VY RATE_HZ     (the bench's driver, on the same clock)
 //   read TIME STEP [OFFSET DATA TIME_STAMP]...

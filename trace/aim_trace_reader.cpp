@@ -117,6 +117,10 @@ bool readLine(const std::string& line, AimTrace& trace, bool& curveSeen) {
         fields >> trace.reportPeriodUs;
         return complete(fields) && trace.reportPeriodUs >= 0;
     }
+    if (kind == "stamps") {
+        fields >> trace.stampResolutionUs;
+        return complete(fields) && trace.stampResolutionUs >= 0;
+    }
     if (kind == "dropped") {
         fields >> trace.dropped;
         return complete(fields);

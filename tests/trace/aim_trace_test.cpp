@@ -61,6 +61,7 @@ AimTrace everyKindOfLine() {
     trace.curve = {0.7, 1.3, 0.24, 0.35, AimShape::square};
     trace.mode = kConsolePs3;
     trace.reportPeriodUs = 1129;
+    trace.stampResolutionUs = 1000;
     trace.dropped = 5;
     trace.segments = {{1000000, 1699000, 1700000, -4.0, 0.0, 1000},
                       {2100000, 2790000, 2800000, 1.0 / 3.0, -2.0, 125}};
@@ -104,6 +105,7 @@ TEST(AimTraceFile, WhatIsWrittenReadsBackTheSame) {
     EXPECT_EQ(trace.curve.shape, written.curve.shape);
     EXPECT_EQ(trace.mode, written.mode);
     EXPECT_EQ(trace.reportPeriodUs, written.reportPeriodUs);
+    EXPECT_EQ(trace.stampResolutionUs, written.stampResolutionUs);
     EXPECT_EQ(trace.dropped, written.dropped);
     EXPECT_EQ(trace.segments, written.segments);
     EXPECT_EQ(trace.entries, written.entries);

@@ -20,9 +20,9 @@
 //       is the program's path and the trace the current estimator's).
 //   aim-trace cut TRACE OUT FIRST [LAST]
 //       Segments FIRST to LAST (from 0) with their reads, from 100 ms before the first to
-//       100 ms after the last one's end, and the report period the estimator had learned
-//       by then: a small trace for the tests, which replays within the segments as the
-//       whole did (checked; exit 1 otherwise).
+//       100 ms after the last one's end, and the report period and stamp resolution the
+//       estimator had learned by then: a small trace for the tests, which replays within
+//       the segments as the whole did (checked; exit 1 otherwise).
 //   aim-trace reads TRACE FROM_US TO_US
 //       Every read, evaluation and packet between the two times, with the replayed stick.
 //   aim-trace explain TRACE [LABEL]
@@ -229,9 +229,11 @@ int cut(const char* path, const char* outPath, std::size_t first, std::size_t la
     const std::int64_t toUs = part.segments.back().endUs + kCutMarginUs;
     const bool same = changesWithin(replayAimTrace(part).timeline, fromUs, toUs) ==
                       changesWithin(replayAimTrace(whole).timeline, fromUs, toUs);
-    std::printf("%s: segments %zu to %zu, %zu reads, period %lld us; replays as the whole: %s\n",
+    std::printf("%s: segments %zu to %zu, %zu reads, period %lld us, stamps %lld us; replays as "
+                "the whole: %s\n",
                 outPath, first, last, part.entries.size(),
-                static_cast<long long>(part.reportPeriodUs), same ? "yes" : "no");
+                static_cast<long long>(part.reportPeriodUs),
+                static_cast<long long>(part.stampResolutionUs), same ? "yes" : "no");
     return same ? 0 : 1;
 }
 
