@@ -73,6 +73,17 @@ bool teachesPeriod(const ReadReports& reports, const MotionGroup& report) {
     return reports.count == 1 && !report.joinsReports();
 }
 
+// The stamp of the read's first report with motion.
+std::uint32_t firstStampOf(const MouseRecord* records, std::uint32_t count) {
+    std::optional<std::uint32_t> first;
+    forEachMotionGroup(records, count, [&](const MotionGroup& group) {
+        if (group.moved() && !first) {
+            first = group.timeStamp;
+        }
+    });
+    return first.value_or(0);
+}
+
 void learnStamps(AimStampClock& stamps, const MouseRecord* records, std::uint32_t count,
                  std::int64_t readTimeUs, const ReadReports& reports) {
     stamps.learnRead(readTimeUs, reports.lastStamp);
@@ -102,8 +113,13 @@ void addMotionRecords(AimVelocityEstimator& estimator, const MouseRecord* record
     const AimPointRing& points = estimator.points_;
     const std::optional<std::int64_t> lastReportUs =
         points.empty() ? std::nullopt : std::optional(points.last().timeUs);
-    const ReportPlacement placement =
+    ReportPlacement placement =
         placeReports(reports, readTimeUs, lastReportUs, window.maxSpanUs, estimator.stamps_);
+    if (lastReportUs && joinsLastPoint(firstStampOf(records, count), estimator.lastPointStamp_,
+                                       estimator.stamps_, estimator.period_.periodUs())) {
+        placement.firstJoinsUs = *lastReportUs;
+    }
+    estimator.lastPointStamp_ = reports.lastStamp;
     forEachPlacedReport(
         records, count, placement, [&](std::int64_t timeUs, const MotionGroup& report) {
             estimator.addReport(timeUs, report.x, report.y, teachesPeriod(reports, report));

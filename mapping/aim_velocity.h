@@ -19,6 +19,7 @@
 #include "platform/precise_time.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace qora {
 
@@ -86,6 +87,7 @@ private:
     AimPointRing points_;
     AimReportPeriod period_;
     AimStampClock stamps_;
+    std::optional<std::uint32_t> lastPointStamp_; // the stamp of the last report placed
     AimHold hold_;
     AimPhase phase_ = AimPhase::atRest;
 };

@@ -36,6 +36,9 @@ std::int64_t spreadTimeOf(const ReportPlacement& placement, std::uint32_t report
 } // namespace
 
 std::int64_t ReportPlacement::timeOf(std::uint32_t report, std::uint32_t stamp) const {
+    if (report == 0 && firstJoinsUs) {
+        return *firstJoinsUs;
+    }
     const std::int64_t spreadUs = spreadTimeOf(*this, report, stamp);
     if (stamps == nullptr || !stamps->known()) {
         return spreadUs;
@@ -44,10 +47,16 @@ std::int64_t ReportPlacement::timeOf(std::uint32_t report, std::uint32_t stamp) 
     return std::min(std::clamp(spreadUs, window.earliestUs, window.latestUs), readTimeUs);
 }
 
+bool joinsLastPoint(std::uint32_t stamp, std::optional<std::uint32_t> lastPointStamp,
+                    const AimStampClock& stamps, std::int64_t reportPeriodUs) {
+    return lastPointStamp && *lastPointStamp == stamp && stamps.known() &&
+           reportPeriodUs >= 2 * stamps.resolutionUs();
+}
+
 ReportPlacement placeReports(const ReadReports& reports, std::int64_t readTimeUs,
                              std::optional<std::int64_t> lastReportUs, std::int64_t maxSpanUs,
                              const AimStampClock& stamps) {
-    ReportPlacement placement{readTimeUs, 0, reports, maxSpanUs, &stamps};
+    ReportPlacement placement{readTimeUs, 0, reports, maxSpanUs, &stamps, std::nullopt};
     if (lastReportUs && reports.count > 1 && *lastReportUs < readTimeUs) {
         placement.sinceUs = *lastReportUs;
     }

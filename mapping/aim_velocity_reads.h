@@ -34,10 +34,20 @@ struct ReportPlacement {
     ReadReports reports;
     std::int64_t maxSpanUs = 0;
     const AimStampClock* stamps = nullptr; // none, or not known yet: the stamps do not bound
+    // The read's first report joins the last point, at this time: it carries that point's
+    // stamp (see joinsLastPoint).
+    std::optional<std::int64_t> firstJoinsUs;
 
     // The time of the report-th report with motion, whose time stamp is stamp.
     std::int64_t timeOf(std::uint32_t report, std::uint32_t stamp) const;
 };
+
+// A report with the stamp of the report before it came within one step of the stamps of
+// it. When that step is at most half the mouse's period, it cannot be the mouse's next
+// report: the two were handed over together (a report held up on its way, then stamped
+// with the next), and it joins the point before rather than standing a read's time apart.
+bool joinsLastPoint(std::uint32_t stamp, std::optional<std::uint32_t> lastPointStamp,
+                    const AimStampClock& stamps, std::int64_t reportPeriodUs);
 
 // lastReportUs: the last report before the read, none after a rest.
 ReportPlacement placeReports(const ReadReports& reports, std::int64_t readTimeUs,

@@ -366,6 +366,39 @@ TEST(PreciseAimSteadiness, ReportsHandedOverLateKeepTheTimesOfTheirStamps) {
     }
 }
 
+// A 500 Hz report held up on its way comes with the next one, both stamped with the next's
+// millisecond, in two reads 0.75 ms apart, each within that millisecond. Two reports of one
+// stamp cannot be the mouse's next report when its period is two stamp steps or more: the
+// second joins the first, so no window holds a report too many.
+TEST(PreciseAimSteadiness, TwoReportsOfOneStampReadApartStayTogether) {
+    AimVelocityEstimator estimator = learnedMillisecond();
+    for (std::uint32_t i = 0; i < 20; ++i) { // a 500 Hz mouse, learned
+        read(estimator, {motion(mouse_offset::x, 16, 3000 + 2 * i)}, 2000000 + 2000 * i + 100);
+    }
+    currentVelocity(estimator, 3000000);
+    ASSERT_EQ(estimator.reportPeriodUs(), 2000);
+    const std::int64_t startUs = 4000000;
+    double fastest = 0.0;
+    for (std::uint32_t report = 0; report < 200; ++report) {
+        const std::int64_t pollUs = startUs + 2000 * report;
+        const auto stamp = static_cast<std::uint32_t>(pollUs / 1000);
+        if (report % 25 == 24) {
+            continue; // held: it comes with the next report, under the next's stamp
+        }
+        const bool withHeld = report % 25 == 0 && report > 0;
+        read(estimator, {motion(mouse_offset::x, 16, stamp)}, pollUs + 100);
+        std::int64_t lastReadUs = pollUs + 100;
+        if (withHeld) {
+            lastReadUs += 750;
+            read(estimator, {motion(mouse_offset::x, 16, stamp)}, lastReadUs);
+        }
+        if (report > 40) {
+            fastest = std::max(fastest, currentVelocity(estimator, lastReadUs).x);
+        }
+    }
+    EXPECT_LT(fastest, 8.0 * 1.05);
+}
+
 TEST(PreciseAimOnset, ReportsOfOneReadArePlacedByTheirTimeStamps) {
     AimVelocityEstimator apart;
     read(apart, {motion(mouse_offset::x, 4, 9)}, 9000);
