@@ -1,5 +1,6 @@
 #include "app/capture_run.h"
 
+#include "app/aim_trace_hooks.h"
 #include "app/run_scheduler.h"
 #include "input/keyboard_device.h"
 #include "input/mouse_device.h"
@@ -76,12 +77,14 @@ void startCaptureRun(CaptureServices& services, CaptureContext& context) {
         return;
     }
     loadIconPositions(context.icons, services.ini, context.paths, context.mode);
+    beginRunTrace(context);
     run.active = true;
     services.user.invalidateRect(context.mainWindow, false);
 }
 
 void stopCaptureRun(CaptureServices& services, CaptureContext& context) {
     CaptureRun& run = context.run;
+    endRunTrace(services, context);
     stopRunSchedule(services, context);
     releaseMouse(services.directInput, context.devices);
     // A keyboard on loan belongs to the Map dialog, which releases it itself.

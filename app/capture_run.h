@@ -29,6 +29,12 @@
 #include <array>
 #include <cstdint>
 
+#ifdef QORA_AIM_TRACE
+#include "trace/aim_trace.h"
+
+#include <memory>
+#endif
+
 namespace qora {
 
 inline constexpr std::uint8_t kCaptureKeyboardBackgroundMode = 1;
@@ -60,6 +66,10 @@ struct CaptureRun {
     RunSchedule schedule;
     // Live calibration of precise aim (app/calibration.h); off at every start.
     Calibration calibration;
+#ifdef QORA_AIM_TRACE
+    // The measuring build's trace (app/aim_trace_hooks.h), its room taken at the first start.
+    std::unique_ptr<AimTrace> aimTrace;
+#endif
 };
 
 // The seams a run works through.

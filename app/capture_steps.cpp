@@ -1,6 +1,7 @@
 #include "app/capture_steps.h"
 
 #include "app/adapter_recovery.h"
+#include "app/aim_trace_hooks.h"
 #include "app/calibration.h"
 #include "formats/run_keys.h"
 #include "input/keyboard_device.h"
@@ -179,6 +180,7 @@ void sendChangedState(CaptureServices& services, CaptureContext& context) {
     if (isOpen(run.adapter) && !sendCurrentState(services, context)) {
         markAdapterLost(services, context);
     }
+    traceSentPacket(services, context);
     run.lastSent = run.state;
     redrawWindow(services, context);
 }
@@ -219,6 +221,13 @@ TickRecords takeMouseRecords(CaptureServices& services, CaptureContext& context)
     return {kept, kept + fresh, kept + read == kMouseRecordCapacity};
 }
 
+// When a read of the mouse ended: the moment its reports are known to have come by. A read
+// may take a while (Wine's input thread may be handing reports over meanwhile), so the
+// step's own moment, taken before it, can lie before reports the read returns.
+std::int64_t readEndUs(CaptureServices& services) {
+    return microsecondsNow(services.clock);
+}
+
 bool isMotion(const MouseRecord& record) {
     return record.dwOfs == mouse_offset::x || record.dwOfs == mouse_offset::y;
 }
@@ -226,10 +235,13 @@ bool isMotion(const MouseRecord& record) {
 // What a step's mouse read leaves for the layers: the buttons pressed within its records.
 // A full tick buffer owes another tick: the device may hold more, and no event announces
 // records that are already there.
-std::uint8_t readMouseAtTick(CaptureServices& services, CaptureContext& context, std::int64_t nowUs,
+std::uint8_t readMouseAtTick(CaptureServices& services, CaptureContext& context,
                              TickRecords& records, StepResult& result) {
     CaptureRun& run = context.run;
     records = takeMouseRecords(services, context);
+    const std::int64_t readUs = readEndUs(services);
+    traceMouseRead(context, AimTraceStep::tick, readUs, run.mouseRecords.data() + records.kept,
+                   records.total - records.kept);
     if (records.full) {
         result.tickOwed = true;
     }
@@ -240,7 +252,7 @@ std::uint8_t readMouseAtTick(CaptureServices& services, CaptureContext& context,
         // turned a classic run precise since they were read: it counts, as it would have at
         // the tick in classic aim.
         clearWheelFlags(context.mouse);
-        readPreciseAimRecords(context.mouse, run.mouseRecords.data(), records.total, nowUs);
+        readPreciseAimRecords(context.mouse, run.mouseRecords.data(), records.total, readUs);
     } else {
         // The record pass of the mouse processor sets the same flags again when it runs.
         applyButtonRecords(context.mouse, run.mouseRecords.data(), records.total);
@@ -256,6 +268,7 @@ void writeMouseAtTick(CaptureServices& services, CaptureContext& context,
     if (isPreciseAim(run.profile)) {
         writePreciseAim(context.mouse, run.state, context.mode, run.profile, nowUs,
                         actionsLeftToModes(run));
+        tracePreciseAim(context, AimTraceStep::tick, nowUs);
         return;
     }
     processMouse(context.mouse, run.state, context.mode, run.profile, run.mouseRecords.data(),
@@ -268,17 +281,19 @@ void writeMouseAtTick(CaptureServices& services, CaptureContext& context,
 // motion goes to the velocity estimator now and is not kept. Records kept owe the tick.
 // Returns the buttons pressed within the records read.
 std::uint8_t readMouseAtEvent(CaptureServices& services, CaptureContext& context,
-                              std::int64_t nowUs, StepResult& result) {
+                              StepResult& result) {
     FastPath& fastPath = context.run.fastPath;
     const std::span<MouseRecord> room =
         std::span(fastPath.pendingMouseRecords).subspan(fastPath.pendingMouseCount);
-    const std::uint32_t read = takeWheelWhileCalibrating(
-        services, context, room.data(),
-        readMouseRecordsInto(services.directInput, context.devices, room));
+    const std::uint32_t returned =
+        readMouseRecordsInto(services.directInput, context.devices, room);
+    const std::int64_t readUs = readEndUs(services);
+    traceMouseRead(context, AimTraceStep::event, readUs, room.data(), returned);
+    const std::uint32_t read = takeWheelWhileCalibrating(services, context, room.data(), returned);
     const std::uint8_t pressed = mouseButtonsPressedIn(room.data(), read);
     std::uint32_t kept = read;
     if (isPreciseAim(context.run.profile)) {
-        readPreciseAimRecords(context.mouse, room.data(), read, nowUs);
+        readPreciseAimRecords(context.mouse, room.data(), read, readUs);
         kept = static_cast<std::uint32_t>(
             std::remove_if(room.begin(), room.begin() + read, isMotion) - room.begin());
     } else {
@@ -335,7 +350,7 @@ StepResult captureTick(CaptureServices& services, CaptureContext& context, std::
     const bool mouse = mouseExists(context.devices);
     TickRecords records;
     const std::uint8_t buttonsPressed =
-        mouse ? readMouseAtTick(services, context, nowUs, records, result) : 0;
+        mouse ? readMouseAtTick(services, context, records, result) : 0;
     const KeyboardRead keyboard = takeKeyboardInput(services, context, nowUs, result);
     followRunningLayers(services, context, buttonsPressed, nowUs);
     followBindingModes(context, buttonsPressed, nowUs);
@@ -353,8 +368,7 @@ StepResult captureEvent(CaptureServices& services, CaptureContext& context, std:
         return result;
     }
     const bool mouse = mouseExists(context.devices);
-    const std::uint8_t buttonsPressed =
-        mouse ? readMouseAtEvent(services, context, nowUs, result) : 0;
+    const std::uint8_t buttonsPressed = mouse ? readMouseAtEvent(services, context, result) : 0;
     run.keyboardSnapshot.fill(0);
     const KeyboardRead keyboard = takeKeyboardInput(services, context, nowUs, result);
     followRunningLayers(services, context, buttonsPressed, nowUs);
@@ -362,6 +376,7 @@ StepResult captureEvent(CaptureServices& services, CaptureContext& context, std:
     resetToRest(run.state);
     if (mouse) {
         writeMouseBetweenTicks(context, nowUs);
+        tracePreciseAim(context, AimTraceStep::event, nowUs);
     }
     finishStep(services, context, keyboard, nowUs);
     return result;
@@ -380,6 +395,7 @@ void refreshState(CaptureServices& services, CaptureContext& context, std::int64
     resetToRest(run.state);
     if (mouseExists(context.devices)) {
         writeMouseBetweenTicks(context, nowUs);
+        tracePreciseAim(context, AimTraceStep::refresh, nowUs);
     }
     if (applyKeys(services, context, nowUs)) {
         sendChangedState(services, context);

@@ -17,6 +17,12 @@ inline constexpr std::int64_t kTickPeriodUs =
     static_cast<std::int64_t>(kCaptureTimerPeriodMs) * kMicrosecondsPerMillisecond;
 // A timer message this close before the grid's tick runs it (the wait would, a moment later).
 inline constexpr std::int64_t kTimerMessageSlackUs = 1000;
+// A moment of precise aim or of a layer counts as come this long before it: the wait's
+// timeout runs in whole milliseconds and wakes a fraction of one late, so a moment served
+// only once it has passed goes out up to a millisecond and more late (the stop of precise
+// aim among them, which has 8 ms to come). Served when the nearest whole millisecond
+// comes, it goes out within about half a millisecond either way.
+inline constexpr std::int64_t kMomentEarlyUs = 500;
 // The resolution asked of the system timer during a fast-path run.
 inline constexpr std::uint32_t kTimerResolutionMs = 1;
 // A lost adapter is searched for at most this often.

@@ -230,7 +230,9 @@ std::uint32_t beforeLoopWait(CaptureServices& services, CaptureContext& context)
     }
     const RunSchedule& schedule = context.run.schedule;
     const std::int64_t tickDueUs = schedule.tickPaused ? kNeverUs : schedule.nextTickUs;
-    return millisecondsUntil(std::min(tickDueUs, nextMoment(schedule)), nowUs);
+    const std::int64_t momentUs = nextMoment(schedule);
+    const std::int64_t servedFromUs = momentUs == kNeverUs ? kNeverUs : momentUs - kMomentEarlyUs;
+    return std::min(millisecondsUntil(tickDueUs, nowUs), millisecondsUntil(servedFromUs, nowUs));
 }
 
 void onWaitTimeout(CaptureServices& services, CaptureContext& context) {
@@ -242,11 +244,14 @@ void onWaitTimeout(CaptureServices& services, CaptureContext& context) {
     if (!schedule.tickPaused && nowUs >= schedule.nextTickUs) {
         runTick(services, context, nowUs);
     }
-    if (context.run.active && nowUs >= nextMoment(schedule)) {
-        refreshState(services, context, nowUs);
+    const std::int64_t momentUs = nextMoment(schedule);
+    if (context.run.active && momentUs != kNeverUs && nowUs + kMomentEarlyUs >= momentUs) {
+        // As of the moment itself, so the next one is the one after it.
+        const std::int64_t servedUs = std::max(nowUs, momentUs);
+        refreshState(services, context, servedUs);
         if (context.run.active) {
             trackAdapter(context, nowUs);
-            scheduleMoments(context, nowUs);
+            scheduleMoments(context, servedUs);
         }
     }
 }

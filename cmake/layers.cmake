@@ -6,6 +6,7 @@
 #   formats < platform < input < mapping < link
 #                                input  < profiles
 #                                mapping < overlay
+#                                mapping < trace (the measuring build's aim trace)
 #   app uses them all; resources/ holds only the ids the dialogs and the menu share.
 #
 # Where the file system cannot make the view's symbolic links (Windows without the right to

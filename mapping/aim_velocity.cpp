@@ -25,13 +25,19 @@ void AimVelocityEstimator::goOnAfterStop() {
     }
 }
 
-void AimVelocityEstimator::addReport(std::int64_t timeUs, std::int64_t x, std::int64_t y) {
-    period_.learn(timeUs, std::max(std::llabs(x), std::llabs(y)));
+// A report that does not teach the period breaks the run of reports it is learned from.
+void AimVelocityEstimator::addReport(std::int64_t timeUs, std::int64_t x, std::int64_t y,
+                                     bool teachesPeriod) {
+    period_.learn(timeUs, teachesPeriod ? std::max(std::llabs(x), std::llabs(y)) : 0);
     addReportPoint(points_, timeUs, x, y, period_.periodUs());
 }
 
-void AimVelocityEstimator::evaluate(AimVelocity shown, const AimWindow& window) {
-    const std::int64_t lastReportUs = points_.last().timeUs;
+// The hold and the stop run from the read that brought the last report, not from when its
+// stamp says it came: a read that came late says nothing about the reports after it, which
+// will come as late. (A report is never placed after its read.)
+void AimVelocityEstimator::evaluate(AimVelocity shown, std::int64_t readTimeUs,
+                                    const AimWindow& window) {
+    const std::int64_t lastReportUs = std::max(points_.last().timeUs, readTimeUs);
     if (points_.size() < 2) {
         // A lone first report without a learned period: its interval is unknown, so it
         // only marks where the motion began, and waits for a second report.
@@ -59,6 +65,37 @@ AimVelocity AimVelocityEstimator::velocityAt(std::int64_t nowUs) const {
     return {};
 }
 
+namespace {
+
+// Only a report that came alone, read at its own time, tells the mouse's period: the others
+// were placed by a guess, or are several reports under one time stamp.
+bool teachesPeriod(const ReadReports& reports, const MotionGroup& report) {
+    return reports.count == 1 && !report.joinsReports();
+}
+
+// The stamp of the read's first report with motion.
+std::uint32_t firstStampOf(const MouseRecord* records, std::uint32_t count) {
+    std::optional<std::uint32_t> first;
+    forEachMotionGroup(records, count, [&](const MotionGroup& group) {
+        if (group.moved() && !first) {
+            first = group.timeStamp;
+        }
+    });
+    return first.value_or(0);
+}
+
+void learnStamps(AimStampClock& stamps, const MouseRecord* records, std::uint32_t count,
+                 std::int64_t readTimeUs, const ReadReports& reports) {
+    stamps.learnRead(readTimeUs, reports.lastStamp);
+    forEachMotionGroup(records, count, [&](const MotionGroup& group) {
+        if (group.moved()) {
+            stamps.learnStep(group.timeStamp);
+        }
+    });
+}
+
+} // namespace
+
 void addMotionRecords(AimVelocityEstimator& estimator, const MouseRecord* records,
                       std::uint32_t count, std::int64_t readTimeUs, const AimWindow& window) {
     if (records == nullptr) {
@@ -72,16 +109,22 @@ void addMotionRecords(AimVelocityEstimator& estimator, const MouseRecord* record
     estimator.restIfStoppedLongAgo(readTimeUs);
     estimator.goOnAfterStop();
     const AimVelocity shown = estimator.velocityAt(readTimeUs);
+    learnStamps(estimator.stamps_, records, count, readTimeUs, reports);
     const AimPointRing& points = estimator.points_;
     const std::optional<std::int64_t> lastReportUs =
         points.empty() ? std::nullopt : std::optional(points.last().timeUs);
-    const ReportPlacement placement =
-        placeReports(reports, readTimeUs, lastReportUs, window.maxSpanUs);
-    forEachPlacedReport(records, count, placement,
-                        [&](std::int64_t timeUs, std::int64_t x, std::int64_t y) {
-                            estimator.addReport(timeUs, x, y);
-                        });
-    estimator.evaluate(shown, window);
+    ReportPlacement placement =
+        placeReports(reports, readTimeUs, lastReportUs, window.maxSpanUs, estimator.stamps_);
+    if (lastReportUs && joinsLastPoint(firstStampOf(records, count), estimator.lastPointStamp_,
+                                       estimator.stamps_, estimator.period_.periodUs())) {
+        placement.firstJoinsUs = *lastReportUs;
+    }
+    estimator.lastPointStamp_ = reports.lastStamp;
+    forEachPlacedReport(
+        records, count, placement, [&](std::int64_t timeUs, const MotionGroup& report) {
+            estimator.addReport(timeUs, report.x, report.y, teachesPeriod(reports, report));
+        });
+    estimator.evaluate(shown, readTimeUs, window);
 }
 
 AimVelocity currentVelocity(AimVelocityEstimator& estimator, std::int64_t nowUs) {

@@ -14,10 +14,12 @@
 #include "mapping/aim_velocity_hold.h"
 #include "mapping/aim_velocity_period.h"
 #include "mapping/aim_velocity_points.h"
+#include "mapping/aim_velocity_stamps.h"
 #include "mapping/aim_velocity_window.h"
 #include "platform/precise_time.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace qora {
 
@@ -63,6 +65,10 @@ public:
     AimVelocity heldVelocity() const { return hold_.velocity; }
     // When the velocity is exactly 0 unless motion comes first.
     std::int64_t stopUs() const { return hold_.stopUs; }
+    // The mouse's report period as learned so far; 0 until then.
+    std::int64_t reportPeriodUs() const { return period_.periodUs(); }
+    // The resolution of its reports' time stamps as seen so far; 0 until then.
+    std::int64_t stampResolutionUs() const { return stamps_.resolutionUs(); }
 
     friend bool operator==(const AimVelocityEstimator&, const AimVelocityEstimator&) = default;
 
@@ -74,12 +80,14 @@ private:
 
     void restIfStoppedLongAgo(std::int64_t nowUs);
     void goOnAfterStop();
-    void addReport(std::int64_t timeUs, std::int64_t x, std::int64_t y);
-    void evaluate(AimVelocity shown, const AimWindow& window);
+    void addReport(std::int64_t timeUs, std::int64_t x, std::int64_t y, bool teachesPeriod);
+    void evaluate(AimVelocity shown, std::int64_t readTimeUs, const AimWindow& window);
     AimVelocity velocityAt(std::int64_t nowUs) const;
 
     AimPointRing points_;
     AimReportPeriod period_;
+    AimStampClock stamps_;
+    std::optional<std::uint32_t> lastPointStamp_; // the stamp of the last report placed
     AimHold hold_;
     AimPhase phase_ = AimPhase::atRest;
 };

@@ -202,7 +202,9 @@ TEST_P(LayerProperty, TheStateIsAlwaysWhatTheHeldInputsAndLayersSayAndEndsNeutra
         for (int step = 0; step < 60; ++step) {
             switch (random() % 4) {
             case 0:
-                wait(static_cast<std::int64_t>(random() % 80'000));
+                // Whole milliseconds, as the wait's timeout counts them, so a moment is served at
+                // itself and the state as of now is the state as of that moment.
+                wait(static_cast<std::int64_t>(random() % 80) * 1000);
                 break;
             case 1:
                 toggleButton(static_cast<std::uint8_t>(random() % kButtons));

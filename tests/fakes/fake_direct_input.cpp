@@ -168,6 +168,9 @@ HResult FakeDirectInput::getDeviceData(DirectInputDeviceHandle device, std::uint
     record("GetDeviceData " + nameOf(device));
     checkLive(device, "GetDeviceData");
     dataReads.push_back({nameOf(device), recordSize, *count, flags});
+    if (whileReading) {
+        whileReading();
+    }
     if (reads.empty()) {
         const std::size_t taken = std::min<std::size_t>(mouseBuffer.size(), *count);
         std::copy_n(mouseBuffer.begin(), taken, records);

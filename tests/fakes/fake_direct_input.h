@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -97,6 +98,8 @@ public:
     // The device's record buffer: without a scripted read, GetDeviceData moves as many of
     // these as fit, oldest first, and reports DI_OK (no records when it is empty).
     std::deque<MouseRecord> mouseBuffer;
+    // Runs inside every GetDeviceData: what happens while a read takes its time.
+    std::function<void()> whileReading;
     // Creation succeeds but yields no interface.
     bool nullObjectOnSuccess = false;
     bool nullDeviceOnSuccess = false;

@@ -241,6 +241,45 @@ TEST(PreciseAimOnset, SparseReportsAfterALearnedPeriodGiveTheStreamsVelocity) {
     }
 }
 
+// The report period is learned from reports that came alone: a report carries counts at
+// its own time only when its read held it alone and it is one report, not several whose
+// records Wine stamped with one millisecond. A 1000 Hz mouse whose reports come bunched or
+// in lumps keeps its period; one switched to 500 Hz is learned again.
+TEST(PreciseAimPeriod, OnlyReportsThatCameAloneTeachTheReportPeriod) {
+    struct Stream {
+        const char* name;
+        std::uint32_t reportsPerRead;   // in one read, with stamps a millisecond apart
+        std::uint32_t recordsPerReport; // on X, with one stamp
+        std::int32_t countsPerRecord;
+        std::int64_t readIntervalUs;
+        std::int64_t periodUs; // learned afterwards
+    };
+    const Stream streams[] = {
+        {"three reports bunched into one stamp every 3 ms", 1, 3, 1, 3000, 1000},
+        {"lumps of four reports every 4 ms", 4, 1, 2, 4000, 1000},
+        {"a 500 Hz mouse, a report alone every 2 ms", 1, 1, 2, 2000, 2000},
+    };
+    for (const Stream& stream : streams) {
+        SCOPED_TRACE(stream.name);
+        AimVelocityEstimator estimator = learnedMillisecond();
+        ASSERT_EQ(estimator.reportPeriodUs(), 1000);
+        std::uint32_t stamp = 5000;
+        for (std::int64_t atUs = 2000000; atUs < 2100000; atUs += stream.readIntervalUs) {
+            std::vector<MouseRecord> records;
+            for (std::uint32_t report = 0; report < stream.reportsPerRead; ++report) {
+                for (std::uint32_t r = 0; r < stream.recordsPerReport; ++r) {
+                    records.push_back(motion(mouse_offset::x, stream.countsPerRecord, stamp));
+                }
+                ++stamp;
+            }
+            stamp +=
+                static_cast<std::uint32_t>(stream.readIntervalUs / 1000) - stream.reportsPerRead;
+            read(estimator, records, atUs);
+        }
+        EXPECT_EQ(estimator.reportPeriodUs(), stream.periodUs);
+    }
+}
+
 // Reports held up on their way (a stall of 5 ms, then five reports in one read with
 // bunched time stamps, as Wine delivers them a few times a second) neither drop the
 // stick to 0 nor throw it up: the steady hand stays at its speed.
@@ -268,6 +307,96 @@ TEST(PreciseAimSteadiness, ReportsHeldUpOnTheirWayKeepTheSpeed) {
             EXPECT_NEAR(currentVelocity(estimator, atUs).x, 2.0, 0.1) << "report " << i;
         }
     }
+}
+
+// Reports handed over late keep the times their stamps give them: a steady hand's reports,
+// stamped each millisecond, reach the program in uneven reads (Wine under load). Placed at
+// their reads' times, a lump read soon after a late read crowds its counts into a moment
+// and throws the velocity up; placed by their stamps, the velocity stays the hand's.
+TEST(PreciseAimSteadiness, ReportsHandedOverLateKeepTheTimesOfTheirStamps) {
+    struct Delivery {
+        const char* name;
+        std::int64_t periodUs;
+        std::int32_t counts;     // each report's
+        std::int64_t lateByUs;   // the read of every tenth report is this late ...
+        std::uint32_t heldAfter; // ... and the reports after it come with the next read
+        std::int64_t nextReadUs; // this long after the late one
+    };
+    const Delivery deliveries[] = {
+        {"a read 4 ms late, then three reports in a read at once", 1000, 4, 4000, 3, 500},
+        {"a 500 Hz report held 2 ms, its stamp shared with the next", 2000, 16, 2000, 0, 750},
+    };
+    for (const Delivery& delivery : deliveries) {
+        SCOPED_TRACE(delivery.name);
+        AimVelocityEstimator estimator = learnedMillisecond();
+        const double speed =
+            static_cast<double>(delivery.counts) * 1000.0 / static_cast<double>(delivery.periodUs);
+        const std::int64_t startUs = 2000000;
+        double fastest = 0.0;
+        double slowest = 1e9;
+        std::uint32_t report = 0;
+        while (report < 300) {
+            const bool late = report % 10 == 9;
+            const std::int64_t pollUs = startUs + delivery.periodUs * report;
+            const auto stamp = static_cast<std::uint32_t>(pollUs / 1000);
+            std::int64_t readUs = pollUs + 200 + (late ? delivery.lateByUs : 0);
+            read(estimator, {motion(mouse_offset::x, delivery.counts, stamp)}, readUs);
+            ++report;
+            if (late) {
+                // The next reports come with the following read; a report held upstream
+                // comes with its successor's stamp.
+                std::vector<MouseRecord> held;
+                for (std::uint32_t h = 0; h <= delivery.heldAfter; ++h, ++report) {
+                    const std::int64_t heldPollUs = startUs + delivery.periodUs * report;
+                    const auto heldStamp = static_cast<std::uint32_t>(
+                        delivery.heldAfter == 0 ? stamp : heldPollUs / 1000);
+                    held.push_back(motion(mouse_offset::x, delivery.counts, heldStamp));
+                }
+                readUs += delivery.nextReadUs;
+                read(estimator, held, readUs);
+            }
+            if (report > 60) {
+                const double velocity = currentVelocity(estimator, readUs).x;
+                fastest = std::max(fastest, velocity);
+                slowest = std::min(slowest, velocity);
+            }
+        }
+        EXPECT_LT(fastest, speed * 1.1);
+        EXPECT_GT(slowest, speed * 0.9);
+    }
+}
+
+// A 500 Hz report held up on its way comes with the next one, both stamped with the next's
+// millisecond, in two reads 0.75 ms apart, each within that millisecond. Two reports of one
+// stamp cannot be the mouse's next report when its period is two stamp steps or more: the
+// second joins the first, so no window holds a report too many.
+TEST(PreciseAimSteadiness, TwoReportsOfOneStampReadApartStayTogether) {
+    AimVelocityEstimator estimator = learnedMillisecond();
+    for (std::uint32_t i = 0; i < 20; ++i) { // a 500 Hz mouse, learned
+        read(estimator, {motion(mouse_offset::x, 16, 3000 + 2 * i)}, 2000000 + 2000 * i + 100);
+    }
+    currentVelocity(estimator, 3000000);
+    ASSERT_EQ(estimator.reportPeriodUs(), 2000);
+    const std::int64_t startUs = 4000000;
+    double fastest = 0.0;
+    for (std::uint32_t report = 0; report < 200; ++report) {
+        const std::int64_t pollUs = startUs + 2000 * report;
+        const auto stamp = static_cast<std::uint32_t>(pollUs / 1000);
+        if (report % 25 == 24) {
+            continue; // held: it comes with the next report, under the next's stamp
+        }
+        const bool withHeld = report % 25 == 0 && report > 0;
+        read(estimator, {motion(mouse_offset::x, 16, stamp)}, pollUs + 100);
+        std::int64_t lastReadUs = pollUs + 100;
+        if (withHeld) {
+            lastReadUs += 750;
+            read(estimator, {motion(mouse_offset::x, 16, stamp)}, lastReadUs);
+        }
+        if (report > 40) {
+            fastest = std::max(fastest, currentVelocity(estimator, lastReadUs).x);
+        }
+    }
+    EXPECT_LT(fastest, 8.0 * 1.05);
 }
 
 TEST(PreciseAimOnset, ReportsOfOneReadArePlacedByTheirTimeStamps) {

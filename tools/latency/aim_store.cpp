@@ -1,15 +1,19 @@
 // Writes the store the aim bench runs qora with: record 0 the starter profile with classic
-// aim, record 1 the same profile with precise aim (circle, a dead zone of 20 %, exponent
-// 1.0). Prints the stick the profile's mouse moves, `left` or `right` (or `tilt`), which
-// is where the bench reads the deflection.
+// aim, record 1 the same profile with precise aim (circle, exponent 1.0, a dead zone of
+// 20 % unless DEAD_ZONE says otherwise, in percent, and the starter's zoom unless ZOOM
+// gives both axes one). Prints the stick the profile's mouse moves, `left` or `right` (or
+// `tilt`), which is where the bench reads the deflection.
 //
-// usage: aim-store STARTER OUT   STARTER: a config.bin whose first record is the profile
+// usage: aim-store STARTER OUT [DEAD_ZONE [ZOOM]]
+//        STARTER: a config.bin whose first record is the profile
 
 #include "formats/profile_record.h"
 
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -59,15 +63,42 @@ bool readFirstRecord(const char* path, qora::ProfileRecord& record, std::string&
     return true;
 }
 
-qora::ProfileRecord withAim(qora::ProfileRecord record, qora::AimMode mode) {
+// The precise profile's own values; a zoom of 0 keeps the starter's.
+struct PreciseValues {
+    std::uint16_t deadZoneHundredths = kPreciseDeadZoneHundredths;
+    float zoom = 0.0f;
+};
+
+qora::ProfileRecord withAim(qora::ProfileRecord record, qora::AimMode mode,
+                            const PreciseValues& values) {
     qora::AimSettings aim;
     aim.mode = mode;
     if (mode == qora::AimMode::precise) {
-        aim.deadZoneHundredths = kPreciseDeadZoneHundredths;
+        aim.deadZoneHundredths = values.deadZoneHundredths;
         qora::setProfileName(record, kPreciseName);
+        if (values.zoom > 0.0f) {
+            qora::writeZoomScale(record, qora::profile::xZoomScale, values.zoom);
+            qora::writeZoomScale(record, qora::profile::yZoomScale, values.zoom);
+        }
     }
     qora::writeAimSettings(record, aim);
     return record;
+}
+
+// DEAD_ZONE in percent (0 to 90) and ZOOM (above 0), when given; false when out of range.
+bool readPreciseValues(int argc, char** argv, PreciseValues& values) {
+    if (argc > 3) {
+        const double percent = std::atof(argv[3]);
+        if (!(percent >= 0.0 && percent <= 90.0)) {
+            return false;
+        }
+        values.deadZoneHundredths = static_cast<std::uint16_t>(std::lround(percent * 100.0));
+    }
+    if (argc > 4) {
+        values.zoom = static_cast<float>(std::atof(argv[4]));
+        return values.zoom > 0.0f;
+    }
+    return true;
 }
 
 bool writeStore(const char* path, const qora::ProfileRecord& classic,
@@ -95,16 +126,17 @@ const char* stickName(const qora::ProfileRecord& record) {
 
 int main(int argc, char** argv) {
     qora::ProfileRecord starter;
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: aim-store STARTER OUT\n");
+    PreciseValues values;
+    if (argc < 3 || argc > 5 || !readPreciseValues(argc, argv, values)) {
+        std::fprintf(stderr, "usage: aim-store STARTER OUT [DEAD_ZONE [ZOOM]]\n");
         return 2;
     }
     if (std::string error; !readFirstRecord(argv[1], starter, error)) {
         std::fprintf(stderr, "aim-store: cannot read %s: %s\n", argv[1], error.c_str());
         return 1;
     }
-    if (!writeStore(argv[2], withAim(starter, qora::AimMode::classic),
-                    withAim(starter, qora::AimMode::precise))) {
+    if (!writeStore(argv[2], withAim(starter, qora::AimMode::classic, values),
+                    withAim(starter, qora::AimMode::precise, values))) {
         std::fprintf(stderr, "aim-store: cannot write %s\n", argv[2]);
         return 1;
     }
