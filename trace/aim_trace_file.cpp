@@ -83,7 +83,7 @@ void writeEntry(TextFile& text, const AimTrace& trace, const AimTraceRead& read)
                    static_cast<int>(static_cast<std::int32_t>(record.dwData)),
                    static_cast<unsigned>(record.dwTimeStamp));
     }
-    text.print("\n");
+    text.print("%s", "\n");
 }
 
 void writeEntry(TextFile& text, const AimTrace&, const AimTraceEvaluation& evaluation) {
