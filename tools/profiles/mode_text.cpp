@@ -39,7 +39,9 @@ ModeValueReading refused(std::string error) {
     return {false, std::move(error)};
 }
 
-constexpr ModeValueReading kRead{true, {}};
+ModeValueReading accepted() {
+    return {true, {}};
+}
 
 bool isNone(std::string_view text) {
     return text.empty() || text == kNoneWord;
@@ -130,7 +132,7 @@ ModeValueReading readStep(std::string_view text, ConsoleMode console, MacroStep&
     }
     step = {0, static_cast<std::uint16_t>(value)};
     if (blank == std::string_view::npos) {
-        return kRead;
+        return accepted();
     }
     for (const std::string_view name : split(text.substr(0, blank), kActionJoin)) {
         const std::optional<ActionCode> action = actionNamed(name, console);
@@ -145,7 +147,7 @@ ModeValueReading readStep(std::string_view text, ConsoleMode console, MacroStep&
         }
         step.actions |= actionBit(*action);
     }
-    return kRead;
+    return accepted();
 }
 
 void addLine(TextLines& lines, const char* setting, std::string value) {
@@ -242,10 +244,11 @@ std::string macroStepsText(const std::vector<MacroStep>& steps, ConsoleMode cons
     return text;
 }
 
-ModeValueReading readActionList(std::string_view text, ConsoleMode console, ActionSet& actions) {
-    actions = 0;
+ModeValueReading readActionList(std::string_view text, ConsoleMode console, ActionSet& read) {
+    ActionSet actions = 0;
     if (isNone(text)) {
-        return kRead;
+        read = actions;
+        return accepted();
     }
     for (const std::string_view name : split(text, kStepSeparator)) {
         const std::optional<ActionCode> action = actionNamed(name, console);
@@ -258,7 +261,8 @@ ModeValueReading readActionList(std::string_view text, ConsoleMode console, Acti
         }
         actions |= actionBit(*action);
     }
-    return kRead;
+    read = actions;
+    return accepted();
 }
 
 ModeValueReading readTurboTime(std::string_view text, std::uint16_t& ms) {
@@ -274,13 +278,13 @@ ModeValueReading readTurboTime(std::string_view text, std::uint16_t& ms) {
         break;
     }
     ms = static_cast<std::uint16_t>(value);
-    return kRead;
+    return accepted();
 }
 
 ModeValueReading readWalkKey(std::string_view text, std::uint8_t& key) {
     if (isNone(text)) {
         key = 0;
-        return kRead;
+        return accepted();
     }
     const std::uint8_t code = scanCodeNamed(text);
     if (code == 0) {
@@ -288,7 +292,7 @@ ModeValueReading readWalkKey(std::string_view text, std::uint8_t& key) {
                        "; write a key as the Map dialog shows it (L ALT, CAPS)");
     }
     key = code;
-    return kRead;
+    return accepted();
 }
 
 ModeValueReading readWalkSpeed(std::string_view text, std::uint8_t& percent) {
@@ -304,14 +308,14 @@ ModeValueReading readWalkSpeed(std::string_view text, std::uint8_t& percent) {
         break;
     }
     percent = static_cast<std::uint8_t>(value);
-    return kRead;
+    return accepted();
 }
 
 ModeValueReading readMacroSteps(std::string_view text, ConsoleMode console,
                                 std::vector<MacroStep>& steps) {
     steps.clear();
     if (isNone(text)) {
-        return kRead;
+        return accepted();
     }
     const std::vector<std::string_view> parts = split(text, kStepSeparator);
     if (parts.size() > kMaxMacroSteps) {
@@ -330,7 +334,7 @@ ModeValueReading readMacroSteps(std::string_view text, ConsoleMode console,
         }
         steps.push_back(read);
     }
-    return kRead;
+    return accepted();
 }
 
 bool macroConflictShownAtMacro(const MacroKeyConflict& conflict) {
@@ -369,7 +373,7 @@ MacroLineReading readMacroLine(std::string_view setting, std::string_view value)
         return line;
     }
     line.key = scanCodeNamed(keyWord);
-    line.reading = line.key != 0 ? kRead
+    line.reading = line.key != 0 ? accepted()
                                  : refused("unknown key " + quoted(keyWord) +
                                            "; write a key as the Map dialog shows it (F, L ALT)");
     return line;

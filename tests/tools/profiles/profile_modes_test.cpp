@@ -153,6 +153,9 @@ TEST(ProfileModes, BadModeLinesAreRefusedAtTheirLineAndStep) {
         {"TURBO PRESS = 1001\n", 1, "TURBO PRESS: 1001 is outside 10 to 1000 ms"},
         {"WALK SPEED = 101\n", 1, "WALK SPEED: 101 is outside 1 to 100 %"},
         {"TOGGLE = LC, LC\n", 1, "TOGGLE: LC is given twice"},
+        // A refused list keeps none of its actions, so LC breaks no rule with TURBO.
+        {"TOGGLE = LC, Q\nTURBO = LC\n", 1,
+         "TOGGLE: unknown action \"Q\"; list actions as the text names them, as in RT, A"},
         // The rules, at the line of the block that breaks them.
         {"A = F\nMACRO F = B 5\n", 2,
          "MACRO F: F is also bound to A; a key that plays a macro has no other binding"},
