@@ -212,6 +212,18 @@ def profile_text():
         "layers-copy-of-base": b"\0" + b"NAME = \"Base\"\nLAYER = \"x\"\nWHILE = Q\n",
         "layers-on-run-keys": bytes([XBOX360_FLAGS]) +
         b"A = F11\nLAYER = \"calibrate\"\nPRESS = SCROLL\nB = F5\nLAYER = \"stop\"\nWHILE = F11\n",
+        "modes": bytes([PS3_FOLDER]) + shooter_text() +
+        b"\nTOGGLE = LC, B\nTURBO = RT\nTURBO PRESS = 10\nTURBO RELEASE = 1000\n"
+        b"WALK = L ALT\nWALK SPEED = 50\nMACRO F = A 60, 40, B+X 60\nMACRO = = DU 5000\n"
+        b"LAYER = \"ADS\"\nWHILE = MOUSE RIGHT\nTURBO = none\nWALK SPEED = 1\n"
+        b"MACRO F = none\nMACRO NUM 5 = LT+RT 1\n",
+        "modes-ps3": bytes([PS3_FLAGS]) +
+        b"TURBO = R1, []\nMACRO F11 = X+O 10\nLAYER = \"x\"\nPRESS = CAPS\nTOGGLE = L3\n",
+        "modes-copy-of-base": b"\0" + b"NAME = \"Base\"\nWALK = L ALT\n",
+        "modes-refused": bytes([XBOX360_FLAGS]) +
+        b"A = F\nMACRO F = B 5\nTOGGLE = LC, Q\nTURBO = LC\nTURBO PRESS = 9\n"
+        b"WALK SPEED = 101\nMACRO G = A 60, 40, B+Q 60\nMACRO H = none\nMACRO  G = 1,\n"
+        b"LAYER = \"x\"\nWHILE = CAPS\nB = G\nMACRO A = 0\n",
         "layers-refused": bytes([XBOX360_FLAGS]) +
         b"LAYER = \"ADS\"\nWHILE = CAPS\nPRESS = F11\nDELAY = 2001\nNAME = \"x\"\n"
         b"LAYER = \"ADS\"\nWHILE = MOUSE ROLL UP\nLAYER = \"\"\nDELAY = -1\n",
