@@ -1,9 +1,12 @@
 #include "formats/layer_file.h"
 
+#include "formats/byte_io.h"
 #include "formats/crc32.h"
+#include "formats/mode_items.h"
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace qora {
 namespace {
@@ -12,53 +15,6 @@ constexpr std::size_t kEntryHeaderSize = kProfileRecordSize + 2;
 // The fewest bytes an entry takes: its key, its item count and one empty item.
 constexpr std::size_t kSmallestEntrySize = kEntryHeaderSize + kLayerItemHeaderSize;
 constexpr std::size_t kMaxItemsPerEntry = std::numeric_limits<std::uint16_t>::max();
-
-// Reads little-endian numbers and byte runs; the caller asks has() first.
-class ByteReader {
-public:
-    ByteReader(const std::uint8_t* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
-
-    std::size_t remaining() const { return size_ - offset_; }
-    bool has(std::size_t count) const { return remaining() >= count; }
-
-    const std::uint8_t* take(std::size_t count) {
-        const std::uint8_t* taken = bytes_ + offset_;
-        offset_ += count;
-        return taken;
-    }
-    std::uint64_t number(std::size_t size) {
-        const std::uint8_t* taken = take(size);
-        std::uint64_t value = 0;
-        for (std::size_t i = size; i-- > 0;) {
-            value = (value << 8) | taken[i];
-        }
-        return value;
-    }
-    std::uint16_t u16() { return static_cast<std::uint16_t>(number(2)); }
-    std::uint32_t u32() { return static_cast<std::uint32_t>(number(4)); }
-
-private:
-    const std::uint8_t* bytes_;
-    std::size_t size_;
-    std::size_t offset_ = 0;
-};
-
-std::uint64_t numberAt(const std::uint8_t* bytes, std::size_t size) {
-    ByteReader reader(bytes, size);
-    return reader.number(size);
-}
-
-void putNumber(std::vector<std::uint8_t>& out, std::uint64_t value, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
-}
-
-void putNumberAt(std::uint8_t* at, std::uint64_t value, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
 
 bool nameInRange(const std::array<char, kLayerNameSize>& name) {
     const auto end = std::find(name.begin(), name.end(), '\0');
@@ -86,6 +42,22 @@ bool valuesInRange(const LayerRecord& layer) {
         }
     }
     return changed.values == layer.values;
+}
+
+bool isKnownItemType(std::uint16_t type) {
+    return type == kLayerItemType || type == kBaseModesItemType || type == kLayerModesItemType;
+}
+
+// A layer's modes item names its layer: no other layer of the entry may have that name.
+bool modesTieToOneLayer(const std::vector<LayerRecord>& layers) {
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+        for (std::size_t j = 0; j < layers.size(); ++j) {
+            if (i != j && hasModes(layers[i]) && layers[i].name == layers[j].name) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 LayerRecord layerAt(const std::uint8_t* item) {
@@ -117,8 +89,58 @@ void putLayerItem(std::vector<std::uint8_t>& out, const LayerRecord& layer) {
     std::copy(layer.values.bytes.begin(), layer.values.bytes.end(), item + layer_item::values);
 }
 
-// One item into the layers of its entry: a layer decoded and checked, any other kept whole.
-LayerFileFault takeItem(ByteReader& reader, ProfileLayers& layers) {
+// What an entry's items gave so far: its layers, the base's modes and the layers' modes,
+// which attach to their layers once every item is read.
+struct EntryItems {
+    ProfileLayers layers;
+    bool baseModes = false;
+    std::vector<ModesItem> layerModes;
+};
+
+LayerFileFault takeLayer(const std::uint8_t* payload, std::uint32_t length, EntryItems& items) {
+    if (length != kLayerItemSize) {
+        return LayerFileFault::badLayout;
+    }
+    if (items.layers.layers.size() == kMaxLayers) {
+        return LayerFileFault::outOfRange;
+    }
+    items.layers.layers.push_back(layerAt(payload));
+    return layerInRange(items.layers.layers.back()) ? LayerFileFault::none
+                                                    : LayerFileFault::outOfRange;
+}
+
+LayerFileFault takeBaseModes(const std::uint8_t* payload, std::uint32_t length, EntryItems& items) {
+    if (items.baseModes) {
+        return LayerFileFault::badLayout;
+    }
+    ModesItem item = readBaseModesItem(payload, length);
+    items.baseModes = true;
+    items.layers.modes = std::move(item.modes);
+    return item.fault;
+}
+
+// No qora writes more modes items than layers: the items of layers an older qora deleted
+// are dropped at the next write.
+LayerFileFault takeLayerModes(const std::uint8_t* payload, std::uint32_t length,
+                              EntryItems& items) {
+    if (items.layerModes.size() == kMaxLayers) {
+        return LayerFileFault::outOfRange;
+    }
+    ModesItem item = readLayerModesItem(payload, length);
+    if (item.fault != LayerFileFault::none) {
+        return item.fault;
+    }
+    for (const ModesItem& other : items.layerModes) {
+        if (other.layerName == item.layerName) {
+            return LayerFileFault::badLayout;
+        }
+    }
+    items.layerModes.push_back(std::move(item));
+    return LayerFileFault::none;
+}
+
+// One item into its entry: a known one decoded and checked, any other kept whole.
+LayerFileFault takeItem(ByteReader& reader, EntryItems& items) {
     if (!reader.has(kLayerItemHeaderSize)) {
         return LayerFileFault::badLayout;
     }
@@ -129,40 +151,68 @@ LayerFileFault takeItem(ByteReader& reader, ProfileLayers& layers) {
         return LayerFileFault::badLayout;
     }
     const std::uint8_t* payload = reader.take(length);
-    if (type != kLayerItemType) {
-        layers.laterItems.insert(layers.laterItems.end(), header, payload + length);
+    switch (type) {
+    case kLayerItemType:
+        return takeLayer(payload, length, items);
+    case kBaseModesItemType:
+        return takeBaseModes(payload, length, items);
+    case kLayerModesItemType:
+        return takeLayerModes(payload, length, items);
+    default:
+        items.layers.laterItems.insert(items.layers.laterItems.end(), header, payload + length);
         return LayerFileFault::none;
     }
-    if (length != kLayerItemSize) {
-        return LayerFileFault::badLayout;
-    }
-    if (layers.layers.size() == kMaxLayers) {
-        return LayerFileFault::outOfRange;
-    }
-    layers.layers.push_back(layerAt(payload));
-    return layerInRange(layers.layers.back()) ? LayerFileFault::none : LayerFileFault::outOfRange;
 }
 
-LayerFileFault takeEntry(ByteReader& reader, LayerFile& file) {
+// Each layer's modes to the one layer of its name; modes whose layer is gone are dropped.
+LayerFileFault attachLayerModes(EntryItems& items) {
+    for (ModesItem& item : items.layerModes) {
+        LayerRecord* owner = nullptr;
+        for (LayerRecord& layer : items.layers.layers) {
+            if (layer.name != item.layerName) {
+                continue;
+            }
+            if (owner != nullptr) {
+                return LayerFileFault::outOfRange;
+            }
+            owner = &layer;
+        }
+        if (owner != nullptr) {
+            owner->modes = std::move(item.modes);
+        }
+    }
+    return LayerFileFault::none;
+}
+
+// An entry, kept unless all it held were modes of layers that are gone.
+LayerFileFault takeEntry(ByteReader& reader, std::optional<ProfileRecord>& lastKey,
+                         LayerFile& file) {
     if (!reader.has(kEntryHeaderSize)) {
         return LayerFileFault::badLayout;
     }
     LayerEntry entry;
     std::copy_n(reader.take(kProfileRecordSize), kProfileRecordSize, entry.key.bytes.begin());
-    const std::uint16_t items = reader.u16();
-    if (items == 0) {
+    const std::uint16_t count = reader.u16();
+    if (count == 0) {
         return LayerFileFault::badLayout;
     }
-    if (!file.entries.empty() && !keyBefore(file.entries.back().key, entry.key)) {
+    if (lastKey && !keyBefore(*lastKey, entry.key)) {
         return LayerFileFault::badLayout;
     }
-    for (std::uint16_t i = 0; i < items; ++i) {
-        if (const LayerFileFault fault = takeItem(reader, entry.layers);
-            fault != LayerFileFault::none) {
+    lastKey = entry.key;
+    EntryItems items;
+    for (std::uint16_t i = 0; i < count; ++i) {
+        if (const LayerFileFault fault = takeItem(reader, items); fault != LayerFileFault::none) {
             return fault;
         }
     }
-    file.entries.push_back(std::move(entry));
+    if (const LayerFileFault fault = attachLayerModes(items); fault != LayerFileFault::none) {
+        return fault;
+    }
+    if (!items.layers.empty()) {
+        entry.layers = std::move(items.layers);
+        file.entries.push_back(std::move(entry));
+    }
     return LayerFileFault::none;
 }
 
@@ -191,8 +241,10 @@ LayerFileFault takeEntries(const std::uint8_t* bytes, std::size_t size, LayerFil
     const std::uint32_t count = reader.u32();
     // Only as many as the bytes could hold: a count alone reserves nothing more.
     file.entries.reserve(std::min<std::size_t>(count, reader.remaining() / kSmallestEntrySize));
+    std::optional<ProfileRecord> lastKey;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (const LayerFileFault fault = takeEntry(reader, file); fault != LayerFileFault::none) {
+        if (const LayerFileFault fault = takeEntry(reader, lastKey, file);
+            fault != LayerFileFault::none) {
             return fault;
         }
     }
@@ -200,7 +252,9 @@ LayerFileFault takeEntries(const std::uint8_t* bytes, std::size_t size, LayerFil
 }
 
 std::size_t itemCount(const ProfileLayers& layers) {
-    std::size_t count = layers.layers.size();
+    std::size_t count = layers.layers.size() + (layers.modes.empty() ? 0 : 1);
+    count += static_cast<std::size_t>(
+        std::count_if(layers.layers.begin(), layers.layers.end(), hasModes));
     ByteReader reader(layers.laterItems.data(), layers.laterItems.size());
     while (reader.has(kLayerItemHeaderSize)) {
         reader.take(2);
@@ -230,6 +284,12 @@ std::size_t encodedLayerFileSize(const LayerFile& file) {
     for (const LayerEntry& entry : file.entries) {
         size += kEntryHeaderSize + entry.layers.laterItems.size() +
                 entry.layers.layers.size() * (kLayerItemHeaderSize + kLayerItemSize);
+        if (!entry.layers.modes.empty()) {
+            size += baseModesItemSize(entry.layers.modes);
+        }
+        for (const LayerRecord& layer : entry.layers.layers) {
+            size += hasModes(layer) ? layerModesItemSize(layer.modes) : 0;
+        }
     }
     return size;
 }
@@ -245,6 +305,14 @@ std::vector<std::uint8_t> encodeLayerFile(const LayerFile& file) {
         for (const LayerRecord& layer : entry.layers.layers) {
             putLayerItem(out, layer);
         }
+        if (!entry.layers.modes.empty()) {
+            putBaseModesItem(out, entry.layers.modes);
+        }
+        for (const LayerRecord& layer : entry.layers.layers) {
+            if (hasModes(layer)) {
+                putLayerModesItem(out, layer);
+            }
+        }
         out.insert(out.end(), entry.layers.laterItems.begin(), entry.layers.laterItems.end());
     }
     putNumber(out, crc32(out.data(), out.size()), kLayerFileCheckSize);
@@ -256,15 +324,23 @@ bool layerInRange(const LayerRecord& layer) {
            (layer.kind == LayerKind::whileHeld || layer.kind == LayerKind::toggled) &&
            triggerInRange(layer.trigger) && layer.delayMs <= kMaxLayerDelayMs &&
            layer.releaseDelayMs <= kMaxLayerDelayMs && (layer.changes & ~layer_change::all) == 0 &&
-           valuesInRange(layer);
+           valuesInRange(layer) &&
+           (!hasModes(layer) || layerModesFault(layer.modes) == LayerFileFault::none);
 }
 
 LayerFileFault checkProfileLayers(const ProfileLayers& layers) {
     if (layers.layers.size() > kMaxLayers ||
-        !std::all_of(layers.layers.begin(), layers.layers.end(), layerInRange)) {
+        !std::all_of(layers.layers.begin(), layers.layers.end(), layerInRange) ||
+        !modesTieToOneLayer(layers.layers)) {
         return LayerFileFault::outOfRange;
     }
-    // The kept items must read back as what they are: whole items of types not a layer's.
+    if (!layers.modes.empty()) {
+        if (const LayerFileFault fault = baseModesFault(layers.modes);
+            fault != LayerFileFault::none) {
+            return fault;
+        }
+    }
+    // The kept items must read back as what they are: whole items of types it does not know.
     ByteReader reader(layers.laterItems.data(), layers.laterItems.size());
     while (reader.remaining() != 0) {
         if (!reader.has(kLayerItemHeaderSize)) {
@@ -272,13 +348,22 @@ LayerFileFault checkProfileLayers(const ProfileLayers& layers) {
         }
         const std::uint16_t type = reader.u16();
         const std::uint32_t length = reader.u32();
-        if (type == kLayerItemType || !reader.has(length)) {
+        if (isKnownItemType(type) || !reader.has(length)) {
             return LayerFileFault::badLayout;
         }
         reader.take(length);
     }
     return itemCount(layers) <= kMaxItemsPerEntry ? LayerFileFault::none
                                                   : LayerFileFault::badLayout;
+}
+
+bool operator==(const ProfileLayers& a, const ProfileLayers& b) {
+    const BindingModes& x = a.modes;
+    const BindingModes& y = b.modes;
+    return a.layers == b.layers && a.laterItems == b.laterItems && x.toggle == y.toggle &&
+           x.turbo == y.turbo && x.turboPressMs == y.turboPressMs &&
+           x.turboReleaseMs == y.turboReleaseMs && x.walkKey == y.walkKey &&
+           x.walkPercent == y.walkPercent && x.macros == y.macros;
 }
 
 bool keyBefore(const ProfileRecord& first, const ProfileRecord& second) {

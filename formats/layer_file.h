@@ -24,11 +24,21 @@
 //
 //   1  a layer, kLayerItemSize bytes (layer_item:: below); the layers of an entry in the
 //      order they apply, at most kMaxLayers.
-//   2 and up: not known to this reader. Kept as read and written back after the layers
-//      of the same entry: a later qora stores what it adds (the binding modes of the base
-//      and of each layer) as new item types, and this one neither loses them nor reads
-//      them. A later qora must therefore not depend on the order of items of different
-//      types. The version is raised only for a change this reader cannot read at all.
+//   2  the base's binding modes, at most one (formats/mode_items.h).
+//   3  a layer's binding modes, tied to the layer by its name, at most one per layer
+//      (formats/mode_items.h).
+//   4 and up: not known to this reader. Kept as read and written back after the items it
+//      knows: a later qora stores what it adds as new item types, and this one neither
+//      loses them nor reads them. The version is raised only for a change this reader
+//      cannot read at all.
+//
+// The writer puts an entry's items in this order: its layers, the base's modes, each
+// layer's modes in the order of the layers, then the kept ones. The reader takes known
+// items in any order, since an older qora (one that knew only layers) kept types 2 and 3
+// as unknown items and wrote them back after the layers: a later qora must therefore not
+// depend on the order of items of different types. Such a qora may also have deleted a
+// layer and kept its modes item, which then names no layer: the reader drops it (and an
+// entry left with nothing).
 //
 // Any bytes decode to a file or to a fault, within the bounds of the input: no read beyond
 // it, no allocation beyond what its length can hold.
@@ -74,10 +84,13 @@ struct ProfileLayers {
     // Items of the types this reader does not know, whole (type, length, bytes) and back
     // to back, as read.
     std::vector<std::uint8_t> laterItems;
-    BindingModes modes{}; // the base's binding modes
+    // The base's binding modes. The base sets every mode, so its changes mean nothing: they
+    // are not stored (a read gives 0) and two ProfileLayers that differ only there are equal.
+    BindingModes modes{};
 
-    bool empty() const { return layers.empty() && laterItems.empty(); }
-    friend bool operator==(const ProfileLayers&, const ProfileLayers&) = default;
+    // Nothing to store: no layer, no kept item and the base's modes all at their defaults.
+    bool empty() const { return layers.empty() && laterItems.empty() && modes.empty(); }
+    friend bool operator==(const ProfileLayers& a, const ProfileLayers& b);
 };
 
 struct LayerEntry {
@@ -100,8 +113,11 @@ enum class LayerFileFault : std::uint8_t {
     newerVersion, // a version above kLayerFileVersion: a later qora's, which this one cannot read
     checksum,     // the check sum does not match the bytes
     badLayout,    // a count or a length the bytes do not hold, bytes left over, entries out
-                  // of order or twice, an entry without items, a layer item of another size
-    outOfRange    // more than kMaxLayers layers, or a layer out of range (layerInRange)
+                  // of order or twice, an entry without items, a layer item of another size,
+                  // a modes item given twice or for modes that store nothing
+    outOfRange    // more than kMaxLayers layers, a layer out of range (layerInRange), modes
+                  // out of range (formats/mode_items.h), or modes of a layer whose name
+                  // another layer of the entry has
 };
 
 struct LayerFileDecode {
@@ -119,7 +135,8 @@ std::size_t encodedLayerFileSize(const LayerFile& file);
 // A layer the file can hold: a name that ends within its field with zeros after it, a
 // known kind, a trigger that is none (code 0), a key (code not 0) or one of the
 // kMouseButtonTriggers mouse buttons, delays of at most kMaxLayerDelayMs, no change bit
-// beyond layer_change::all, and values that are 0 outside what the layer changes.
+// beyond layer_change::all, values that are 0 outside what the layer changes, and modes
+// that are the defaults or that its modes item can hold (formats/mode_items.h).
 bool layerInRange(const LayerRecord& layer);
 
 // What the decoder would say of an entry holding these layers (none for an empty one).

@@ -9,8 +9,15 @@
 // again. readLayers tells the same: read with those entries, unreadable for a newer qora's
 // file, damaged for any other fault.
 //
+// The binding modes survive an older qora, one that knew layers but not their modes and
+// kept the modes items as unknown ones: what it holds after reading the encoded file
+// writes back as the same bytes, and after it deletes a layer (chosen by the input) the
+// file still reads, the other layers keep exactly their own modes, the deleted layer's
+// modes are gone, and the base keeps its modes.
+//
 // Input: a flags byte (bit 0: the last four bytes are replaced by the check sum of the
-// bytes before them, so the fuzzer reaches past the check), then the bytes of the file.
+// bytes before them, so the fuzzer reaches past the check; bits 4-7: the layer an older
+// qora deletes from each entry, counted from its first), then the bytes of the file.
 
 #include "fuzz_check.h"
 #include "fuzz_input.h"
@@ -31,6 +38,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint8_t kReseal = 0x01;
+constexpr unsigned kDeletedLayerShift = 4;
 
 void reseal(Bytes& bytes) {
     if (bytes.size() < kLayerFileCheckSize) {
@@ -65,6 +73,66 @@ void checkReencoding(const LayerFile& file) {
     require(again.fault == LayerFileFault::none, "an encoded file decodes");
     require(again.file == file, "an encoded file decodes to itself");
     require(encodeLayerFile(again.file) == encoded, "a file has one encoding");
+}
+
+std::uint32_t numberIn(const Bytes& bytes, std::size_t at, std::size_t size) {
+    std::uint32_t value = 0;
+    for (std::size_t i = size; i-- > 0;) {
+        value = value << 8 | bytes[at + i];
+    }
+    return value;
+}
+
+// What an older qora holds after reading bytes the writer made: each entry's layers without
+// modes, and every item but the layers kept whole, in the order it stands.
+LayerFile olderReading(const LayerFile& file, const Bytes& bytes) {
+    LayerFile older = file;
+    std::size_t at = kLayerFileHeaderSize;
+    for (LayerEntry& entry : older.entries) {
+        entry.layers.modes = {};
+        for (LayerRecord& layer : entry.layers.layers) {
+            layer.modes = {};
+        }
+        entry.layers.laterItems.clear();
+        at += kProfileRecordSize;
+        const std::uint32_t items = numberIn(bytes, at, 2);
+        at += 2;
+        for (std::uint32_t i = 0; i < items; ++i) {
+            const std::size_t end = at + kLayerItemHeaderSize + numberIn(bytes, at + 2, 4);
+            if (numberIn(bytes, at, 2) != kLayerItemType) {
+                entry.layers.laterItems.insert(entry.layers.laterItems.end(),
+                                               bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                               bytes.begin() + static_cast<std::ptrdiff_t>(end));
+            }
+            at = end;
+        }
+    }
+    return older;
+}
+
+void checkOlderQora(const LayerFile& file, std::size_t deleted) {
+    const Bytes encoded = encodeLayerFile(file);
+    LayerFile older = olderReading(file, encoded);
+    require(encodeLayerFile(older) == encoded, "an older qora writes back the same bytes it read");
+    LayerFile expected = file;
+    for (std::size_t e = 0; e < file.entries.size(); ++e) {
+        std::vector<LayerRecord>& olderLayers = older.entries[e].layers.layers;
+        std::vector<LayerRecord>& expectedLayers = expected.entries[e].layers.layers;
+        if (deleted < olderLayers.size()) {
+            olderLayers.erase(olderLayers.begin() + static_cast<std::ptrdiff_t>(deleted));
+            expectedLayers.erase(expectedLayers.begin() + static_cast<std::ptrdiff_t>(deleted));
+        }
+    }
+    // It stores no entry that holds nothing, as putLayers keeps it.
+    const auto holdsNothing = [](const LayerEntry& entry) { return entry.layers.empty(); };
+    std::erase_if(older.entries, holdsNothing);
+    std::erase_if(expected.entries, holdsNothing);
+    const Bytes written = encodeLayerFile(older);
+    const LayerFileDecode again = decodeLayerFile(written.data(), written.size());
+    require(again.fault == LayerFileFault::none, "a file an older qora changed still reads");
+    require(again.file == expected,
+            "after an older qora deleted a layer, every other layer and the base keep their "
+            "own modes");
 }
 
 void checkStoreRead(const Bytes& bytes, const LayerFileDecode& decoded) {
@@ -106,6 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (decoded.fault == LayerFileFault::none) {
         checkDecodedFile(decoded.file);
         checkReencoding(decoded.file);
+        checkOlderQora(decoded.file, flags >> kDeletedLayerShift);
     } else {
         require(decoded.file.entries.empty(), "a fault leaves no entries");
     }

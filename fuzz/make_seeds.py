@@ -212,6 +212,18 @@ def profile_text():
         "layers-copy-of-base": b"\0" + b"NAME = \"Base\"\nLAYER = \"x\"\nWHILE = Q\n",
         "layers-on-run-keys": bytes([XBOX360_FLAGS]) +
         b"A = F11\nLAYER = \"calibrate\"\nPRESS = SCROLL\nB = F5\nLAYER = \"stop\"\nWHILE = F11\n",
+        "modes": bytes([PS3_FOLDER]) + shooter_text() +
+        b"\nTOGGLE = LC, B\nTURBO = RT\nTURBO PRESS = 10\nTURBO RELEASE = 1000\n"
+        b"WALK = L ALT\nWALK SPEED = 50\nMACRO F = A 60, 40, B+X 60\nMACRO = = DU 5000\n"
+        b"LAYER = \"ADS\"\nWHILE = MOUSE RIGHT\nTURBO = none\nWALK SPEED = 1\n"
+        b"MACRO F = none\nMACRO NUM 5 = LT+RT 1\n",
+        "modes-ps3": bytes([PS3_FLAGS]) +
+        b"TURBO = R1, []\nMACRO F11 = X+O 10\nLAYER = \"x\"\nPRESS = CAPS\nTOGGLE = L3\n",
+        "modes-copy-of-base": b"\0" + b"NAME = \"Base\"\nWALK = L ALT\n",
+        "modes-refused": bytes([XBOX360_FLAGS]) +
+        b"A = F\nMACRO F = B 5\nTOGGLE = LC, Q\nTURBO = LC\nTURBO PRESS = 9\n"
+        b"WALK SPEED = 101\nMACRO G = A 60, 40, B+Q 60\nMACRO H = none\nMACRO  G = 1,\n"
+        b"LAYER = \"x\"\nWHILE = CAPS\nB = G\nMACRO A = 0\n",
         "layers-refused": bytes([XBOX360_FLAGS]) +
         b"LAYER = \"ADS\"\nWHILE = CAPS\nPRESS = F11\nDELAY = 2001\nNAME = \"x\"\n"
         b"LAYER = \"ADS\"\nWHILE = MOUSE ROLL UP\nLAYER = \"\"\nDELAY = -1\n",
@@ -235,6 +247,28 @@ def layer(name, kind=0, trigger=(2, 1), delay=150, release=0, zoom=0.5):
     return struct.pack("<HI", LAYER_ITEM, len(body)) + body
 
 
+BASE_MODES_ITEM, LAYER_MODES_ITEM = 2, 3
+
+
+def modes_values(toggle=0, turbo=0, press=30, release=30, walk_key=0, walk_percent=50,
+                 macros=()):
+    """The values of a modes item; macros: (key, [(actions, ms), ...]) pairs."""
+    data = struct.pack("<IIHHBBB", toggle, turbo, press, release, walk_key, walk_percent,
+                       len(macros))
+    for key, steps in macros:
+        data += bytes([key, len(steps)]) + b"".join(struct.pack("<IH", a, ms) for a, ms in steps)
+    return data
+
+
+def base_modes(**values):
+    return later_item(BASE_MODES_ITEM, modes_values(**values))
+
+
+def layer_modes(name, changes, **values):
+    payload = name.encode("latin-1").ljust(32, b"\0") + bytes([changes]) + modes_values(**values)
+    return later_item(LAYER_MODES_ITEM, payload)
+
+
 def later_item(item_type, payload):
     return struct.pack("<HI", item_type, len(payload)) + payload
 
@@ -253,8 +287,19 @@ def layer_file():
     two = layers_file([(shooter, [ads]), (record("car"), [layer("drive", 1, (1, 0x3A)),
                                                           layer("map", 0, (2, 2), 0, 2000)])])
     eight = layers_file([(record("many"), [layer("l%d" % i, i % 2, (2, i % 7)) for i in range(8)])])
-    later = layers_file([(record("modes"), [later_item(2, b"\x1e\x00\x1e\x00"), ads,
+    later = layers_file([(record("later"), [later_item(10, b"\x1e\x00\x1e\x00"), ads,
                                             later_item(9, b"")])])
+    a, rt, b_x = 1 << 15, 1 << 18, (1 << 14) | (1 << 13)
+    fire = (0x21, [(a, 60), (0, 40), (b_x, 60)])
+    modes = layers_file([
+        (shooter, [ads, layer("car", 1, (1, 0x3A)),
+                   base_modes(toggle=1 << 20, turbo=rt, walk_key=0x38, macros=[fire]),
+                   layer_modes("ADS", 0x03, turbo=a, press=10, release=1000, macros=[(0x21, [])]),
+                   layer_modes("car", 0x04, walk_key=0x2A, walk_percent=100)]),
+        (record("only modes"), [base_modes(walk_percent=1)]),
+        # The modes of a layer an older qora deleted: dropped, and the entry with them.
+        (record("gone"), [layer_modes("old", 0x01, toggle=a)]),
+    ])
     nine = layers_file([(record("nine"), [ads] * 9)])
     damaged = bytearray(two)
     damaged[40] ^= 0x10
@@ -262,6 +307,8 @@ def layer_file():
         "two-profiles": b"\0" + two,
         "eight-layers": b"\0" + eight,
         "later-items": b"\0" + later,
+        # Bits 4-7: the second layer of each entry deleted by an older qora.
+        "binding-modes": b"\x10" + modes,
         "no-entries": b"\0" + layers_file([]),
         "newer-version": b"\0" + layers_file([(shooter, [ads])], version=2),
         "check-sum-broken": b"\0" + bytes(damaged),

@@ -3,11 +3,12 @@
 // its line (or, for a sound text, the store's refusal of a copy of its profile that would
 // need other layers), and leaves config.bin, setting.ini and the missing layers.bin as they
 // were. An accepted one appends exactly one record and raises COUNT, and layers.bin gives
-// that record the text's layers; it exports again with the names it was read with, check
-// finds nothing in the store but keys a run keeps, and the exported text reads back to the
-// same 144 bytes and layers. Any text read without errors, its layers included, has
-// nothing check would keep from export, and its text reads back to the same base and
-// layers and is written again the same.
+// that record the text's layers and binding modes; it exports again with the names it was
+// read with, check finds nothing in the store but keys a run keeps, and the exported text
+// reads back to the same 144 bytes, layers and modes. Any text read without errors, its
+// layers and modes included, has nothing check would keep from export (no value without
+// a word, no broken rule of the modes), and its text reads back to the same base, modes
+// and layers and is written again the same.
 //
 // Input: a flags byte (bits 0-1: no --console, --console xbox360, --console ps3, no
 // --console; bit 2: OSTYPE of the folder, 0 or 1; bit 3: --name given), then the text.
@@ -98,6 +99,11 @@ std::vector<std::string> consoleArguments(std::optional<ConsoleMode> console) {
     return {"--console", consoleWord(*console)};
 }
 
+// What layers.bin must give the record of a text: its layers and the base's modes.
+ProfileLayers profileLayersOf(const ProfileTextReading& reading) {
+    return ProfileLayers{reading.layers, {}, reading.modes};
+}
+
 // The record an import of a text read without errors appends.
 ProfileRecord importedRecord(const ProfileTextReading& reading, bool nameGiven) {
     ProfileRecord record = reading.record;
@@ -110,8 +116,9 @@ void checkRefused(const Outcome& import, const std::string& config, const std::s
     require(import.status == kProfilesToolFailure, "a refused text fails with status 1");
     require(import.out.empty(), "a refused text prints nothing on stdout");
     if (reading.errors.empty()) {
-        // Two records equal byte for byte share their layers.
-        require(!reading.layers.empty() && importedRecord(reading, nameGiven) == baseRecord(),
+        // Two records equal byte for byte share their layers and modes.
+        require(!profileLayersOf(reading).empty() &&
+                    importedRecord(reading, nameGiven) == baseRecord(),
                 "a sound text is refused only as a copy of a profile with other layers");
         require(import.err.find("two profiles identical byte for byte would need different "
                                 "layers") != std::string::npos,
@@ -131,15 +138,20 @@ void checkRefused(const Outcome& import, const std::string& config, const std::s
 
 // What check says of the store with the imported profile: nothing but the keys a run keeps
 // (the folder names no switch keys), which a text may bind and trigger with.
-std::string expectedCheck(const ProfileRecord& imported, const std::vector<LayerRecord>& layers,
+std::string expectedCheck(const ProfileRecord& imported, const ProfileLayers& layers,
                           ConsoleMode console) {
     std::size_t notes = recordProblems(imported, console).size();
-    notes += layerProblems(layers, console).size();
+    notes += layerProblems(layers.layers, console).size();
+    notes += modeProblems(imported, layers.modes, layers.layers, console).size();
     for (const RecordProblem& problem : recordProblems(imported, console)) {
         require(problem.kind == ProblemKind::runKey, "an imported record holds only run-key notes");
     }
-    for (const RecordProblem& problem : layerProblems(layers, console)) {
+    for (const RecordProblem& problem : layerProblems(layers.layers, console)) {
         require(problem.kind == ProblemKind::runKey, "imported layers hold only run-key notes");
+    }
+    for (const RecordProblem& problem :
+         modeProblems(imported, layers.modes, layers.layers, console)) {
+        require(problem.kind == ProblemKind::runKey, "imported modes hold only run-key notes");
     }
     if (notes == 0) {
         return "2 profiles, no problems\n";
@@ -159,8 +171,8 @@ void checkAccepted(const ProfileTextReading& reading, const std::string& config)
     UnsyncedFileApi files;
     const LayersRead layers = readLayers(files, makeProgramPaths(workDirectory().path()));
     require(layers.usable(), "an import leaves a layers.bin that reads");
-    require(layersOf(layers.file, imported).layers == reading.layers,
-            "an import gives the profile the text's layers");
+    require(layersOf(layers.file, imported) == profileLayersOf(reading),
+            "an import gives the profile the text's layers and modes");
 
     // The names the text was read with are those its export must use.
     const ConsoleMode console = reading.console;
@@ -171,7 +183,8 @@ void checkAccepted(const ProfileTextReading& reading, const std::string& config)
 
     std::vector<std::string> checkCommand = consoleArguments(console);
     checkCommand.push_back("check");
-    require(runTool(checkCommand).out.ends_with(expectedCheck(imported, reading.layers, console)),
+    require(runTool(checkCommand)
+                .out.ends_with(expectedCheck(imported, profileLayersOf(reading), console)),
             "check finds nothing in a store with an imported profile but keys a run keeps");
 
     ProfileTextReading again = readProfileText(fileText(kExportName), console, console);
@@ -179,6 +192,7 @@ void checkAccepted(const ProfileTextReading& reading, const std::string& config)
     setProfileName(again.record, *again.name);
     require(again.record == imported, "an exported text reads back to the same bytes");
     require(again.layers == reading.layers, "an exported text reads back to the same layers");
+    require(again.modes == reading.modes, "an exported text reads back to the same modes");
 }
 
 // The text of what was read, base and layers, and what reading it again gives.
@@ -190,15 +204,17 @@ void checkReadingRoundTrips(const std::string& text, std::optional<ConsoleMode> 
     }
     ProfileRecord record = reading.record;
     setProfileName(record, reading.name.value_or(""));
-    require(exportBlockers(record, reading.console, reading.layers).empty(),
+    require(exportBlockers(record, reading.console, reading.layers, reading.modes).empty(),
             "a text read without errors has nothing that keeps it from export");
-    const std::string written = formatProfileText(record, reading.layers, reading.console);
+    const std::string written =
+        formatProfileText(record, reading.modes, reading.layers, reading.console);
     ProfileTextReading again = readProfileText(written, reading.console, reading.console);
     require(again.errors.empty() && again.name.has_value(), "a written text reads back");
     setProfileName(again.record, *again.name);
     require(again.record == record, "a written text reads back to the same base");
     require(again.layers == reading.layers, "a written text reads back to the same layers");
-    require(formatProfileText(again.record, again.layers, again.console) == written,
+    require(again.modes == reading.modes, "a written text reads back to the same modes");
+    require(formatProfileText(again.record, again.modes, again.layers, again.console) == written,
             "a text read back is written the same again");
 }
 

@@ -125,8 +125,8 @@ TEST(LayerFile, EveryFileReadsBackExactly) {
 // layers keep their order.
 TEST(LayerFile, ItemsOfLaterTypesAreKeptWhereverTheyStand) {
     const ProfileRecord key = recordNamed("mine");
-    const Bytes turbo = laterItem(2, {30, 0, 30, 0});
-    const Bytes macro = laterItem(3, {'F'});
+    const Bytes turbo = laterItem(9, {30, 0, 30, 0});
+    const Bytes macro = laterItem(10, {'F'});
     Bytes bytes = encodeLayerFile(fileOf({{key, {{layerNamed("one"), layerNamed("two")}, {}}}}));
     // Item order in the file: turbo, layer one, macro, layer two.
     const std::size_t firstItem = kLayerFileHeaderSize + kProfileRecordSize + 2;

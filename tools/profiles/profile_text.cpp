@@ -3,10 +3,12 @@
 #include "formats/action_codes.h"
 #include "formats/action_names.h"
 #include "formats/aim_values.h"
+#include "formats/mode_rules.h"
 #include "formats/mouse_binding_choices.h"
 #include "input/key_names.h"
 #include "tools/profiles/aim_text.h"
 #include "tools/profiles/layer_text.h"
+#include "tools/profiles/mode_text.h"
 #include "tools/profiles/profile_fields.h"
 
 #include <algorithm>
@@ -143,6 +145,23 @@ bool baseWrites(const ProfileRecord& record, unsigned change, ConsoleMode consol
     return change != aim || readAimSettings(record) != AimSettings{};
 }
 
+// The lines of binding modes, after a comment that explains them before the first ones.
+void writeModeLines(std::string& text, const TextLines& lines, bool& explained) {
+    if (lines.empty()) {
+        return;
+    }
+    if (!explained) {
+        text += "; TOGGLE, TURBO: actions that toggle, or repeat while held (TURBO PRESS and\n"
+                "; TURBO RELEASE: ms, 10 to 1000). WALK = KEY: the sticks that keys move go to\n"
+                "; WALK SPEED % (1 to 100) while it is held. MACRO KEY = steps: ACTION+ACTION MS,\n"
+                "; or a pause MS (1 to 5000 ms), at most 32.\n";
+        explained = true;
+    }
+    for (const auto& [setting, value] : lines) {
+        writeLine(text, setting, value);
+    }
+}
+
 void writeBase(std::string& text, const ProfileRecord& record, ConsoleMode console) {
     writeHeader(text, console);
     writeLine(text, kNameSetting, quoteName(profileName(record)));
@@ -164,7 +183,8 @@ void writeBase(std::string& text, const ProfileRecord& record, ConsoleMode conso
 
 // A layer has its name, its trigger and both delays, then the lines of what it changes, in
 // the base's order. The aim set is all four lines or none.
-void writeLayer(std::string& text, const LayerRecord& layer, ConsoleMode console) {
+void writeLayer(std::string& text, const LayerRecord& layer, ConsoleMode console,
+                bool& modesExplained) {
     writeLine(text, kLayerSetting, quoteName(layerName(layer)));
     if (layer.trigger.source != TriggerSource::none) {
         writeLine(text, triggerSetting(layer.kind), triggerText(layer.trigger));
@@ -176,9 +196,11 @@ void writeLayer(std::string& text, const LayerRecord& layer, ConsoleMode console
             writeChange(text, layer.values, change, console);
         }
     }
+    writeModeLines(text, layerModeLines(layer.modes, console), modesExplained);
 }
 
-void writeLayers(std::string& text, std::span<const LayerRecord> layers, ConsoleMode console) {
+void writeLayers(std::string& text, std::span<const LayerRecord> layers, ConsoleMode console,
+                 bool& modesExplained) {
     for (std::size_t i = 0; i < layers.size(); ++i) {
         text += "\n";
         if (i == 0) {
@@ -189,7 +211,7 @@ void writeLayers(std::string& text, std::span<const LayerRecord> layers, Console
                 "; press turns it on or off. DELAY, RELEASE DELAY: ms (0 to 2000) before it takes\n"
                 "; effect and before it ends.\n";
         }
-        writeLayer(text, layers[i], console);
+        writeLayer(text, layers[i], console, modesExplained);
     }
 }
 
@@ -216,6 +238,36 @@ struct TextBlock {
     std::optional<TextLine> layer; // the LAYER line; none for the base
     std::vector<TextLine> lines;
 };
+
+// What the mode lines of a block (the base or a layer) gave: the values, which modes they
+// change, and the first line of each mode and the line of each macro, for the rules judged
+// once the block is read.
+struct ModeBlock {
+    BindingModes modes;
+    std::uint8_t changes = 0;
+    std::map<std::uint8_t, std::size_t> groupLines; // mode_change bit: its first line
+    std::map<std::uint8_t, std::size_t> macroLines; // key: its MACRO line
+};
+
+// A layer's modes: what its lines change, the rest at the defaults.
+BindingModes layerModesOf(const ModeBlock& block) {
+    BindingModes modes;
+    modes.changes = block.changes;
+    if ((block.changes & mode_change::toggle) != 0) {
+        modes.toggle = block.modes.toggle;
+    }
+    if ((block.changes & mode_change::turbo) != 0) {
+        modes.turbo = block.modes.turbo;
+        modes.turboPressMs = block.modes.turboPressMs;
+        modes.turboReleaseMs = block.modes.turboReleaseMs;
+    }
+    if ((block.changes & mode_change::walk) != 0) {
+        modes.walkKey = block.modes.walkKey;
+        modes.walkPercent = block.modes.walkPercent;
+    }
+    modes.macros = block.modes.macros;
+    return modes;
+}
 
 bool isLayerOnly(std::string_view setting) {
     return setting == kWhileSetting || setting == kPressSetting || setting == kDelaySetting ||
@@ -309,7 +361,25 @@ public:
             return error(line.number, line.setting + " belongs to a layer: start one above it "
                                                      "with LAYER = \"NAME\"");
         }
+        if (isModeSetting(line.setting)) {
+            return readModeLine(line, baseModes_, false);
+        }
         readChange(line, reading_.record);
+    }
+
+    // The base's modes once all its lines are read, and the rules they keep with its
+    // bindings.
+    void finishBase() {
+        reading_.modes = baseModes_.modes;
+        for (const MacroKeyConflict& conflict :
+             macroKeyConflicts(reading_.record, reading_.modes)) {
+            error(baseModes_.macroLines.at(conflict.key),
+                  macroConflictText(conflict, reading_.console));
+        }
+        if (const ActionSet both = toggledAndRepeated(reading_.modes); both != 0) {
+            error(baseModes_.groupLines.at(mode_change::turbo),
+                  toggledAndRepeatedText(both, reading_.console));
+        }
     }
 
     // A layer: its name, trigger and delays, and what it changes over the base as read so
@@ -325,9 +395,14 @@ public:
         }
         ProfileRecord values = reading_.record;
         std::uint64_t changes = 0;
+        ModeBlock modes;
+        modes.modes = reading_.modes;
+        modes.modes.macros.clear();
         const TextLine* trigger = nullptr;
         for (const TextLine& line : block.lines) {
-            if (line.setting == kWhileSetting || line.setting == kPressSetting) {
+            if (isModeSetting(line.setting)) {
+                readModeLine(line, modes, true);
+            } else if (line.setting == kWhileSetting || line.setting == kPressSetting) {
                 readTriggerLine(line, trigger, layer);
             } else if (line.setting == kDelaySetting) {
                 readDelayLine(line, layer.delayMs);
@@ -348,10 +423,101 @@ public:
                 takeChange(layer, change, values);
             }
         }
+        layer.modes = layerModesOf(modes);
+        checkLayerRules(block, modes, layer);
         reading_.layers.push_back(layer);
     }
 
 private:
+    // A line of a binding mode into block. A layer's MACRO may be none; the base leaves out
+    // a macro it does not have.
+    void readModeLine(const TextLine& line, ModeBlock& block, bool inLayer) {
+        const auto took = [&](std::uint8_t mode, const ModeValueReading& read) {
+            if (!read.ok) {
+                return error(line.number, line.setting + ": " + read.error);
+            }
+            block.changes |= mode;
+            block.groupLines.emplace(mode, line.number);
+        };
+        BindingModes& modes = block.modes;
+        const ConsoleMode console = reading_.console;
+        if (line.setting == kToggleSetting) {
+            return took(mode_change::toggle, readActionList(line.value, console, modes.toggle));
+        }
+        if (line.setting == kTurboSetting) {
+            return took(mode_change::turbo, readActionList(line.value, console, modes.turbo));
+        }
+        if (line.setting == kTurboPressSetting) {
+            return took(mode_change::turbo, readTurboTime(line.value, modes.turboPressMs));
+        }
+        if (line.setting == kTurboReleaseSetting) {
+            return took(mode_change::turbo, readTurboTime(line.value, modes.turboReleaseMs));
+        }
+        if (line.setting == kWalkSetting) {
+            return took(mode_change::walk, readWalkKey(line.value, modes.walkKey));
+        }
+        if (line.setting == kWalkSpeedSetting) {
+            return took(mode_change::walk, readWalkSpeed(line.value, modes.walkPercent));
+        }
+        readMacro(line, block, inLayer);
+    }
+
+    void readMacro(const TextLine& line, ModeBlock& block, bool inLayer) {
+        const MacroLineReading macro = readMacroLine(line.setting, line.value);
+        if (!macro.reading.ok) {
+            return error(line.number, line.setting + ": " + macro.reading.error);
+        }
+        const std::string setting = macroSetting(macro.key);
+        const auto [first, inserted] = block.macroLines.emplace(macro.key, line.number);
+        if (!inserted) {
+            return error(line.number, setting + " is given twice (first on line " +
+                                          std::to_string(first->second) + ")");
+        }
+        if (block.modes.macros.size() == kMaxMacros) {
+            return error(line.number, setting + ": the profile and each layer hold at most " +
+                                          std::to_string(kMaxMacros) + " macros; this is one more");
+        }
+        Macro read{macro.key, {}};
+        const ModeValueReading steps = readMacroSteps(macro.steps, reading_.console, read.steps);
+        if (!steps.ok) {
+            return error(line.number, setting + ": " + steps.error);
+        }
+        if (read.steps.empty() && !inLayer) {
+            return error(line.number, setting + ": none belongs to a layer, where it takes the "
+                                                "base's macro away; leave the line out");
+        }
+        block.modes.macros.push_back(std::move(read));
+    }
+
+    // The rules a layer keeps where it has a part in them, each told at the layer's line.
+    void checkLayerRules(const TextBlock& block, const ModeBlock& modes, const LayerRecord& layer) {
+        const ConsoleMode console = reading_.console;
+        for (const MacroKeyConflict& conflict :
+             macroKeyConflicts(reading_.record, reading_.modes, layer)) {
+            const std::size_t line =
+                macroConflictShownAtMacro(conflict)
+                    ? modes.macroLines.at(conflict.key)
+                    : lineOf(block,
+                             actionNames(console)[static_cast<std::size_t>(conflict.action)]);
+            error(line, macroConflictText(conflict, console));
+        }
+        if (const ActionSet both = toggledAndRepeated(reading_.modes, layer); both != 0) {
+            const auto turbo = modes.groupLines.find(mode_change::turbo);
+            error(turbo != modes.groupLines.end() ? turbo->second
+                                                  : modes.groupLines.at(mode_change::toggle),
+                  toggledAndRepeatedText(both, console));
+        }
+    }
+
+    static std::size_t lineOf(const TextBlock& block, std::string_view setting) {
+        for (const TextLine& line : block.lines) {
+            if (line.setting == setting) {
+                return line.number;
+            }
+        }
+        return block.layer->number;
+    }
+
     // Reads a line of what a layer may change into target; the change it made, or none for
     // an error.
     std::optional<unsigned> readChange(const TextLine& line, ProfileRecord& target) {
@@ -603,6 +769,7 @@ private:
 
     ProfileTextReading& reading_;
     std::map<std::string, std::size_t> layerLines_; // each layer's name and its LAYER line
+    ModeBlock baseModes_;
 };
 
 } // namespace
@@ -649,12 +816,23 @@ std::string quoteName(std::string_view name) {
     return quoted + kQuote;
 }
 
-std::string formatProfileText(const ProfileRecord& record, std::span<const LayerRecord> layers,
-                              ConsoleMode console) {
+std::string formatProfileText(const ProfileRecord& record, const BindingModes& modes,
+                              std::span<const LayerRecord> layers, ConsoleMode console) {
     std::string text;
     writeBase(text, record, console);
-    writeLayers(text, layers, console);
+    bool modesExplained = false;
+    const TextLines modeLines = baseModeLines(modes, console);
+    if (!modeLines.empty()) {
+        text += "\n";
+    }
+    writeModeLines(text, modeLines, modesExplained);
+    writeLayers(text, layers, console, modesExplained);
     return text;
+}
+
+std::string formatProfileText(const ProfileRecord& record, std::span<const LayerRecord> layers,
+                              ConsoleMode console) {
+    return formatProfileText(record, BindingModes{}, layers, console);
 }
 
 std::string formatProfileText(const ProfileRecord& record, ConsoleMode console) {
@@ -672,6 +850,7 @@ ProfileTextReading readProfileText(std::string_view text, std::optional<ConsoleM
     for (const TextLine& line : blocks.front().lines) {
         reader.readBaseLine(line);
     }
+    reader.finishBase();
     for (auto block = blocks.begin() + 1; block != blocks.end(); ++block) {
         reader.readLayer(*block);
     }

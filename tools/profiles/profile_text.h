@@ -35,6 +35,12 @@
 // while the layer is on), a mouse input, DIRECTION, INVERT, ZOOMX, ZOOMY, and the aim set.
 // Any aim line makes the layer change the whole set; the aim lines it leaves out take the
 // base's values, and export writes all four. NAME and CONSOLE belong to the base.
+//
+// The base and every layer may set binding modes (see mode_text.h): TOGGLE, TURBO with
+// TURBO PRESS and TURBO RELEASE, WALK with WALK SPEED, and a MACRO line per key. A key that
+// plays a macro has no other binding in effect there (formats/mode_rules.h: in a layer,
+// the base's bindings and macros with the layer's over them), and an action toggles or
+// repeats, not both: reading refuses either at the line of the block that breaks it.
 
 #include "formats/layer_record.h"
 #include "formats/profile_record.h"
@@ -52,6 +58,9 @@ namespace qora {
 // The text of a profile, its base record and its layers, with the names of console. Export
 // writes only profiles without an export blocker (see record_problems.h): a value the text
 // has no word for comes out as a number, which reading refuses.
+std::string formatProfileText(const ProfileRecord& record, const BindingModes& modes,
+                              std::span<const LayerRecord> layers, ConsoleMode console);
+// The text of a profile whose base has no binding modes.
 std::string formatProfileText(const ProfileRecord& record, std::span<const LayerRecord> layers,
                               ConsoleMode console);
 // The text of a profile without layers.
@@ -64,6 +73,7 @@ struct ProfileTextError {
 
 struct ProfileTextReading {
     ProfileRecord record;                  // the base
+    BindingModes modes;                    // the base's binding modes
     std::vector<LayerRecord> layers;       // in the text's order
     ConsoleMode console = kConsoleXbox360; // whose names the text was read with
     std::optional<std::string> name;       // the NAME line, when there is one
@@ -76,7 +86,9 @@ struct ProfileTextReading {
 // mouse line leaves it unbound, a missing DIRECTION is the left stick, a missing zoom scale
 // 1.0, a missing aim line the field's 0 (classic, dead zone 0, circle, exponent 1.0). A
 // layer without a trigger or with two, a ninth layer, a layer name that is empty, longer
-// than 31 characters or given twice, and a delay outside 0 to 2000 are errors.
+// than 31 characters or given twice, and a delay outside 0 to 2000 are errors, and so are
+// mode values out of range, a seventeenth macro, a macro given twice for one key, a
+// macro's key bound elsewhere and an action that both toggles and repeats.
 ProfileTextReading readProfileText(std::string_view text, std::optional<ConsoleMode> requested,
                                    ConsoleMode fallback);
 

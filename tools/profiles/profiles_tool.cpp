@@ -267,13 +267,48 @@ int checkText(const Session& session) {
     const std::vector<RecordProblem> ofLayers =
         layerProblems(reading.layers, reading.console, session.switchKeys());
     found.insert(found.end(), ofLayers.begin(), ofLayers.end());
+    const std::vector<RecordProblem> ofModes = modeProblems(
+        reading.record, reading.modes, reading.layers, reading.console, session.switchKeys());
+    found.insert(found.end(), ofModes.begin(), ofModes.end());
     for (const RecordProblem& problem : found) {
-        // What reading refused is named above, with its line.
-        if (reading.errors.empty() || problem.kind != ProblemKind::noWord) {
+        // What reading refused is named above, with its line; reading refuses every
+        // conflict.
+        if ((reading.errors.empty() || problem.kind != ProblemKind::noWord) &&
+            problem.kind != ProblemKind::conflict) {
             problems.push_back(file + ": " + problem.message);
         }
     }
     return reportProblems(session, problems, file);
+}
+
+// Values without words first, as before; then the rules of the modes, whose text import
+// would refuse.
+std::string blockersMessage(std::uint32_t index, const ProfileRecord& record, ConsoleMode console,
+                            const std::vector<RecordProblem>& blockers) {
+    const std::string profile =
+        "profile " + std::to_string(index) + " " + quoteName(profileName(record));
+    const auto list = [&](ProblemKind kind) {
+        std::string lines;
+        for (const RecordProblem& blocker : blockers) {
+            if (blocker.kind == kind) {
+                lines += "\n  " + blocker.message;
+            }
+        }
+        return lines;
+    };
+    std::string message;
+    if (const std::string noWords = list(ProblemKind::noWord); !noWords.empty()) {
+        message = profile + " has values the " + consoleTitle(console) +
+                  " text has no words for:" + noWords +
+                  "\nmend them in the Map dialog (or try the other --console)";
+    }
+    if (const std::string conflicts = list(ProblemKind::conflict); !conflicts.empty()) {
+        message +=
+            (message.empty() ? "" : "\n") + profile +
+            " breaks rules of the binding modes, so import would refuse its text:" + conflicts +
+            "\nmend them in the Map dialog";
+    }
+    return message;
 }
 
 int exportProfile(const Session& session) {
@@ -294,22 +329,17 @@ int exportProfile(const Session& session) {
     const ProfileRecord record = recordAt(store, index);
     const ProfileLayers layers = layersAt(store, index);
     const ConsoleMode console = session.console();
-    const std::vector<RecordProblem> blockers = exportBlockers(record, console, layers.layers);
+    const std::vector<RecordProblem> blockers =
+        exportBlockers(record, console, layers.layers, layers.modes);
     if (!blockers.empty()) {
-        std::string message = "profile " + std::to_string(index) + " " +
-                              quoteName(profileName(record)) + " has values the " +
-                              consoleTitle(console) + " text has no words for:";
-        for (const RecordProblem& blocker : blockers) {
-            message += "\n  " + blocker.message;
-        }
-        return session.fail(message + "\nmend them in the Map dialog (or try the other --console)");
+        return session.fail(blockersMessage(index, record, console, blockers));
     }
     if (!layers.laterItems.empty()) {
         session.err << kProgramName << ": profile " << index
                     << " holds settings of a later qora in layers.bin, which the text does not "
                        "hold; they are left out\n";
     }
-    const std::string text = formatProfileText(record, layers.layers, console);
+    const std::string text = formatProfileText(record, layers.modes, layers.layers, console);
     if (session.arguments.output.empty()) {
         session.out << text;
         return kProfilesToolSuccess;
@@ -366,9 +396,9 @@ int importProfile(const Session& session) {
         return session.fail(refusal + "\nthe store is unchanged");
     }
     const std::uint32_t count = store.count;
-    const StoreChange change =
-        appendLayeredProfile(session.platform.files, session.platform.ini, session.paths, count,
-                             LayeredProfile{reading.record, ProfileLayers{reading.layers, {}}});
+    const StoreChange change = appendLayeredProfile(
+        session.platform.files, session.platform.ini, session.paths, count,
+        LayeredProfile{reading.record, ProfileLayers{reading.layers, {}, reading.modes}});
     if (!change.done) {
         return session.fail(describeChange(change) +
                             (change.restoreFailure ? "" : "\nthe store is unchanged"));

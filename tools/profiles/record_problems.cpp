@@ -1,11 +1,13 @@
 #include "tools/profiles/record_problems.h"
 
 #include "formats/action_names.h"
+#include "formats/mode_rules.h"
 #include "formats/mouse_binding_choices.h"
 #include "formats/run_keys.h"
 #include "input/key_names.h"
 #include "tools/profiles/aim_text.h"
 #include "tools/profiles/layer_text.h"
+#include "tools/profiles/mode_text.h"
 #include "tools/profiles/profile_fields.h"
 #include "tools/profiles/profile_text.h"
 
@@ -55,6 +57,8 @@ struct KeyRole {
 };
 constexpr KeyRole kBindingRole{"binding", "never fires", "does not fire"};
 constexpr KeyRole kTriggerRole{"layer", "never turns on", "does not turn on"};
+constexpr KeyRole kWalkRole{"walk key", "never walks", "does not walk"};
+constexpr KeyRole kMacroRole{"macro", "never plays", "does not play"};
 
 void checkReservedKey(std::uint8_t code, const std::string& where, const KeyRole& role,
                       const SwitchKeyCodes& switchKeys, std::vector<RecordProblem>& problems) {
@@ -226,6 +230,108 @@ std::vector<RecordProblem> oneLayerProblems(std::span<const LayerRecord> layers,
     return problems;
 }
 
+// --- Binding modes -----------------------------------------------------------------------
+
+void checkActionBits(ActionSet actions, const std::string& where,
+                     std::vector<RecordProblem>& problems) {
+    for (unsigned bit = action::last + 1; bit < 32; ++bit) {
+        if ((actions >> bit & 1u) != 0) {
+            addProblem(problems, where + ": bit " + std::to_string(bit) + " is no action");
+        }
+    }
+}
+
+void checkModeNumber(unsigned value, unsigned min, unsigned max, const char* setting,
+                     const char* unit, std::vector<RecordProblem>& problems) {
+    if (value < min || value > max) {
+        addProblem(problems, std::string(setting) + ": " + std::to_string(value) + " is outside " +
+                                 std::to_string(min) + " to " + std::to_string(max) + " " + unit);
+    }
+}
+
+// A walk or macro key: one with a name, and not one a run keeps.
+void checkModeKey(std::uint8_t code, const std::string& where, const KeyRole& role,
+                  const SwitchKeyCodes& switchKeys, std::vector<RecordProblem>& problems) {
+    if (keyName(code)[0] == '\0') {
+        addProblem(problems, where + ": key code " + hexText(code) + " has no name");
+    } else {
+        checkReservedKey(code, where, role, switchKeys, problems);
+    }
+}
+
+void checkMacro(const BindingModes& modes, std::size_t index, bool inLayer,
+                const SwitchKeyCodes& switchKeys, std::vector<RecordProblem>& problems) {
+    const Macro& macro = modes.macros[index];
+    if (macro.key == 0) {
+        return addProblem(problems, std::string(kMacroSetting) + ": a macro without a key");
+    }
+    const std::string where = macroSetting(macro.key);
+    checkModeKey(macro.key, where, kMacroRole, switchKeys, problems);
+    for (std::size_t other = 0; other < index; ++other) {
+        if (modes.macros[other].key == macro.key) {
+            return addProblem(problems, where + ": given twice");
+        }
+    }
+    if (macro.steps.empty() && !inLayer) {
+        addProblem(problems, where + ": no steps; only a layer's macro may be none");
+    }
+    if (macro.steps.size() > kMaxMacroSteps) {
+        addProblem(problems, where + ": " + std::to_string(macro.steps.size()) +
+                                 " steps; a macro holds at most " + std::to_string(kMaxMacroSteps));
+    }
+    for (std::size_t s = 0; s < macro.steps.size(); ++s) {
+        const std::string step = where + ": step " + std::to_string(s + 1);
+        checkActionBits(macro.steps[s].actions, step, problems);
+        if (macro.steps[s].ms < kMinMacroStepMs || macro.steps[s].ms > kMaxMacroStepMs) {
+            addProblem(problems, step + ": " + std::to_string(macro.steps[s].ms) + " is outside " +
+                                     std::to_string(kMinMacroStepMs) + " to " +
+                                     std::to_string(kMaxMacroStepMs) + " ms");
+        }
+    }
+}
+
+// The values of the modes a base sets (changes: mode_change::all) or a layer changes.
+std::vector<RecordProblem> modeValueProblems(const BindingModes& modes, std::uint8_t changes,
+                                             bool inLayer, const SwitchKeyCodes& switchKeys) {
+    std::vector<RecordProblem> problems;
+    if ((changes & mode_change::toggle) != 0) {
+        checkActionBits(modes.toggle, kToggleSetting, problems);
+    }
+    if ((changes & mode_change::turbo) != 0) {
+        checkActionBits(modes.turbo, kTurboSetting, problems);
+        checkModeNumber(modes.turboPressMs, kMinTurboMs, kMaxTurboMs, kTurboPressSetting, "ms",
+                        problems);
+        checkModeNumber(modes.turboReleaseMs, kMinTurboMs, kMaxTurboMs, kTurboReleaseSetting, "ms",
+                        problems);
+    }
+    if ((changes & mode_change::walk) != 0) {
+        if (modes.walkKey != 0) {
+            checkModeKey(modes.walkKey, kWalkSetting, kWalkRole, switchKeys, problems);
+        }
+        checkModeNumber(modes.walkPercent, kMinWalkPercent, kMaxWalkPercent, kWalkSpeedSetting, "%",
+                        problems);
+    }
+    if (modes.macros.size() > kMaxMacros) {
+        addProblem(problems, std::to_string(modes.macros.size()) +
+                                 " macros; the profile and each layer hold at most " +
+                                 std::to_string(kMaxMacros));
+    }
+    for (std::size_t m = 0; m < modes.macros.size(); ++m) {
+        checkMacro(modes, m, inLayer, switchKeys, problems);
+    }
+    return problems;
+}
+
+void addRuleProblems(const std::vector<MacroKeyConflict>& conflicts, ActionSet both,
+                     ConsoleMode console, std::vector<RecordProblem>& problems) {
+    for (const MacroKeyConflict& conflict : conflicts) {
+        addProblem(problems, macroConflictText(conflict, console), ProblemKind::conflict);
+    }
+    if (both != 0) {
+        addProblem(problems, toggledAndRepeatedText(both, console), ProblemKind::conflict);
+    }
+}
+
 } // namespace
 
 std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMode console,
@@ -258,13 +364,40 @@ std::vector<RecordProblem> layerProblems(std::span<const LayerRecord> layers, Co
     return problems;
 }
 
+std::vector<RecordProblem> modeProblems(const ProfileRecord& base, const BindingModes& baseModes,
+                                        std::span<const LayerRecord> layers, ConsoleMode console,
+                                        const SwitchKeyCodes& switchKeys) {
+    std::vector<RecordProblem> problems =
+        modeValueProblems(baseModes, mode_change::all, false, switchKeys);
+    addRuleProblems(macroKeyConflicts(base, baseModes), toggledAndRepeated(baseModes), console,
+                    problems);
+    for (std::size_t index = 0; index < layers.size(); ++index) {
+        const LayerRecord& layer = layers[index];
+        std::vector<RecordProblem> ofLayer =
+            modeValueProblems(layer.modes, layer.modes.changes, true, switchKeys);
+        addRuleProblems(macroKeyConflicts(base, baseModes, layer),
+                        toggledAndRepeated(baseModes, layer), console, ofLayer);
+        const std::string where =
+            "layer " + std::to_string(index) + " " + quoteName(layerName(layer)) + ": ";
+        for (RecordProblem& problem : ofLayer) {
+            problem.message.insert(0, where);
+            problems.push_back(std::move(problem));
+        }
+    }
+    return problems;
+}
+
 std::vector<RecordProblem> exportBlockers(const ProfileRecord& record, ConsoleMode console,
-                                          std::span<const LayerRecord> layers) {
+                                          std::span<const LayerRecord> layers,
+                                          const BindingModes& baseModes) {
     std::vector<RecordProblem> problems = recordProblems(record, console);
     const std::vector<RecordProblem> ofLayers = layerProblems(layers, console);
     problems.insert(problems.end(), ofLayers.begin(), ofLayers.end());
-    std::erase_if(problems,
-                  [](const RecordProblem& problem) { return problem.kind != ProblemKind::noWord; });
+    const std::vector<RecordProblem> ofModes = modeProblems(record, baseModes, layers, console);
+    problems.insert(problems.end(), ofModes.begin(), ofModes.end());
+    std::erase_if(problems, [](const RecordProblem& problem) {
+        return problem.kind != ProblemKind::noWord && problem.kind != ProblemKind::conflict;
+    });
     return problems;
 }
 

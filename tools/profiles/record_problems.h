@@ -21,6 +21,8 @@ enum class ProblemKind {
     leftOut, // unknown invert bits, which the text leaves out
     runKey,  // a binding or a trigger on a key a run keeps for itself, which the text names as
              // any key
+    conflict // a rule of the binding modes broken (formats/mode_rules.h): the text has words
+             // for it, but reading refuses it
 };
 
 struct RecordProblem {
@@ -45,8 +47,20 @@ std::vector<RecordProblem> recordProblems(const ProfileRecord& record, ConsoleMo
 std::vector<RecordProblem> layerProblems(std::span<const LayerRecord> layers, ConsoleMode console,
                                          const SwitchKeyCodes& switchKeys = {});
 
-// The problems that keep a profile from being written as text: those of the kind noWord.
+// The problems of a profile's binding modes, the base's and then each layer's ("layer 0
+// \"ADS\": ..."), named by the line of the text that shows them: values out of range, a
+// step or a list beyond the last action, a macro without a key, without steps in the base
+// or given twice, and keys without a name (noWord); walk and macro keys a run keeps for
+// itself or switches with (runKey); the rules of formats/mode_rules.h (conflict). What a
+// layer's modes do not change is not looked at: layers.bin cannot hold it.
+std::vector<RecordProblem> modeProblems(const ProfileRecord& base, const BindingModes& baseModes,
+                                        std::span<const LayerRecord> layers, ConsoleMode console,
+                                        const SwitchKeyCodes& switchKeys = {});
+
+// The problems that keep a profile from being written as text: those of the kinds noWord
+// and conflict (reading would refuse the text).
 std::vector<RecordProblem> exportBlockers(const ProfileRecord& record, ConsoleMode console,
-                                          std::span<const LayerRecord> layers = {});
+                                          std::span<const LayerRecord> layers = {},
+                                          const BindingModes& baseModes = {});
 
 } // namespace qora

@@ -106,8 +106,12 @@ std::vector<std::string> storeProblems(const StoreContents& store, ConsoleMode c
         for (const RecordProblem& problem : recordProblems(record, console, switchKeys)) {
             problems.push_back(where + problem.message);
         }
+        const ProfileLayers layers = layersAt(store, index);
+        for (const RecordProblem& problem : layerProblems(layers.layers, console, switchKeys)) {
+            problems.push_back(where + problem.message);
+        }
         for (const RecordProblem& problem :
-             layerProblems(layersAt(store, index).layers, console, switchKeys)) {
+             modeProblems(record, layers.modes, layers.layers, console, switchKeys)) {
             problems.push_back(where + problem.message);
         }
     }

@@ -279,7 +279,7 @@ TEST_F(ProfilesLayersTest, LayersGoWithTheirProfileThroughListCheckExportAndImpo
 // no line in the text: export writes the layers, leaves the rest out and says so.
 TEST_F(ProfilesLayersTest, ExportLeavesOutWhatALaterQoraKeepsAndSaysSo) {
     LayeredProfile later = two_;
-    later.layers.laterItems = {2, 0, 1, 0, 0, 0, 0x2A}; // type 2, one byte
+    later.layers.laterItems = {9, 0, 1, 0, 0, 0, 0x2A}; // type 9, one byte
     dir.write("layers.bin", testing::layersFileOf({later}));
     const testing::ToolRun exported = run({"export", "1"});
     EXPECT_EQ(exported.status, 0);

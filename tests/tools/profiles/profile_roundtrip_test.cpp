@@ -1,6 +1,6 @@
 // Export followed by import gives back the same 144 bytes, except what the text leaves out
 // on purpose: the bytes after the name's NUL and the invert bits other than X and Y. Import
-// writes those as 0. A profile's layers come back the same way.
+// writes those as 0. A profile's layers and binding modes come back the same way.
 
 #include "profiles_tool_fixture.h"
 
@@ -14,6 +14,7 @@
 #include "tools/profiles/profile_text.h"
 #include "tools/profiles/record_problems.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <random>
@@ -132,6 +133,90 @@ std::vector<LayerRecord> randomLayers(std::mt19937& random, ConsoleMode console)
     return layers;
 }
 
+// What modes may hold in a text that reads back: toggles and turbos from two classes of
+// actions that never meet (so no action does both wherever it is in effect), and macros on
+// keys that no binding of the base or of a layer uses.
+struct ModeChoices {
+    ActionSet toggles = 0; // the others may repeat
+    std::vector<std::uint8_t> macroKeys;
+};
+
+ModeChoices randomModeChoices(std::mt19937& random, const ProfileRecord& record,
+                              const std::vector<LayerRecord>& layers) {
+    ModeChoices choices;
+    choices.toggles = static_cast<ActionSet>(random()) & kAllActions;
+    std::vector<bool> bound(256, false);
+    const auto markBound = [&](const ProfileRecord& keys) {
+        for (std::size_t k = 0; k < 2 * kActionCount; ++k) {
+            bound[keys.bytes[profile::primaryKeys + k]] = true;
+        }
+    };
+    markBound(record);
+    for (const LayerRecord& layer : layers) {
+        markBound(layer.values);
+    }
+    for (int code = 1; code < 256; ++code) {
+        if (!bound[code] && keyName(static_cast<std::uint8_t>(code))[0] != '\0') {
+            choices.macroKeys.push_back(static_cast<std::uint8_t>(code));
+        }
+    }
+    std::shuffle(choices.macroKeys.begin(), choices.macroKeys.end(), random);
+    return choices;
+}
+
+// Any modes the text holds: a base's have each value at its default half of the time; a
+// layer changes each mode with a chance of one in two, and its macros may be none.
+BindingModes randomModes(std::mt19937& random, const ModeChoices& choices, bool layer) {
+    const auto chance = [&random] { return random() % 2 == 0; };
+    const auto between = [&random](unsigned min, unsigned max) {
+        return static_cast<std::uint16_t>(min + random() % (max - min + 1));
+    };
+    BindingModes modes;
+    modes.changes = layer ? static_cast<std::uint8_t>(random() % (mode_change::all + 1)) : 0;
+    const auto sets = [&](std::uint8_t mode) {
+        return layer ? (modes.changes & mode) != 0 : chance();
+    };
+    const ActionSet actions = static_cast<ActionSet>(random()) & kAllActions;
+    if (sets(mode_change::toggle)) {
+        modes.toggle = actions & choices.toggles;
+    }
+    if (sets(mode_change::turbo)) {
+        modes.turbo = actions & ~choices.toggles;
+        modes.turboPressMs = between(kMinTurboMs, kMaxTurboMs);
+        modes.turboReleaseMs = between(kMinTurboMs, kMaxTurboMs);
+    }
+    if (sets(mode_change::walk)) {
+        while (chance() && keyName(modes.walkKey)[0] == '\0') {
+            modes.walkKey = static_cast<std::uint8_t>(random());
+        }
+        if (keyName(modes.walkKey)[0] == '\0') {
+            modes.walkKey = 0;
+        }
+        modes.walkPercent = static_cast<std::uint8_t>(between(kMinWalkPercent, kMaxWalkPercent));
+    }
+    const std::size_t macros = std::min<std::size_t>(random() % 4, choices.macroKeys.size());
+    for (std::size_t m = 0; m < macros; ++m) {
+        Macro macro{choices.macroKeys[m], {}};
+        const std::size_t steps = layer && chance() ? 0 : 1 + random() % kMaxMacroSteps;
+        for (std::size_t i = 0; i < steps; ++i) {
+            macro.steps.push_back({chance() ? 0 : static_cast<ActionSet>(random()) & kAllActions,
+                                   between(kMinMacroStepMs, kMaxMacroStepMs)});
+        }
+        modes.macros.push_back(macro);
+    }
+    return modes;
+}
+
+// The modes of a random profile: the base's, returned, and each layer's, set in place.
+BindingModes addRandomModes(std::mt19937& random, const ProfileRecord& record,
+                            std::vector<LayerRecord>& layers) {
+    const ModeChoices choices = randomModeChoices(random, record, layers);
+    for (LayerRecord& layer : layers) {
+        layer.modes = randomModes(random, choices, true);
+    }
+    return randomModes(random, choices, false);
+}
+
 // What reading a layer's text must give: its invert change without the unknown bits.
 std::vector<LayerRecord> withoutLeftOutBits(std::vector<LayerRecord> layers) {
     for (LayerRecord& layer : layers) {
@@ -140,16 +225,17 @@ std::vector<LayerRecord> withoutLeftOutBits(std::vector<LayerRecord> layers) {
     return layers;
 }
 
-// A random profile with random layers gives a text that reads back to the same base and
-// layers, and that text is the one the read profile writes again.
+// A random profile with random layers and modes gives a text that reads back to the same
+// base, modes and layers, and that text is the one the read profile writes again.
 TEST(ProfileText, RandomProfilesWithLayersRoundTripExactly) {
     std::mt19937 random(20240611);
     for (const ConsoleMode console : {kConsoleXbox360, kConsolePs3}) {
         for (int i = 0; i < 300; ++i) {
             const ProfileRecord record = randomRecord(random, console);
-            const std::vector<LayerRecord> layers = randomLayers(random, console);
-            ASSERT_TRUE(exportBlockers(record, console, layers).empty());
-            const std::string text = formatProfileText(record, layers, console);
+            std::vector<LayerRecord> layers = randomLayers(random, console);
+            const BindingModes modes = addRandomModes(random, record, layers);
+            ASSERT_TRUE(exportBlockers(record, console, layers, modes).empty());
+            const std::string text = formatProfileText(record, modes, layers, console);
 
             ProfileTextReading reading = readProfileText(text, std::nullopt, kConsoleXbox360);
             ASSERT_TRUE(reading.errors.empty())
@@ -158,8 +244,10 @@ TEST(ProfileText, RandomProfilesWithLayersRoundTripExactly) {
             ASSERT_TRUE(reading.name.has_value());
             setProfileName(reading.record, *reading.name);
             EXPECT_EQ(reading.record, withoutLeftOutBytes(record)) << text;
+            EXPECT_EQ(reading.modes, modes) << text;
             EXPECT_EQ(reading.layers, withoutLeftOutBits(layers)) << text;
-            EXPECT_EQ(formatProfileText(reading.record, reading.layers, console), text);
+            EXPECT_EQ(formatProfileText(reading.record, reading.modes, reading.layers, console),
+                      text);
         }
     }
 }
@@ -174,7 +262,9 @@ TEST_F(ProfilesToolTest, EveryProfileOfARandomStoreRoundTripsThroughExportAndImp
         std::vector<ProfileRecord> records;
         for (int i = 0; i < 40; ++i) {
             records.push_back(randomRecord(random, console));
-            profiles.push_back({records.back(), {randomLayers(random, console), {}}});
+            std::vector<LayerRecord> layers = randomLayers(random, console);
+            const BindingModes modes = addRandomModes(random, records.back(), layers);
+            profiles.push_back({records.back(), {layers, {}, modes}});
         }
         writeStore(records);
         dir.write("layers.bin", testing::layersFileOf(profiles));
@@ -194,8 +284,9 @@ TEST_F(ProfilesToolTest, EveryProfileOfARandomStoreRoundTripsThroughExportAndImp
             ASSERT_EQ(imported.status, 0)
                 << imported.err << target.read(std::to_string(i) + ".txt");
             expected += testing::bytesOf(withoutLeftOutBytes(records[i]));
-            expectedProfiles.push_back({withoutLeftOutBytes(records[i]),
-                                        {withoutLeftOutBits(profiles[i].layers.layers), {}}});
+            expectedProfiles.push_back(
+                {withoutLeftOutBytes(records[i]),
+                 {withoutLeftOutBits(profiles[i].layers.layers), {}, profiles[i].layers.modes}});
         }
         EXPECT_EQ(target.read("config.bin"), expected) << consoleName;
         EXPECT_NE(target.read("setting.ini").find("COUNT=40"), std::string::npos);
