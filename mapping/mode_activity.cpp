@@ -29,7 +29,7 @@ void putMacro(ModesInEffect& inEffect, const Macro& macro) {
         return;
     }
     if (found == end) {
-        if (inEffect.macroCount == kMaxMacros) {
+        if (inEffect.macroCount == inEffect.macros.size()) {
             return;
         }
         found = end;
@@ -179,10 +179,11 @@ const MacroStep* stepAt(const MacroInEffect& macro, const MacroPlay& play, std::
     return nullptr;
 }
 
-void applyActions(ControllerState& state, ConsoleMode mode, ActionSet actions) {
+void applyActions(ControllerState& state, ConsoleMode mode, ActionSet actions,
+                  std::int32_t stickPercent = 100) {
     for (std::size_t k = 0; k < kActionCount; ++k) {
         if (inSet(actions, k)) {
-            applyAction(state, mode, static_cast<ActionCode>(k));
+            applyScaledAction(state, mode, static_cast<ActionCode>(k), stickPercent);
         }
     }
 }
@@ -252,7 +253,7 @@ void applyModes(ControllerState& state, ConsoleMode mode, const ModeActivity& ac
             actions |= ActionSet{1} << k;
         }
     }
-    applyActions(state, mode, actions);
+    applyActions(state, mode, actions, keyStickPercent(activity, modes));
     for (const MacroPlay& play : activity.macros) {
         const MacroInEffect* macro = play.key == 0 ? nullptr : macroFor(modes, play.key);
         if (macro != nullptr) {

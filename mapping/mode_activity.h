@@ -21,6 +21,9 @@
 
 namespace qora {
 
+// The base's macros and each layer's, all keys apart: every macro can be in effect at once.
+inline constexpr std::size_t kMaxMacrosInEffect = kMaxMacros * (kMaxLayers + 1);
+
 struct MacroInEffect {
     std::uint8_t key = 0;
     std::uint8_t stepCount = 0;
@@ -37,8 +40,8 @@ struct ModesInEffect {
     std::uint16_t turboReleaseMs = kDefaultTurboMs;
     std::uint8_t walkKey = 0;
     std::uint8_t walkPercent = kDefaultWalkPercent;
-    std::uint8_t macroCount = 0;
-    std::array<MacroInEffect, kMaxMacros> macros{};
+    std::size_t macroCount = 0;
+    std::array<MacroInEffect, kMaxMacrosInEffect> macros{};
 
     friend bool operator==(const ModesInEffect&, const ModesInEffect&) = default;
 };
@@ -64,7 +67,7 @@ struct ModeActivity {
     ActionSet toggledOn = 0;
     // Since when each turbo action has been held; kNeverUs when it is not.
     std::array<std::int64_t, kActionCount> turboSinceUs{};
-    std::array<MacroPlay, kMaxMacros> macros{};
+    std::array<MacroPlay, kMaxMacrosInEffect> macros{};
     bool walking = false;
 
     ModeActivity() { turboSinceUs.fill(kNeverUs); }
@@ -102,8 +105,9 @@ ActionSet actionsWithModes(const ModesInEffect& modes);
 std::int32_t keyStickPercent(const ModeActivity& activity, const ModesInEffect& modes);
 
 // After the plain bindings: the toggled actions that are on, the turbo actions in the
-// pressed part of their cycle as of nowUs (triggers full), and the actions of every macro
-// step under way, whose sticks and triggers take precedence over what the player holds.
+// pressed part of their cycle as of nowUs (triggers full; sticks at the walk key's share
+// while it is held, as the plain bindings' are), and the actions of every macro step under
+// way, whose sticks and triggers take precedence over what the player holds.
 void applyModes(ControllerState& state, ConsoleMode mode, const ModeActivity& activity,
                 const ModesInEffect& modes, std::int64_t nowUs);
 

@@ -175,6 +175,22 @@ TEST(BindingModes, AMacroPlaysItsStepsInOrderFromItsKey) {
     EXPECT_EQ(nextModeChange(rig.activity, rig.modes, 170 * kMs), kNeverUs);
     rig.look(200 * kMs, {kKeyF});
     EXPECT_EQ(face(200), buttons2::a) << "played again from the start";
+
+    // The base's sixteen macros and a layer's sixteen on other keys are all in effect.
+    BindingModes many;
+    BindingModes layer;
+    layer.changes = 0;
+    for (std::uint8_t k = 0; k < kMaxMacros; ++k) {
+        many.macros.push_back(
+            {static_cast<std::uint8_t>(0x40 + k), {{actionBit(action::buttonY), 10}}});
+        layer.macros.push_back(
+            {static_cast<std::uint8_t>(0x60 + k), {{actionBit(action::buttonX), 10}}});
+    }
+    const BindingModes* layers[] = {&layer};
+    makeModesInEffect(rig.modes, many, layers);
+    EXPECT_EQ(rig.modes.macroCount, 2 * kMaxMacros);
+    rig.look(300 * kMs, {static_cast<std::uint8_t>(0x60 + kMaxMacros - 1)});
+    EXPECT_EQ(rig.stateAt(300 * kMs).bytes[state::buttons2] & buttons2::x, buttons2::x);
 }
 
 // While the walk key is held, the sticks' deflection from keys is the walk speed's share of
@@ -186,17 +202,19 @@ TEST(BindingModes, TheWalkKeyScalesKeyDrivenSticksOnBothConsoles) {
         ConsoleMode mode;
         std::int16_t value;   // left stick Y in the state
         std::uint8_t ps3Byte; // the PS3 report's left stick Y (0 up, 128 centre)
+        bool toggled = false; // LAU toggles: the walk scales it all the same
     };
     const Case cases[] = {
         {50, true, kConsoleXbox360, 16383, 0},  {50, true, kConsolePs3, 16383, 64},
         {50, false, kConsolePs3, 32767, 0},     {1, true, kConsoleXbox360, 327, 0},
-        {100, true, kConsoleXbox360, 32767, 0},
+        {100, true, kConsoleXbox360, 32767, 0}, {50, true, kConsoleXbox360, 16383, 0, true},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(std::to_string(test.percent) + (test.walking ? " walking" : ""));
         BindingModes base;
         base.walkKey = kLeftAlt;
         base.walkPercent = test.percent;
+        base.toggle = test.toggled ? actionBit(action::leftStickUp) : 0;
         ModeRig rig(base);
         std::set<std::uint8_t> keys = {kKeyW};
         if (test.walking) {
