@@ -304,10 +304,14 @@ std::optional<std::uint16_t> readNumber(ModesDialogState& state, ModesDialogEnvi
     env.dialogs.getDlgItemText(state.window, field.id, text, sizeof text);
     const std::optional<std::uint16_t> value = parseNumber(text, field);
     if (!value) {
-        tellModes(state, env,
-                  std::string(field.name) + " must be a whole number from " +
-                      std::to_string(field.min) + " to " + std::to_string(field.max) + " " +
-                      field.unit);
+        std::string refusal = field.name;
+        refusal += " must be a whole number from ";
+        refusal += std::to_string(field.min);
+        refusal += " to ";
+        refusal += std::to_string(field.max);
+        refusal += ' ';
+        refusal += field.unit;
+        tellModes(state, env, refusal);
     }
     return value;
 }
