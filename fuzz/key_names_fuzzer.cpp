@@ -203,7 +203,9 @@ private:
     std::vector<std::string> log_;
     testing::FakeDirectInput directInput_{log_};
     CaptureDevices devices_;
-    MapDialogEnvironment env_{files_, ini_, user_, dialogs_, directInput_, devices_, paths_, mode_};
+    testing::FakeModesDialogOpener modesDialogs_;
+    MapDialogEnvironment env_{files_,   ini_,   user_, dialogs_,     directInput_,
+                              devices_, paths_, mode_, modesDialogs_};
     MapDialogState state_;
     ProfileRecord base_;
     std::uint64_t ownChanges_ = 0;

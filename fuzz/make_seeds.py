@@ -317,6 +317,15 @@ def layer_file():
     }
 
 
+def macro_steps():
+    """A console byte (0 Xbox 360, 1 PS3), then the steps as a player writes them."""
+    return {
+        "example-xbox360": b"\0A 60, 40, B+X 60",
+        "example-ps3": b"\x01X 60, 40, []+O 60, L1+R2 5000",
+        "refused": b"\0A 60,, B+Q 6000",
+    }
+
+
 def main():
     corpora = {
         "ini_file_fuzzer": ini_file(),
@@ -327,6 +336,7 @@ def main():
         "key_names_fuzzer": key_names(),
         "profile_text_fuzzer": profile_text(),
         "layer_file_fuzzer": layer_file(),
+        "macro_steps_fuzzer": macro_steps(),
     }
     for target, seeds in corpora.items():
         folder = os.path.join(HERE, "corpus", target)

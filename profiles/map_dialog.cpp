@@ -1,7 +1,6 @@
 #include "profiles/map_dialog.h"
 
 #include "formats/mouse_binding_choices.h"
-#include "formats/run_keys.h"
 #include "input/key_names.h"
 #include "input/keyboard_device.h"
 #include "platform/file_failure.h"
@@ -285,15 +284,7 @@ std::optional<StoreChange> writeBackStore(MapDialogState& state, MapDialogEnviro
 } // namespace
 
 bool refuseKeptKey(MapDialogState& state, MapDialogEnvironment& env, std::uint8_t scanCode) {
-    if (!isRunKey(scanCode) && !isSwitchKey(state.switchKeys, scanCode)) {
-        return false;
-    }
-    if (state.refusedRunKey != scanCode) {
-        state.refusedRunKey = scanCode;
-        const std::string text = std::string(keyName(scanCode)) + kRunKeyTextEnd;
-        env.user.messageBox(state.window, text.c_str(), kRunKeyCaption, kMbOk | kMbIconWarning);
-    }
-    return true;
+    return qora::refuseKeptKey(state.keptKeys, env.user, state.window, scanCode);
 }
 
 void showMapFields(MapDialogState& state, MapDialogEnvironment& env) {
@@ -317,7 +308,7 @@ bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandl
     state.window = dialog;
     state.templateId = templateId;
     state.profileIndex = profileIndex;
-    state.switchKeys = readSwitchKeyCodes(env.ini, env.paths);
+    state.keptKeys.switchKeys = readSwitchKeyCodes(env.ini, env.paths);
     if (const std::optional<FileFailure> failure = loadStore(state, env)) {
         // What could not be read would show as zeros and be written back as zeros.
         showFileFailure(env.user, dialog, describeFailure(*failure));
@@ -341,9 +332,7 @@ void onMapTimer(MapDialogState& state, MapDialogEnvironment& env) {
                               static_cast<std::uint32_t>(kKeyboardSnapshotSize))) {
         return;
     }
-    if ((state.snapshot[state.refusedRunKey] & kKeyDown) == 0) {
-        state.refusedRunKey = 0;
-    }
+    forgetReleasedKeptKey(state.keptKeys, state.snapshot.data());
     const std::optional<std::int32_t> focused = focusedControlId(state, env);
     if (!focused) {
         return;

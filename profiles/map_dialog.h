@@ -23,6 +23,8 @@
 #include "platform/program_paths.h"
 #include "platform/user_api.h"
 #include "profiles/dialog_api.h"
+#include "profiles/kept_keys.h"
+#include "profiles/modes_dialog.h"
 #include "profiles/switch_keys.h"
 
 #include <array>
@@ -41,6 +43,7 @@ struct MapDialogEnvironment {
     CaptureDevices& devices;
     const ProgramPaths& paths;
     const ConsoleMode& consoleMode;
+    ModesDialogOpener& modesDialogs;
 };
 
 inline constexpr std::uintptr_t kMapCaptureTimerId = 0;
@@ -76,21 +79,14 @@ struct MapDialogState {
     bool showing = false;
     // The Map dialog's own key snapshot, so a tick allocates nothing.
     std::array<std::uint8_t, kKeyboardSnapshotSize> snapshot{};
-    // A key the run keeps for itself that was refused and is still down: refused once per
-    // press, not at every poll.
-    std::uint8_t refusedRunKey = 0;
-    // setting.ini's switch keys as read at open: a run keeps them too.
-    SwitchKeyCodes switchKeys;
+    // The keys the key fields refuse (setting.ini's switch keys as read at open among them)
+    // and the one refused last, refused once per press, not at every poll.
+    KeptKeys keptKeys;
     // While a text field (the new layer's name, a delay) has the focus the keyboard is
     // unacquired and not read, so what is typed reaches the field: a keyboard held
     // exclusively keeps every key from the windows under Wine.
     bool keyboardLent = false;
 };
-
-// A key the run keeps for itself (formats/run_keys.h) pressed in a key field: the field
-// keeps its binding and the player is told, once per press.
-inline constexpr const char* kRunKeyCaption = "Warning";
-inline constexpr const char* kRunKeyTextEnd = " is kept for the capture run and cannot be bound";
 
 // WM_INITDIALOG. Returns true: the dialog system sets the initial focus. A store that
 // cannot be read, or whose layers.bin cannot be read or is damaged, is not edited: the

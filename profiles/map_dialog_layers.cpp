@@ -2,6 +2,7 @@
 
 #include "profiles/map_dialog_fields.h"
 #include "profiles/map_dialog_layer_settings.h"
+#include "profiles/map_dialog_modes.h"
 #include "profiles/map_dialog_view.h"
 #include "resources/resource_ids.h"
 
@@ -332,6 +333,9 @@ bool onLayerCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32
             return true;
         case IDC_MAP_LAYER_USE_BASE:
             onUseBase(state, env);
+            return true;
+        case IDC_MAP_LAYER_MODES:
+            editShownModes(state, env);
             return true;
         default:
             break;

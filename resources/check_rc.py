@@ -10,15 +10,20 @@ What is checked:
   * every id resolves through resources/resource_ids.h;
   * menu 109 (items, texts, commands, no Debug item), accelerators 109, string 109 "QORA";
   * About dialog 103, Setting dialog 136 control by control (id, class, text, position,
-    styles), and the two Map templates: 114 controls in 139 and 107 in 140, every required
+    styles), and the two Map templates: 115 controls in 139 and 108 in 140, every required
     id exactly once, the group boxes, the row labels (one multi-line static per column, the
     console header first) level with their fields, styles of the edits, lists, check boxes
     and scroll bars, the "1.0" value labels, the Aim group beside the Mouse group (its two
     pairs of radio buttons, each a group of its own, and its two bars with their labels),
     the check boxes and Aim radio buttons telling their focus (BS_NOTIFY), the Layers group
-    above all others (its lists, edits, buttons and radio pair inside it, last in the tab
-    order so the first key field has the focus at open), Confirm/Cancel, nothing outside
-    the dialog and no two controls on top of each other;
+    above all others (its lists, edits, buttons, "Modes..." and radio pair inside it, last in
+    the tab order so the first key field has the focus at open), Confirm/Cancel, nothing
+    outside the dialog and no two controls on top of each other;
+  * the Modes dialog 141: a Toggle and a Turbo check box per action in their groups (the
+    Xbox 360 names, which the program replaces for the PS3), the turbo times and the walk
+    speed taking digits only, the walk key and macro key fields, the owner-drawn unsorted
+    macro list, each group's Use base, OK/Cancel, the first check box first in the tab
+    order (not a key field), nothing outside the dialog and no overlaps;
   * every dialog fits on a 1024 x 768 screen;
   * the bitmaps' sizes and depths, the 16 x 16 dot mask and icon pixel for pixel, the icons'
     image sizes.
@@ -133,6 +138,9 @@ class Script:
 
     def value(self, toks, line_no):
         toks = [t for t in toks if t not in (("punct", "("), ("punct", ")"))]
+        if ("punct", "+") in toks:  # an id as a sum, "IDC_MODES_TOGGLE_FIRST + 3"
+            cut = toks.index(("punct", "+"))
+            return self.value(toks[:cut], line_no) + self.value(toks[cut + 1:], line_no)
         if len(toks) == 2 and toks[0] == ("punct", "-") and toks[1][0] == "num":
             return -toks[1][1]
         if len(toks) != 1:
@@ -347,9 +355,25 @@ NOTIFYING_BUTTONS = [1052, 1053, 1070, 1071, 1076, 1077]
 # The Layers group: its lists, edits (the delays take digits only) and push buttons.
 LAYER_LISTS = [1090, 1094]
 LAYER_EDITS = [(1091, set()), (1095, set()), (1098, {"ES_NUMBER"}), (1099, {"ES_NUMBER"})]
-LAYER_BUTTONS = [(1092, "New layer"), (1093, "Delete layer"), (1100, "Use base")]
+LAYER_BUTTONS = [(1092, "New layer"), (1093, "Delete layer"), (1101, "Modes..."),
+                 (1100, "Use base")]
 LAYER_RADIOS = ((1096, "Held"), (1097, "Toggled"))
 FIRST_KEY_FIELD = 1012
+# The Modes dialog: (group title, first check box id, its Use base), the check boxes named
+# as the Xbox 360 names each ActionCode; its edits (group, id, required styles); the macro
+# group's buttons.
+ACTION_NAMES_360 = ["DU", "DD", "DL", "DR", "LAU", "LAD", "LAL", "LAR", "RAU", "RAD", "RAL",
+                    "RAR", "Y", "X", "B", "A", "LT", "LB", "RT", "RB", "LC", "RC", "BACK",
+                    "START", "GUIDE", "TU", "TD", "TL", "TR"]
+MODES_ACTION_GROUPS = [("Toggle: each press turns the action on, the next off", 1120, 1111),
+                       ("Turbo: while held, the action repeats", 1150, 1114)]
+MODES_WALK_GROUP = "Walk: while its key is held, sticks moved by keys go slower"
+MODES_MACROS_GROUP = "Macros: a key plays timed steps"
+MODES_EDITS = [(MODES_ACTION_GROUPS[1][0], 1112, {"ES_NUMBER"}),
+               (MODES_ACTION_GROUPS[1][0], 1113, {"ES_NUMBER"}),
+               (MODES_WALK_GROUP, 1115, set()), (MODES_WALK_GROUP, 1116, {"ES_NUMBER"}),
+               (MODES_MACROS_GROUP, 1181, set()), (MODES_MACROS_GROUP, 1182, set())]
+MODES_MACRO_BUTTONS = [(1183, "Set macro"), (1184, "Remove macro"), (1185, "Use base")]
 
 
 class Checker:
@@ -440,13 +464,13 @@ class Checker:
             return
         header = "PS3" if ps3 else "360"
         self.expect("WS_EX_TOOLWINDOW" in d.exstyle, "dialog %d: needs WS_EX_TOOLWINDOW" % rid)
-        expected_count = 114 if ps3 else 107
+        expected_count = 115 if ps3 else 108
         self.expect(len(d.controls) == expected_count, "dialog %d has %d controls, expected %d"
                     % (rid, len(d.controls), expected_count))
 
         required = list(range(1012, 1037)) + list(range(1280, 1292)) + \
             [1042, 1043, 1044, 1045, 1046, 1049, 1050, 1051, 1052, 1053, 1055, 1056, 1057, 1058,
-             1059, 1, 2] + list(range(1070, 1081)) + list(range(1090, 1101))
+             1059, 1, 2] + list(range(1070, 1081)) + list(range(1090, 1102))
         tilt = list(range(1037, 1041))
         for cid in required + (tilt if ps3 else []):
             n = len(d.by_id(cid))
@@ -476,6 +500,61 @@ class Checker:
         self.closing_buttons(d)
         self.check_bounds(d)
         self.check_overlaps(d)
+
+    def check_modes(self):
+        d = self.dialog(141, "Binding modes", None, (8, "Dotum"))
+        if d is None:
+            return
+        self.expect("WS_EX_TOOLWINDOW" in d.exstyle, "dialog 141: needs WS_EX_TOOLWINDOW")
+        required = [1110, 1111, 1112, 1113, 1114, 1115, 1116, 1117, 1, 2] + \
+            list(range(1120, 1149)) + list(range(1150, 1179)) + list(range(1180, 1186))
+        for cid in required:
+            n = len(d.by_id(cid))
+            self.expect(n == 1, "dialog 141: id %d appears %d times, expected once" % (cid, n))
+        ids = [c.cid for c in d.controls if c.cid != STATIC]
+        self.expect(sorted(ids) == sorted(required), "dialog 141: controls %s are not the "
+                    "Modes dialog's" % sorted(set(ids) ^ set(required)))
+        boxes = {}
+        for title, first, use_base in MODES_ACTION_GROUPS:
+            box = boxes[title] = self.group_box(d, title)
+            for k, name in enumerate(ACTION_NAMES_360):
+                for c in d.by_id(first + k):
+                    self.expect(c.cls == "button" and c.text == name, "dialog 141: %r must be "
+                                "the check box %r" % (c, name))
+                    self.styles(141, c, {"BS_AUTOCHECKBOX", "WS_TABSTOP"}, set())
+                    self.inside(d, box, c)
+            self.modes_button(d, box, use_base, "Use base")
+        for title, cid, required_styles in MODES_EDITS:
+            for c in d.by_id(cid):
+                self.expect(c.cls == "edit", "dialog 141: %r must be an edit" % c)
+                self.styles(141, c, *EDIT_STYLES)
+                self.styles(141, c, required_styles, set())
+                self.inside(d, boxes.get(title) or self.group_box(d, title), c)
+        macros = self.group_box(d, MODES_MACROS_GROUP)
+        for c in d.by_id(1180):
+            self.expect(c.cls == "listbox", "dialog 141: %r must be a list box" % c)
+            self.styles(141, c, {"LBS_NOTIFY", "LBS_OWNERDRAWFIXED", "LBS_HASSTRINGS",
+                                 "WS_VSCROLL", "WS_BORDER", "WS_TABSTOP"}, {"LBS_SORT"})
+            self.inside(d, macros, c)
+        for cid, text in MODES_MACRO_BUTTONS:
+            self.modes_button(d, macros, cid, text)
+        for c in d.by_id(1110):
+            groups = [g for g in d.controls if "BS_GROUPBOX" in g.styles]
+            self.expect(c.cls == "static" and all(c.y + c.h <= g.y for g in groups),
+                        "dialog 141: %r must be a static above every group" % c)
+        stops = [c for c in d.controls if "WS_TABSTOP" in c.styles]
+        self.expect(bool(stops) and stops[0].cid == 1120, "dialog 141: the first Toggle box "
+                    "must be the first tab stop, so no key field has the focus at open")
+        self.closing_buttons(d, "OK")
+        self.check_bounds(d)
+        self.check_overlaps(d)
+
+    def modes_button(self, d, box, cid, text):
+        for c in d.by_id(cid):
+            self.expect(c.cls == "button" and c.text == text, "dialog 141: %r must be the "
+                        "button %r" % (c, text))
+            self.styles(141, c, {"BS_PUSHBUTTON", "WS_TABSTOP"}, {"BS_DEFPUSHBUTTON"})
+            self.inside(d, box, c)
 
     def group_box(self, d, title):
         boxes = [c for c in d.controls if c.cls == "button" and "BS_GROUPBOX" in c.styles
@@ -678,8 +757,8 @@ class Checker:
         self.expect(len(groups) == (8 if ps3 else 7), "dialog %d: %d group boxes"
                     % (d.rid, len(groups)))
 
-    def closing_buttons(self, d):
-        for cid, text in ((1, "Confirm"), (2, "Cancel")):
+    def closing_buttons(self, d, confirm="Confirm"):
+        for cid, text in ((1, confirm), (2, "Cancel")):
             for c in d.by_id(cid):
                 self.expect(c.cls == "button" and c.text == text, "dialog %d: %r must be the "
                             "button %r" % (d.rid, c, text))
@@ -828,6 +907,7 @@ def run_checks(rc_text, ids_text, base_dir, with_files=True):
     c.check_setting()
     c.check_map(139, ps3=True)
     c.check_map(140, ps3=False)
+    c.check_modes()
     if with_files:
         c.check_files(base_dir)
     return c.problems
@@ -873,6 +953,21 @@ MUTATIONS = [
      "BS_NOTIFY | ", '"Invert Y", IDC_MAP_INVERT_Y, "Button", ', "BS_NOTIFY"),
     ("a delay that takes letters", "ES_AUTOHSCROLL | ES_NUMBER | WS_BORDER | WS_TABSTOP, 288",
      "ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 288", "ES_NUMBER"),
+    ("a turbo box outside its group", '"RT", IDC_MODES_TURBO_FIRST + 18, "Button", '
+     "BS_AUTOCHECKBOX | WS_TABSTOP, 334, 107", '"RT", IDC_MODES_TURBO_FIRST + 18, "Button", '
+     "BS_AUTOCHECKBOX | WS_TABSTOP, 334, 147", "outside group"),
+    ("a toggle box named for another action", '"LC", IDC_MODES_TOGGLE_FIRST + 20,',
+     '"RC", IDC_MODES_TOGGLE_FIRST + 20,', "check box 'LC'"),
+    ("a sorted macro list", "LBS_NOTIFY | LBS_OWNERDRAWFIXED", "LBS_SORT | LBS_OWNERDRAWFIXED",
+     "LBS_SORT"),
+    ("a macro list that draws its own grey nowhere", "LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | ", "",
+     "LBS_OWNERDRAWFIXED"),
+    ("a walk speed that takes letters", "IDC_MODES_WALK_SPEED, \"Edit\", ES_AUTOHSCROLL | ES_NUMBER",
+     "IDC_MODES_WALK_SPEED, \"Edit\", ES_AUTOHSCROLL", "ES_NUMBER"),
+    ("the Modes button missing", '    CONTROL "Modes...", IDC_MAP_LAYER_MODES,', "//", "1101"),
+    ("a key field first in the Modes dialog's tab order", '    CONTROL "DU", IDC_MODES_TOGGLE_FIRST + 0,',
+     '    CONTROL "", IDC_MODES_WALK_KEY, "Edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 0, 1, 1\n'
+     '    CONTROL "DU", IDC_MODES_TOGGLE_FIRST + 0,', "first tab stop"),
     ("the Layers group first in the tab order",
      '    CONTROL "", IDC_MAP_DPAD_UP, "Edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP',
      '    CONTROL "", IDC_MAP_LAYER_NAME, "Edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 0, 0, 0\n'

@@ -21,6 +21,7 @@
 #define IDD_SETTING 136
 #define IDD_MAP_PS3 139
 #define IDD_MAP_360 140
+#define IDD_MODES 141 /* the binding modes of the part the Map dialog shows */
 
 #define IDB_PAD_360 132  /* 426 x 356, shown for OSTYPE 0 */
 #define IDB_PAD_PS3 137  /* 425 x 360, shown for OSTYPE 1 */
@@ -151,5 +152,31 @@
 #define IDC_MAP_LAYER_DELAY 1098         /* edit: ms */
 #define IDC_MAP_LAYER_RELEASE_DELAY 1099 /* edit: ms */
 #define IDC_MAP_LAYER_USE_BASE 1100      /* the last field chosen inherits from the base again */
+#define IDC_MAP_LAYER_MODES 1101         /* opens the Modes dialog on what the fields show */
+
+/* ---- Modes dialog (141) --------------------------------------------------------------- */
+
+#define IDC_MODES_EDITING 1110 /* static: the base or the layer whose modes are edited */
+#define IDC_MODES_TOGGLE_USE_BASE 1111
+#define IDC_MODES_TURBO_PRESS 1112   /* edit: ms */
+#define IDC_MODES_TURBO_RELEASE 1113 /* edit: ms */
+#define IDC_MODES_TURBO_USE_BASE 1114
+#define IDC_MODES_WALK_KEY 1115   /* edit: the walk key, captured as a key field */
+#define IDC_MODES_WALK_SPEED 1116 /* edit: % */
+#define IDC_MODES_WALK_USE_BASE 1117
+
+/* Check boxes: IDC_MODES_TOGGLE_FIRST + k toggles ActionCode k, IDC_MODES_TURBO_FIRST + k
+ * repeats it, for k = 0 ... 28. */
+#define IDC_MODES_TOGGLE_FIRST 1120
+#define IDC_MODES_TOGGLE_LAST 1148
+#define IDC_MODES_TURBO_FIRST 1150
+#define IDC_MODES_TURBO_LAST 1178
+
+#define IDC_MODES_MACRO_LIST 1180  /* owner-drawn list box: one macro a line */
+#define IDC_MODES_MACRO_KEY 1181   /* edit: the macro's key, captured as a key field */
+#define IDC_MODES_MACRO_STEPS 1182 /* edit: the steps as the profile text writes them */
+#define IDC_MODES_MACRO_SET 1183
+#define IDC_MODES_MACRO_REMOVE 1184
+#define IDC_MODES_MACRO_USE_BASE 1185
 
 #endif /* QORA_RESOURCES_RESOURCE_IDS_H */

@@ -13,7 +13,8 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-20}
 targets=(ini_file_fuzzer store_fuzzer packet_decoder_fuzzer packets_tool_fuzzer
-    mouse_processor_fuzzer key_names_fuzzer profile_text_fuzzer layer_file_fuzzer)
+    mouse_processor_fuzzer key_names_fuzzer profile_text_fuzzer layer_file_fuzzer
+    macro_steps_fuzzer)
 if [ $# -gt 1 ]; then
     targets=("${@:2}")
 fi

@@ -2,7 +2,9 @@
 # Makes the screenshots in docs/: the main window in both console modes with the overlay
 # on and buttons pressed, the Setting dialog, both Map dialogs (the Xbox 360 one as the
 # starter profile opens, classic aim; the PS3 one switched to precise aim with a dead zone
-# and an exponent), the Xbox 360 one again with a new layer "ADS" made and chosen, and the
+# and an exponent), the Modes dialog of the Xbox 360 base with modes set as a player sets
+# them, the Xbox 360 Map dialog again with a new layer "ADS" made and chosen, the Modes
+# dialog of that layer (its own turbo and macro, the rest the base's in grey), and the
 # calibration view during a run. Run after a windows build; the pictures are committed, so
 # the build itself needs none of this. QORA_USE_DISPLAY=1 draws on $DISPLAY instead of a
 # virtual screen of its own.
@@ -40,6 +42,20 @@ QORA_MAP_LAYER_TRIGGER_RIGHT="90 126"
 QORA_MAP_LAYER_DELAY="453 87"
 QORA_MAP_ZOOM_X_LEFT="558 432"
 QORA_MAP_ZOOM_Y_LEFT="558 456"
+QORA_MAP_LAYER_MODES="679 87"
+# Places in the Modes dialog: the Toggle boxes of B and LC, the Turbo box of RT, the turbo
+# times, the walk key and speed, the macro's key and steps, Set macro and OK.
+QORA_MODES_TOGGLE_B="271 97"
+QORA_MODES_TOGGLE_LC="31 115"
+QORA_MODES_TURBO_RT="511 190"
+QORA_MODES_TURBO_PRESS="108 233"
+QORA_MODES_TURBO_RELEASE="246 233"
+QORA_MODES_WALK_KEY="103 292"
+QORA_MODES_WALK_SPEED="225 292"
+QORA_MODES_MACRO_KEY="103 436"
+QORA_MODES_MACRO_STEPS="424 436"
+QORA_MODES_MACRO_SET="433 463"
+QORA_MODES_OK="531 512"
 
 # Precise aim, a dead zone of 12.5 % and an exponent of 0.85, as a player might set them.
 set_precise_aim() { # set_precise_aim MAP_WINDOW
@@ -69,6 +85,54 @@ make_ads_layer() { # make_ads_layer MAP_WINDOW
         qora_click "$1" $QORA_MAP_ZOOM_X_LEFT
         qora_click "$1" $QORA_MAP_ZOOM_Y_LEFT
     done
+}
+
+modes_closed() { ! qora_window_shown "Binding modes"; }
+
+open_modes() { # open_modes MAP_WINDOW: sets MODES_WINDOW
+    qora_click "$1" $QORA_MAP_LAYER_MODES
+    qora_wait_for 10 "the Modes dialog" qora_window_shown "Binding modes"
+    sleep 0.5
+    MODES_WINDOW=$(qora_window_id "Binding modes")
+}
+
+# A number field of the Modes dialog, emptied and typed anew.
+type_number() { # type_number MODES_WINDOW X Y VALUE
+    qora_click "$1" "$2" "$3"
+    xdotool key --delay 80 End BackSpace BackSpace BackSpace BackSpace
+    xdotool type --delay 80 "$4"
+}
+
+# A macro: its key pressed in the key field, its steps typed, then Set macro.
+set_macro() { # set_macro MODES_WINDOW KEY STEPS
+    qora_click "$1" $QORA_MODES_MACRO_KEY
+    qora_hold_key "$2"
+    qora_click "$1" $QORA_MODES_MACRO_STEPS
+    xdotool type --delay 60 "$3"
+    qora_click "$1" $QORA_MODES_MACRO_SET
+}
+
+# The base's modes as a player sets them: crouch (B) and sprint (LC) toggle, the trigger on
+# the left mouse button (RT) repeats 40 ms on, 40 ms off, L ALT walks at 30 %, F plays a
+# jump and a dodge.
+set_base_modes() { # set_base_modes MODES_WINDOW
+    qora_click "$1" $QORA_MODES_TOGGLE_B
+    qora_click "$1" $QORA_MODES_TOGGLE_LC
+    qora_click "$1" $QORA_MODES_TURBO_RT
+    type_number "$1" $QORA_MODES_TURBO_PRESS 40
+    type_number "$1" $QORA_MODES_TURBO_RELEASE 40
+    qora_click "$1" $QORA_MODES_WALK_KEY
+    qora_hold_key Alt_L
+    type_number "$1" $QORA_MODES_WALK_SPEED 30
+    set_macro "$1" f "A 60, 40, B+X 60"
+}
+
+# The ADS layer's own modes: a slower turbo while aiming and a macro of its own on H; the
+# toggles, the walk and F's macro stay the base's, in grey.
+set_layer_modes() { # set_layer_modes MODES_WINDOW
+    type_number "$1" $QORA_MODES_TURBO_PRESS 60
+    type_number "$1" $QORA_MODES_TURBO_RELEASE 90
+    set_macro "$1" h "RB 30, 30, RB 30"
 }
 
 # start_overlay_run OSTYPE: qora in a fresh folder with the virtual adapter, the overlay on
@@ -113,8 +177,20 @@ shoot_console() { # shoot_console OSTYPE NAME
     [ "$mode" = 1 ] && set_precise_aim "$(qora_window_id Map)"
     capture "$(qora_window_id Map)" "docs/map-dialog-$name.png"
     if [ "$mode" = 0 ]; then
+        open_modes "$(qora_window_id Map)"
+        set_base_modes "$MODES_WINDOW"
+        capture "$MODES_WINDOW" docs/modes-dialog-base.png
+        qora_click "$MODES_WINDOW" $QORA_MODES_OK
+        # Without a window manager Wine waits for the closed dialog's window to be withdrawn
+        # before it takes the next input, and the keyboard's focus does not come back.
+        qora_wait_for 10 "the Modes dialog to close" modes_closed
+        xdotool windowfocus "$(qora_window_id Map)"
+        sleep 0.3
         make_ads_layer "$(qora_window_id Map)"
         capture "$(qora_window_id Map)" docs/map-dialog-layer.png
+        open_modes "$(qora_window_id Map)"
+        set_layer_modes "$MODES_WINDOW"
+        capture "$MODES_WINDOW" docs/modes-dialog-layer.png
     fi
     wineserver -k >/dev/null 2>&1 || true
     wait "$QORA_PID" 2>/dev/null || true

@@ -4,6 +4,7 @@
 
 #include "profiles/dialog_api.h"
 #include "profiles/map_dialog.h"
+#include "profiles/win32/win32_modes_dialog.h"
 
 #include <windows.h>
 
@@ -14,8 +15,9 @@ public:
     Win32MapDialogOpener(HINSTANCE instance, FileApi& files, ProfileFileApi& ini, UserApi& user,
                          DialogApi& dialogs, DirectInputApi& directInput, CaptureDevices& devices,
                          const ProgramPaths& paths, const ConsoleMode& consoleMode)
-        : instance_(instance), environment_{files,       ini,     user,  dialogs,
-                                            directInput, devices, paths, consoleMode} {}
+        : instance_(instance), modesDialogs_(instance, user, dialogs, directInput, devices),
+          environment_{files,   ini,   user,        dialogs,      directInput,
+                       devices, paths, consoleMode, modesDialogs_} {}
 
     // Runs modally; 1 after Confirm, 2 after Cancel, -1 when the dialog cannot be created.
     std::intptr_t openMapDialog(WindowHandle owner, std::int32_t templateId,
@@ -23,6 +25,8 @@ public:
 
 private:
     HINSTANCE instance_;
+    // The Map dialog's "Modes..." button opens it.
+    Win32ModesDialogOpener modesDialogs_;
     MapDialogEnvironment environment_;
 };
 

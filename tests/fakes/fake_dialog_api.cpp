@@ -100,8 +100,31 @@ void FakeDialogApi::addMapDialog(WindowHandle dialog, std::int32_t templateId) {
     add(dialog, IDC_MAP_LAYER_DELAY, ControlKind::edit);
     add(dialog, IDC_MAP_LAYER_RELEASE_DELAY, ControlKind::edit);
     add(dialog, IDC_MAP_LAYER_USE_BASE, ControlKind::button);
+    add(dialog, IDC_MAP_LAYER_MODES, ControlKind::button);
     add(dialog, IDC_CONFIRM, ControlKind::button);
     add(dialog, IDC_CANCEL, ControlKind::button);
+}
+
+void FakeDialogApi::addModesDialog(WindowHandle dialog) {
+    add(dialog, IDC_MODES_EDITING, ControlKind::label);
+    for (std::int32_t id = IDC_MODES_TOGGLE_FIRST; id <= IDC_MODES_TOGGLE_LAST; ++id) {
+        add(dialog, id, ControlKind::checkBox);
+    }
+    for (std::int32_t id = IDC_MODES_TURBO_FIRST; id <= IDC_MODES_TURBO_LAST; ++id) {
+        add(dialog, id, ControlKind::checkBox);
+    }
+    for (const std::int32_t id :
+         {IDC_MODES_TURBO_PRESS, IDC_MODES_TURBO_RELEASE, IDC_MODES_WALK_KEY, IDC_MODES_WALK_SPEED,
+          IDC_MODES_MACRO_KEY, IDC_MODES_MACRO_STEPS}) {
+        add(dialog, id, ControlKind::edit);
+    }
+    add(dialog, IDC_MODES_MACRO_LIST, ControlKind::listBox);
+    for (const std::int32_t id :
+         {IDC_MODES_TOGGLE_USE_BASE, IDC_MODES_TURBO_USE_BASE, IDC_MODES_WALK_USE_BASE,
+          IDC_MODES_MACRO_SET, IDC_MODES_MACRO_REMOVE, IDC_MODES_MACRO_USE_BASE, IDC_CONFIRM,
+          IDC_CANCEL}) {
+        add(dialog, id, ControlKind::button);
+    }
 }
 
 FakeControl* FakeDialogApi::find(WindowHandle dialog, std::int32_t id) {
@@ -254,6 +277,7 @@ std::intptr_t FakeDialogApi::listMessage(FakeControl& list, std::uint32_t messag
             ++list.itemsAddedWhileRedrawing;
         }
         return count;
+    case kLbResetContent:
     case kCbResetContent:
         list.items.clear();
         list.selection = -1;

@@ -8,6 +8,7 @@
 // enabled state and calls on controls a template does not have are recorded.
 
 #include "profiles/dialog_api.h"
+#include "profiles/modes_dialog.h"
 
 #include <cstdint>
 #include <functional>
@@ -73,6 +74,8 @@ public:
     void addSettingDialog(WindowHandle dialog);
     // The controls of template 139 (PS3, with the four tilt fields) or 140 (Xbox 360).
     void addMapDialog(WindowHandle dialog, std::int32_t templateId);
+    // The controls of template 141, the Modes dialog.
+    void addModesDialog(WindowHandle dialog);
 
     // Access for tests; a control the template does not have fails the test.
     FakeControl& control(WindowHandle dialog, std::int32_t id);
@@ -138,6 +141,23 @@ public:
     }
 
     std::intptr_t result = kMapDialogCancelled;
+    std::vector<Call> calls;
+};
+
+// Records every openModesDialog call; open, when set, plays the dialog and gives its
+// result, else the dialog is cancelled at once.
+class FakeModesDialogOpener : public ModesDialogOpener {
+public:
+    std::intptr_t openModesDialog(WindowHandle owner, ModesEdit& edit) override {
+        calls.push_back({owner, edit});
+        return open ? open(owner, edit) : kModesDialogCancelled;
+    }
+
+    struct Call {
+        WindowHandle owner;
+        ModesEdit edit; // as handed over
+    };
+    std::function<std::intptr_t(WindowHandle, ModesEdit&)> open;
     std::vector<Call> calls;
 };
 

@@ -87,6 +87,7 @@ protected:
     RestrictedProfileFile ini;
     FakeUserApi user;
     FakeDialogApi dialogs;
+    FakeModesDialogOpener modesDialogs;
 };
 
 } // namespace qora::testing

@@ -82,7 +82,8 @@ protected:
     testing::FakeDirectInput directInput{diLog};
     CaptureDevices devices;
     ConsoleMode mode = kConsoleXbox360;
-    MapDialogEnvironment env{files, ini, user, dialogs, directInput, devices, paths, mode};
+    MapDialogEnvironment env{files,   ini,   user, dialogs,     directInput,
+                             devices, paths, mode, modesDialogs};
     MapDialogState state;
     WindowHandle const dialog = reinterpret_cast<WindowHandle>(0x3900);
 };
