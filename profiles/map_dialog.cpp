@@ -4,6 +4,7 @@
 #include "input/key_names.h"
 #include "input/keyboard_device.h"
 #include "platform/file_failure.h"
+#include "profiles/dialog_fields.h"
 #include "profiles/layer_store.h"
 #include "profiles/map_dialog_aim.h"
 #include "profiles/map_dialog_fields.h"
@@ -212,17 +213,10 @@ bool isTextField(std::int32_t controlId) {
 }
 
 // A text field's focus: typing needs the keys the keyboard device would hold.
-void lendKeyboardForTyping(MapDialogState& state, MapDialogEnvironment& env, std::int32_t controlId,
-                           std::uint32_t notification) {
-    if (!isTextField(controlId)) {
-        return;
-    }
-    if (notification == kEnSetFocus) {
-        unacquireKeyboard(env.directInput, env.devices);
-        state.keyboardLent = true;
-    } else if (notification == kEnKillFocus) {
-        reacquireKeyboard(env.directInput, env.devices);
-        state.keyboardLent = false;
+void followTextFieldFocus(MapDialogState& state, MapDialogEnvironment& env, std::int32_t controlId,
+                          std::uint32_t notification) {
+    if (isTextField(controlId)) {
+        lendKeyboardForTyping(env.directInput, env.devices, notification, state.keyboardLent);
     }
 }
 
@@ -439,7 +433,7 @@ bool onMapCommand(MapDialogState& state, MapDialogEnvironment& env, std::int32_t
         onMapCancel(state, env);
         return true;
     }
-    lendKeyboardForTyping(state, env, controlId, notification);
+    followTextFieldFocus(state, env, controlId, notification);
     if (onLayerCommand(state, env, controlId, notification) ||
         onAimCommand(state, env, controlId, notification)) {
         return true;

@@ -1,6 +1,7 @@
 #include "profiles/map_dialog_layer_settings.h"
 
 #include "input/key_names.h"
+#include "profiles/dialog_fields.h"
 #include "profiles/map_dialog_layers.h"
 #include "profiles/map_dialog_view.h"
 #include "resources/resource_ids.h"
@@ -70,29 +71,11 @@ void showDelays(MapDialogState& state, MapDialogEnvironment& env, const LayerRec
     }
 }
 
-// A whole number of ms within the range, digits only.
-std::optional<std::uint16_t> parseDelay(const char* text) {
-    if (*text == '\0') {
-        return std::nullopt;
-    }
-    std::uint32_t value = 0;
-    for (const char* c = text; *c != '\0'; ++c) {
-        if (*c < '0' || *c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<std::uint32_t>(*c - '0');
-        if (value > kMaxLayerDelayMs) {
-            return std::nullopt;
-        }
-    }
-    return static_cast<std::uint16_t>(value);
-}
-
 std::optional<std::uint16_t> readDelay(MapDialogState& state, MapDialogEnvironment& env,
                                        const DelayField& field) {
     char text[kDelayFieldLength + 2] = {};
     env.dialogs.getDlgItemText(state.window, field.id, text, sizeof text);
-    return parseDelay(text);
+    return parseWholeNumber(text, 0, kMaxLayerDelayMs);
 }
 
 void refuseDelay(MapDialogState& state, MapDialogEnvironment& env, const DelayField& field) {

@@ -3,6 +3,7 @@
 #include "formats/action_names.h"
 #include "input/key_names.h"
 #include "input/keyboard_device.h"
+#include "profiles/dialog_fields.h"
 #include "profiles/modes_dialog_macros.h"
 #include "resources/resource_ids.h"
 
@@ -277,32 +278,11 @@ void captureKey(ModesDialogState& state, ModesDialogEnvironment& env, std::int32
     }
 }
 
-// A whole number within the field's range, digits only.
-std::optional<std::uint16_t> parseNumber(const char* text, const NumberField& field) {
-    if (*text == '\0') {
-        return std::nullopt;
-    }
-    std::uint32_t value = 0;
-    for (const char* c = text; *c != '\0'; ++c) {
-        if (*c < '0' || *c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<std::uint32_t>(*c - '0');
-        if (value > field.max) {
-            return std::nullopt;
-        }
-    }
-    if (value < field.min) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(value);
-}
-
 std::optional<std::uint16_t> readNumber(ModesDialogState& state, ModesDialogEnvironment& env,
                                         const NumberField& field) {
     char text[8] = {};
     env.dialogs.getDlgItemText(state.window, field.id, text, sizeof text);
-    const std::optional<std::uint16_t> value = parseNumber(text, field);
+    const std::optional<std::uint16_t> value = parseWholeNumber(text, field.min, field.max);
     if (!value) {
         std::string refusal = field.name;
         refusal += " must be a whole number from ";
@@ -352,17 +332,10 @@ void onModesConfirm(ModesDialogState& state, ModesDialogEnvironment& env) {
 }
 
 // A text field's focus: typing needs the keys the keyboard device would hold.
-void lendKeyboardForTyping(ModesDialogState& state, ModesDialogEnvironment& env,
-                           std::int32_t controlId, std::uint32_t notification) {
-    if (!isTextField(controlId)) {
-        return;
-    }
-    if (notification == kEnSetFocus) {
-        unacquireKeyboard(env.directInput, env.devices);
-        state.keyboardLent = true;
-    } else if (notification == kEnKillFocus) {
-        reacquireKeyboard(env.directInput, env.devices);
-        state.keyboardLent = false;
+void followTextFieldFocus(ModesDialogState& state, ModesDialogEnvironment& env,
+                          std::int32_t controlId, std::uint32_t notification) {
+    if (isTextField(controlId)) {
+        lendKeyboardForTyping(env.directInput, env.devices, notification, state.keyboardLent);
     }
 }
 
@@ -467,7 +440,7 @@ bool onModesCommand(ModesDialogState& state, ModesDialogEnvironment& env, std::i
         env.dialogs.endDialog(state.window, kModesDialogCancelled);
         return true;
     }
-    lendKeyboardForTyping(state, env, controlId, notification);
+    followTextFieldFocus(state, env, controlId, notification);
     return onFieldCommand(state, env, controlId, notification) ||
            onMacroCommand(state, env, controlId, notification);
 }

@@ -1,5 +1,7 @@
 #include "tools/profiles/mode_text.h"
 
+#include "formats/macro_steps.h"
+
 #include "formats/action_names.h"
 #include "input/key_names.h"
 #include "tools/profiles/profile_fields.h"
@@ -116,40 +118,6 @@ std::string joinedActions(ActionSet actions, ConsoleMode console, std::string_vi
     return text;
 }
 
-// ACTIONS MS, or a pause: MS alone.
-ModeValueReading readStep(std::string_view text, ConsoleMode console, MacroStep& step) {
-    const std::size_t blank = text.find_last_of(kBlanks);
-    const std::string_view ms = blank == std::string_view::npos ? text : text.substr(blank + 1);
-    std::uint32_t value = 0;
-    switch (readWholeNumber(ms, kMinMacroStepMs, kMaxMacroStepMs, value)) {
-    case NumberReading::notNumber:
-        return refused("write ACTIONS MS (B+X 60) or a pause in ms (40)");
-    case NumberReading::outside:
-        return refused(std::string(ms) + " is outside " + range(kMinMacroStepMs, kMaxMacroStepMs) +
-                       " ms");
-    case NumberReading::ok:
-        break;
-    }
-    step = {0, static_cast<std::uint16_t>(value)};
-    if (blank == std::string_view::npos) {
-        return accepted();
-    }
-    for (const std::string_view name : split(text.substr(0, blank), kActionJoin)) {
-        const std::optional<ActionCode> action = actionNamed(name, console);
-        if (name.empty()) {
-            return refused("an action is missing beside +");
-        }
-        if (!action) {
-            return refused("unknown action " + std::string(name));
-        }
-        if ((step.actions & actionBit(*action)) != 0) {
-            return refused(std::string(name) + " is given twice");
-        }
-        step.actions |= actionBit(*action);
-    }
-    return accepted();
-}
-
 void addLine(TextLines& lines, const char* setting, std::string value) {
     lines.emplace_back(setting, std::move(value));
 }
@@ -228,20 +196,7 @@ std::string actionListText(ActionSet actions, ConsoleMode console) {
 }
 
 std::string macroStepsText(const std::vector<MacroStep>& steps, ConsoleMode console) {
-    if (steps.empty()) {
-        return kNoneWord;
-    }
-    std::string text;
-    for (const MacroStep& step : steps) {
-        if (!text.empty()) {
-            text += ", ";
-        }
-        if (step.actions != 0) {
-            text += joinedActions(step.actions, console, "+") + " ";
-        }
-        text += std::to_string(step.ms);
-    }
-    return text;
+    return steps.empty() ? kNoneWord : formatMacroSteps(steps, console);
 }
 
 ModeValueReading readActionList(std::string_view text, ConsoleMode console, ActionSet& read) {
@@ -317,23 +272,11 @@ ModeValueReading readMacroSteps(std::string_view text, ConsoleMode console,
     if (isNone(text)) {
         return accepted();
     }
-    const std::vector<std::string_view> parts = split(text, kStepSeparator);
-    if (parts.size() > kMaxMacroSteps) {
-        return refused(std::to_string(parts.size()) + " steps; a macro holds at most " +
-                       std::to_string(kMaxMacroSteps));
+    MacroStepsParse parse = parseMacroSteps(text, console);
+    if (parse.error) {
+        return refused(*parse.error);
     }
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const std::string step = "step " + std::to_string(i + 1);
-        if (parts[i].empty()) {
-            return refused(step + " is empty");
-        }
-        MacroStep read;
-        const ModeValueReading reading = readStep(parts[i], console, read);
-        if (!reading.ok) {
-            return refused(step + " " + quoted(parts[i]) + ": " + reading.error);
-        }
-        steps.push_back(read);
-    }
+    steps = std::move(parse.steps);
     return accepted();
 }
 

@@ -138,11 +138,11 @@ TEST(ProfileModes, BadModeLinesAreRefusedAtTheirLineAndStep) {
     }
     const std::string layer = "LAYER = \"L\"\nWHILE = CAPS\n";
     const Case cases[] = {
-        {"\nMACRO F = A 60, 40, B+Q 60\n", 2, "MACRO F: step 3 \"B+Q 60\": unknown action Q"},
-        {"MACRO F = A+A 1\n", 1, "MACRO F: step 1 \"A+A 1\": A is given twice"},
-        {"MACRO F = A 0\n", 1, "MACRO F: step 1 \"A 0\": 0 is outside 1 to 5000 ms"},
-        {"MACRO F = 5,\n", 1, "MACRO F: step 2 is empty"},
-        {steps33, 1, "MACRO F: 33 steps; a macro holds at most 32"},
+        {"\nMACRO F = A 60, 40, B+Q 60\n", 2, "MACRO F: Step 3 \"B+Q 60\": \"Q\" is not an action"},
+        {"MACRO F = A+A 1\n", 1, "MACRO F: Step 1 \"A+A 1\": \"A\" is named twice"},
+        {"MACRO F = A 0\n", 1, "MACRO F: Step 1 \"A 0\": a step lasts 1 to 5000 ms"},
+        {"MACRO F = 5,\n", 1, "MACRO F: Step 2 is empty: steps are separated by single commas, as in \"A 60, 40, B+X 60\""},
+        {steps33, 1, "MACRO F: A macro has at most 32 steps, not 33"},
         {"MACRO F = none\n", 1,
          "MACRO F: none belongs to a layer, where it takes the base's macro away; leave the "
          "line out"},
