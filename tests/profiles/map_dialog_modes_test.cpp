@@ -202,5 +202,27 @@ TEST_F(MapDialogModesTest, ModesOnlyLookedAtChangeNothing) {
     EXPECT_EQ(dir.read("layers.bin"), layers);
 }
 
+// The Map dialog's Confirm stores what the Modes dialog gave, the base's and the layer's,
+// in layers.bin, where the next run and the next open read them.
+TEST_F(MapDialogModesTest, ConfirmStoresTheModesGiven) {
+    player = [&] {
+        clickInModes(IDC_MODES_TOGGLE_FIRST + kA);
+        clickInModes(IDC_CONFIRM);
+    };
+    openModes();
+    choose(0);
+    openModes(); // the layer shows the base's A, which the same click turns off
+
+    dialogs.clickButton(dialog, IDC_CONFIRM);
+    ASSERT_EQ(dialogs.endedDialogs.back().result, kMapDialogConfirmed);
+
+    const std::vector<LayeredProfile> stored = testing::storedProfiles(paths);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].layers.modes.toggle, actionBit(kA));
+    ASSERT_EQ(stored[0].layers.layers.size(), 1u);
+    EXPECT_EQ(stored[0].layers.layers[0].modes.changes, mode_change::toggle);
+    EXPECT_EQ(stored[0].layers.layers[0].modes.toggle, 0u) << "A toggles no more in the layer";
+}
+
 } // namespace
 } // namespace qora
