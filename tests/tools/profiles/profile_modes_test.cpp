@@ -141,7 +141,9 @@ TEST(ProfileModes, BadModeLinesAreRefusedAtTheirLineAndStep) {
         {"\nMACRO F = A 60, 40, B+Q 60\n", 2, "MACRO F: Step 3 \"B+Q 60\": \"Q\" is not an action"},
         {"MACRO F = A+A 1\n", 1, "MACRO F: Step 1 \"A+A 1\": \"A\" is named twice"},
         {"MACRO F = A 0\n", 1, "MACRO F: Step 1 \"A 0\": a step lasts 1 to 5000 ms"},
-        {"MACRO F = 5,\n", 1, "MACRO F: Step 2 is empty: steps are separated by single commas, as in \"A 60, 40, B+X 60\""},
+        {"MACRO F = 5,\n", 1,
+         "MACRO F: Step 2 is empty: steps are separated by single commas, as in \"A 60, 40, B+X "
+         "60\""},
         {steps33, 1, "MACRO F: A macro has at most 32 steps, not 33"},
         {"MACRO F = none\n", 1,
          "MACRO F: none belongs to a layer, where it takes the base's macro away; leave the "
