@@ -16,13 +16,15 @@ constexpr double kUsPerMs = static_cast<double>(kMicrosecondsPerMillisecond);
 constexpr std::int64_t kDecayHalfIntervals = 3;
 constexpr std::int64_t kDecayMarginUs = 1000;
 // It is 0 after two of the longest recent intervals. Neither comes sooner than a few
-// milliseconds: reports held up on their way (Wine, a busy machine, a few times a second
-// by up to 5 ms) would otherwise make the stick sag and drop to 0 between reports of a
-// steady hand.
+// milliseconds: reports held up on their way (Wine, a busy machine: a few times a second
+// by up to 5 ms, and reads of a steady hand 6 to 7 ms apart a few times a run even on a
+// quiet machine) would otherwise make the stick sag and drop to 0 between reports of a
+// steady hand. Waiting 7 ms still leaves the stop, due within 8 ms of the hand's last
+// motion, the fraction of a millisecond its last report takes to be read.
 constexpr std::int64_t kMinDecayUs = 4000;
 constexpr std::int64_t kStopIntervals = 2;
 constexpr std::int64_t kStopMarginUs = 500;
-constexpr std::int64_t kMinStopUs = 6000;
+constexpr std::int64_t kMinStopUs = 7000;
 // While it decays it is evaluated again this often.
 constexpr std::int64_t kDecayStepUs = 2000;
 

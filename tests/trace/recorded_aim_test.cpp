@@ -94,11 +94,6 @@ struct KnownMiss {
     Bound bound;
 };
 constexpr KnownMiss kKnownMisses[] = {
-    // The stick stops 6 ms after the last report read, sooner than reads come apart while
-    // the reports' stamps keep their pace.
-    {"500hz-2-read-gap-6.6ms.txt", Bound::drop},
-    {"1000hz-1-read-gaps-6ms.txt", Bound::drop},
-    {"1000hz-8-read-gap-6.5ms.txt", Bound::drop},
     // The stop waits two of the longest recent intervals, which a slow hand's single
     // counts make long (here the last count also came 2.6 ms late), and so does a lump of
     // reports under one stamp just before the hand stops.
