@@ -26,9 +26,9 @@ struct AimHold {
 // report timing.
 void holdEstimate(AimHold& hold, const WindowFit& fit, AimVelocity shown, const AimWindow& window);
 
-// From the last report and the longest recent interval between reports: when the value
-// starts to decay and when it stops.
-void setDeadlines(AimHold& hold, std::int64_t lastReportUs, std::int64_t intervalUs);
+// From the last report and the recent intervals between reports: when the value starts to
+// decay and when it stops.
+void setDeadlines(AimHold& hold, std::int64_t lastReportUs, const RecentIntervals& intervals);
 
 // The value at nowUs: held, then decaying, and 0 from the stop on.
 AimVelocity heldVelocityAt(const AimHold& hold, std::int64_t nowUs);

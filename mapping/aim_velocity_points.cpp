@@ -1,6 +1,7 @@
 #include "mapping/aim_velocity_points.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 namespace qora {
@@ -50,6 +51,19 @@ AimIntervals intervalsFrom(const AimPointRing& points, std::uint32_t start) {
     }
     intervals.longestUs = std::min(intervals.longestUs, kAimMaxIntervalUs);
     return intervals;
+}
+
+RecentIntervals recentIntervalsFrom(const AimPointRing& points, std::uint32_t start) {
+    std::array<std::int64_t, kAimPointSlots> intervalsUs{};
+    std::uint32_t count = 0;
+    for (std::uint32_t i = start; i + 1 < points.size(); ++i) {
+        intervalsUs[count++] = points.at(i + 1).timeUs - points.at(i).timeUs;
+    }
+    // The lower of the middle two when they are even: with two intervals, the shorter.
+    const auto middle = intervalsUs.begin() + (count - 1) / 2;
+    std::nth_element(intervalsUs.begin(), middle, intervalsUs.begin() + count);
+    const std::int64_t longestUs = *std::max_element(middle, intervalsUs.begin() + count);
+    return {std::min(longestUs, kAimMaxIntervalUs), std::min(*middle, kAimMaxIntervalUs)};
 }
 
 } // namespace qora

@@ -67,4 +67,13 @@ struct AimIntervals {
 // The intervals between the points from start on.
 AimIntervals intervalsFrom(const AimPointRing& points, std::uint32_t start);
 
+// How reports came lately, both at most kAimMaxIntervalUs.
+struct RecentIntervals {
+    std::int64_t longestUs = 0; // how late a report has lately come
+    std::int64_t typicalUs = 0; // the median: how often the hand's reports come
+};
+
+// The intervals between the points from start on (start below the last point).
+RecentIntervals recentIntervalsFrom(const AimPointRing& points, std::uint32_t start);
+
 } // namespace qora

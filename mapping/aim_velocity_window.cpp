@@ -148,7 +148,7 @@ WindowFit fitWindow(const AimPointRing& points, std::int64_t reportPeriodUs,
     const WindowChoice choice =
         extends ? extendWhileSteady(points, shortest, jitterMs, window) : shortest;
     return {velocityOver(points, choice.start), choice.spanUs, choice.settled, jitterMs,
-            intervalsFrom(points, shortest.start).longestUs};
+            recentIntervalsFrom(points, shortest.start)};
 }
 
 } // namespace qora

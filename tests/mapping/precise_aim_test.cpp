@@ -463,6 +463,63 @@ TEST(PreciseAimStop, TheVelocityStopsAtTheTimesItAnnounces) {
     EXPECT_EQ(nextVelocityChange(estimator, nowUs), kNeverUs);
 }
 
+// A report held up before the hand stops is waited for once: a 1000 Hz mouse's reports
+// handed over in a lump under one stamp after a 5.3 ms gap, 5 ms before the stop, and a
+// slow hand's single counts 2 ms apart whose last is read 4.3 ms after the one before.
+// A second hold-up as long does not drop the stick, and once the hand has stopped the
+// velocity is 0 no later than the hold-up and two of the hand's intervals after the last
+// report read (counting the longest recent interval twice waited 11 and 9 ms).
+TEST(PreciseAimStop, AReportHeldUpIsWaitedForOnce) {
+    struct HeldUp {
+        const char* name;
+        std::int64_t intervalUs;    // between the hand's reports
+        std::int32_t counts;        // each report's, on Y
+        std::int64_t gapUs;         // a held-up read comes this long after the one before
+        std::uint32_t reportsAfter; // between the last hold-up and the stop
+    };
+    const HeldUp cases[] = {
+        {"1000 Hz, 3 counts/ms, a lump under one stamp", 1000, 3, 5300, 5},
+        {"a slow hand's last count read late", 2000, 1, 4300, 0},
+    };
+    constexpr std::int64_t kReadDelayUs = 100;
+    for (const HeldUp& held : cases) {
+        SCOPED_TRACE(held.name);
+        AimVelocityEstimator estimator = learnedMillisecond();
+        const std::int64_t startUs = 2000000;
+        const auto pollOf = [&](std::uint32_t report) {
+            return startUs + held.intervalUs * report;
+        };
+        std::uint32_t report = 0;
+        std::int64_t lastReadUs = 0;
+        // Reads every report at its poll, or with a hold-up all those polled meanwhile.
+        const auto readNext = [&](bool heldUp) {
+            const std::int64_t readUs =
+                heldUp ? lastReadUs + held.gapUs : pollOf(report) + kReadDelayUs;
+            const auto stamp = static_cast<std::uint32_t>((readUs - kReadDelayUs) / 1000);
+            std::vector<MouseRecord> records;
+            while (pollOf(report) + kReadDelayUs <= readUs) {
+                records.push_back(motion(mouse_offset::y, held.counts, stamp));
+                ++report;
+            }
+            for (std::int64_t t = lastReadUs + 250; heldUp && t < readUs; t += 250) {
+                EXPECT_GT(currentVelocity(estimator, t).y, 0.0) << "waiting at " << t;
+            }
+            addMotionRecords(estimator, records.data(), static_cast<std::uint32_t>(records.size()),
+                             readUs);
+            lastReadUs = readUs;
+        };
+        for (std::uint32_t read = 0; read < 60; ++read) {
+            readNext(read == 30);
+        }
+        readNext(true);
+        for (std::uint32_t read = 0; read < held.reportsAfter; ++read) {
+            readNext(false);
+        }
+        ASSERT_GT(currentVelocity(estimator, lastReadUs).y, 0.0);
+        EXPECT_EQ(currentVelocity(estimator, lastReadUs + held.gapUs + 2 * held.intervalUs).y, 0.0);
+    }
+}
+
 // Reads of a few hands in a row, as the program gets them: each hand a synthetic mouse,
 // with a rest between the hands.
 struct ChangeStream {
