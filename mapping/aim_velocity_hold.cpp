@@ -52,10 +52,12 @@ std::int64_t stopAfter(const RecentIntervals& intervals) {
 
 void holdEstimate(AimHold& hold, const WindowFit& fit, AimVelocity shown, const AimWindow& window) {
     const AimVelocity& estimate = fit.estimate;
-    const bool changed = !hold.settled || !fit.settled ||
+    const bool pastStart = hold.fromMotionStart && !fit.fromMotionStart;
+    const bool changed = !hold.settled || !fit.settled || pastStart ||
                          leavesBand(estimate.x, shown.x, fit.spanUs, fit.jitterMs, window) ||
                          leavesBand(estimate.y, shown.y, fit.spanUs, fit.jitterMs, window);
     hold.velocity = changed ? estimate : shown;
+    hold.fromMotionStart = changed ? fit.fromMotionStart : hold.fromMotionStart;
     hold.settled = fit.settled;
     hold.windowSpanUs = fit.spanUs;
 }

@@ -10,6 +10,7 @@ void AimPointRing::append(const AimReportPoint& point) {
     if (full()) {
         first_ = (first_ + 1) % kAimPointSlots;
         --count_;
+        startPoints_ -= startPoints_ > 0 ? 1 : 0;
     }
     points_[(first_ + count_) % kAimPointSlots] = point;
     ++count_;
@@ -28,6 +29,7 @@ void addReportPoint(AimPointRing& points, std::int64_t timeUs, std::int64_t x, s
             points.append({timeUs - reportPeriodUs, 0, 0});
         }
         points.append({timeUs, x, y});
+        points.markStart();
         return;
     }
     const AimReportPoint& last = points.last();

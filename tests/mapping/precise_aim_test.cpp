@@ -241,6 +241,53 @@ TEST(PreciseAimOnset, SparseReportsAfterALearnedPeriodGiveTheStreamsVelocity) {
     }
 }
 
+// Where the motion began after a rest is a guess (one report period before the first
+// report), and the first report after a rest is often read late: a value measured from
+// there is not held for good. A 125 Hz mouse at 2 counts/ms whose first report is read
+// 0.8 ms late, and a slow hand's single counts 2 ms apart on a 1000 Hz mouse (its motion
+// began two periods before its first count), each on an exact grid otherwise: once the
+// window has moved past the motion's start, the velocity is the hand's.
+TEST(PreciseAimOnset, AValueMeasuredFromTheMotionsStartIsNotKept) {
+    struct Start {
+        const char* name;
+        std::int64_t periodUs;    // the mouse's, learned before
+        std::int64_t intervalUs;  // between the hand's reports
+        std::int32_t counts;      // each report's, on X
+        std::int64_t firstLateUs; // the first report's read is this much later
+    };
+    const Start starts[] = {
+        {"125 Hz, 2 counts/ms, the first report read late", 8000, 8000, 16, 800},
+        {"1000 Hz, single counts 2 ms apart", 1000, 2000, 1, 0},
+    };
+    constexpr std::int64_t kReadDelayUs = 100;
+    for (const Start& start : starts) {
+        SCOPED_TRACE(start.name);
+        AimVelocityEstimator estimator;
+        for (std::uint32_t i = 0; i <= 2 * kAimPeriodIntervals; ++i) { // teaches the period
+            const std::int64_t pollUs = 1000000 + start.periodUs * i;
+            read(estimator, {motion(mouse_offset::x, 4, static_cast<std::uint32_t>(pollUs / 1000))},
+                 pollUs + kReadDelayUs);
+        }
+        currentVelocity(estimator, 1900000);
+        ASSERT_EQ(estimator.reportPeriodUs(), start.periodUs);
+        const double speed =
+            static_cast<double>(start.counts) * 1000.0 / static_cast<double>(start.intervalUs);
+        constexpr std::int64_t kStartUs = 2000000;
+        for (std::int64_t pollUs = kStartUs; pollUs < kStartUs + 600000;
+             pollUs += start.intervalUs) {
+            const std::int64_t readUs =
+                pollUs + kReadDelayUs + (pollUs == kStartUs ? start.firstLateUs : 0);
+            read(estimator,
+                 {motion(mouse_offset::x, start.counts, static_cast<std::uint32_t>(pollUs / 1000))},
+                 readUs);
+            if (pollUs >= kStartUs + 100000) {
+                EXPECT_NEAR(currentVelocity(estimator, readUs).x, speed, 0.005 * speed)
+                    << "at " << pollUs - kStartUs << " us";
+            }
+        }
+    }
+}
+
 // The report period is learned from reports that came alone: a report carries counts at
 // its own time only when its read held it alone and it is one report, not several whose
 // records Wine stamped with one millisecond. A 1000 Hz mouse whose reports come bunched or

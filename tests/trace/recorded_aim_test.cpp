@@ -95,12 +95,7 @@ struct KnownMiss {
     const char* recording;
     Bound bound;
 };
-constexpr std::initializer_list<KnownMiss> kKnownMisses = {
-    // The deadband allows for the read jitter of every interval the point ring holds (half
-    // a second at 125 Hz): one early read at the start holds a value 3.6 % off that long.
-    {"125hz-8-early-second-read.txt", Bound::median},
-    {"125hz-8-early-second-read.txt", Bound::p90},
-};
+constexpr std::initializer_list<KnownMiss> kKnownMisses = {};
 
 // What the bench delivered that no estimator can meet, kept as the known misses are. The
 // stop may come no sooner than 7 ms after the read of the last report, since reads of a
