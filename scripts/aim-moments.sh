@@ -24,7 +24,9 @@
 # after the first 120 ms, the longest moment in mid-motion more than 0.1 from the rule and
 # the drops to 0; and for both readers the reads' longest gap, the most a report came late
 # and the reads that carried several reports (lumps). Then the stop p90 and onset median of
-# qora beside the floor's, and /proc/loadavg before and after. A segment is within bounds
+# qora beside the floor's, and /proc/loadavg before and after; last, what qora sent run by
+# run (the farthest its median, p10 and p90 lay from the rule, its longest excursion, drops
+# and late stops) and segment by segment. A segment is within bounds
 # when the median lies within 0.02 of the rule, p10 and p90 within 0.03, no excursion is
 # longer than 30 ms, the stick never drops to 0 and the stop comes within 8 ms (two report
 # intervals and 2 ms for a slower mouse).
@@ -191,4 +193,10 @@ for ((n = 1; n <= runs; ++n)); do
 done
 echo
 python3 scripts/lib/aim_moments_table.py summary "$out"/run-*
+echo
+echo "What qora sent, run by run:"
+echo
+python3 scripts/lib/aim_moments_table.py moments "$out"/run-*
+echo
+python3 scripts/lib/aim_moments_table.py segments "$out"/run-*
 echo "(The traces are in $out: build/host/tools/aim/aim-trace reads|cut them.)"
