@@ -41,13 +41,13 @@ void AimVelocityEstimator::evaluate(AimVelocity shown, std::int64_t readTimeUs,
     if (points_.size() < 2) {
         // A lone first report without a learned period: its interval is unknown, so it
         // only marks where the motion began, and waits for a second report.
-        setDeadlines(hold_, lastReportUs, kAimMaxIntervalUs);
+        setDeadlines(hold_, lastReportUs, {kAimMaxIntervalUs, kAimMaxIntervalUs});
         phase_ = AimPhase::firstReport;
         return;
     }
     const WindowFit fit = fitWindow(points_, period_.periodUs(), window);
     holdEstimate(hold_, fit, shown, window);
-    setDeadlines(hold_, lastReportUs, fit.recentIntervalUs);
+    setDeadlines(hold_, lastReportUs, fit.recent);
     phase_ = AimPhase::moving;
 }
 

@@ -13,6 +13,7 @@ namespace qora {
 struct AimHold {
     AimVelocity velocity;
     bool settled = false;          // from a window that had grown to its length
+    bool fromMotionStart = false;  // from a window that reached back to the motion's start
     std::int64_t windowSpanUs = 0; // the time of the window behind the velocity
     std::int64_t lastReportUs = 0;
     std::int64_t decayStartUs = 0;
@@ -23,12 +24,16 @@ struct AimHold {
 
 // A new estimate replaces the value shown only when it leaves the deadband around it, on
 // either axis; otherwise the shown value is held, so the stick does not flicker with the
-// report timing.
+// report timing. A value measured from the motion's start is held only until the window
+// has moved past it: where the motion began is a guess (one report period before its
+// first report, though a slow hand's first count comes more than a period after it
+// began), and the first report after a rest is often read late, so such a value can be a
+// few per cent off, which the deadband would hold for as long as the hand keeps its speed.
 void holdEstimate(AimHold& hold, const WindowFit& fit, AimVelocity shown, const AimWindow& window);
 
-// From the last report and the longest recent interval between reports: when the value
-// starts to decay and when it stops.
-void setDeadlines(AimHold& hold, std::int64_t lastReportUs, std::int64_t intervalUs);
+// From the last report and the recent intervals between reports: when the value starts to
+// decay and when it stops.
+void setDeadlines(AimHold& hold, std::int64_t lastReportUs, const RecentIntervals& intervals);
 
 // The value at nowUs: held, then decaying, and 0 from the stop on.
 AimVelocity heldVelocityAt(const AimHold& hold, std::int64_t nowUs);

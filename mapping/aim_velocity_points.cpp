@@ -1,6 +1,7 @@
 #include "mapping/aim_velocity_points.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 namespace qora {
@@ -9,6 +10,7 @@ void AimPointRing::append(const AimReportPoint& point) {
     if (full()) {
         first_ = (first_ + 1) % kAimPointSlots;
         --count_;
+        startPoints_ -= startPoints_ > 0 ? 1 : 0;
     }
     points_[(first_ + count_) % kAimPointSlots] = point;
     ++count_;
@@ -27,6 +29,7 @@ void addReportPoint(AimPointRing& points, std::int64_t timeUs, std::int64_t x, s
             points.append({timeUs - reportPeriodUs, 0, 0});
         }
         points.append({timeUs, x, y});
+        points.markStart();
         return;
     }
     const AimReportPoint& last = points.last();
@@ -50,6 +53,19 @@ AimIntervals intervalsFrom(const AimPointRing& points, std::uint32_t start) {
     }
     intervals.longestUs = std::min(intervals.longestUs, kAimMaxIntervalUs);
     return intervals;
+}
+
+RecentIntervals recentIntervalsFrom(const AimPointRing& points, std::uint32_t start) {
+    std::array<std::int64_t, kAimPointSlots> intervalsUs{};
+    std::uint32_t count = 0;
+    for (std::uint32_t i = start; i + 1 < points.size(); ++i) {
+        intervalsUs[count++] = points.at(i + 1).timeUs - points.at(i).timeUs;
+    }
+    // The lower of the middle two when they are even: with two intervals, the shorter.
+    const auto middle = intervalsUs.begin() + (count - 1) / 2;
+    std::nth_element(intervalsUs.begin(), middle, intervalsUs.begin() + count);
+    const std::int64_t longestUs = *std::max_element(middle, intervalsUs.begin() + count);
+    return {std::min(longestUs, kAimMaxIntervalUs), std::min(*middle, kAimMaxIntervalUs)};
 }
 
 } // namespace qora

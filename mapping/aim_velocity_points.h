@@ -30,6 +30,9 @@ inline constexpr std::size_t kAimPointSlots = 64;
 class AimPointRing {
 public:
     std::uint32_t size() const { return count_; }
+    // How many of the oldest points mark the motion's start after the last rest: where it
+    // began and its first report, or the first report alone; 0 once they dropped out.
+    std::uint32_t startPoints() const { return startPoints_; }
     bool empty() const { return count_ == 0; }
     bool full() const { return count_ == kAimPointSlots; }
     const AimReportPoint& at(std::uint32_t index) const {
@@ -41,6 +44,8 @@ public:
     void append(const AimReportPoint& point);
     // Motion that cannot be told apart in time from the last point's.
     void addToLast(std::int64_t x, std::int64_t y);
+    // The points so far are the motion's start.
+    void markStart() { startPoints_ = count_; }
 
     friend bool operator==(const AimPointRing&, const AimPointRing&) = default;
 
@@ -48,6 +53,7 @@ private:
     std::array<AimReportPoint, kAimPointSlots> points_{};
     std::uint32_t first_ = 0;
     std::uint32_t count_ = 0;
+    std::uint32_t startPoints_ = 0;
 };
 
 // Adds one report at timeUs. A report at or before the last point joins it. The first
@@ -66,5 +72,14 @@ struct AimIntervals {
 
 // The intervals between the points from start on.
 AimIntervals intervalsFrom(const AimPointRing& points, std::uint32_t start);
+
+// How reports came lately, both at most kAimMaxIntervalUs.
+struct RecentIntervals {
+    std::int64_t longestUs = 0; // how late a report has lately come
+    std::int64_t typicalUs = 0; // the median: how often the hand's reports come
+};
+
+// The intervals between the points from start on (start below the last point).
+RecentIntervals recentIntervalsFrom(const AimPointRing& points, std::uint32_t start);
 
 } // namespace qora

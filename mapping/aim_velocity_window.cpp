@@ -147,8 +147,12 @@ WindowFit fitWindow(const AimPointRing& points, std::int64_t reportPeriodUs,
     const bool extends = shortest.settled && window.fitCounts >= 0.0;
     const WindowChoice choice =
         extends ? extendWhileSteady(points, shortest, jitterMs, window) : shortest;
-    return {velocityOver(points, choice.start), choice.spanUs, choice.settled, jitterMs,
-            intervalsFrom(points, shortest.start).longestUs};
+    return {velocityOver(points, choice.start),
+            choice.spanUs,
+            choice.settled,
+            choice.start < points.startPoints(),
+            jitterMs,
+            recentIntervalsFrom(points, shortest.start)};
 }
 
 } // namespace qora

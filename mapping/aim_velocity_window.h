@@ -50,11 +50,13 @@ struct WindowFit {
     // False while the window is still growing from the last rest: its estimate is then
     // better than any before it, so the deadband does not hold it back.
     bool settled = false;
+    // The window reaches back to the motion's start (AimPointRing::startPoints).
+    bool fromMotionStart = false;
     // How far a read time may lie from its report.
     double jitterMs = 0.0;
-    // The longest interval of the shortest window that meets the minimum: the recent
-    // intervals, not those of a window reaching back over a slower stretch.
-    std::int64_t recentIntervalUs = 0;
+    // The intervals of the shortest window that meets the minimum: the recent ones, not
+    // those of a window reaching back over a slower stretch.
+    RecentIntervals recent;
 };
 
 // Needs two points or more. reportPeriodUs: 0 while unknown.

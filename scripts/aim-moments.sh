@@ -24,12 +24,16 @@
 # after the first 120 ms, the longest moment in mid-motion more than 0.1 from the rule and
 # the drops to 0; and for both readers the reads' longest gap, the most a report came late
 # and the reads that carried several reports (lumps). Then the stop p90 and onset median of
-# qora beside the floor's, and /proc/loadavg before and after. A segment is within bounds
+# qora beside the floor's, and /proc/loadavg before and after; last, what qora sent run by
+# run (the farthest its median, p10 and p90 lay from the rule, its longest excursion, drops
+# and late stops) and segment by segment. A segment is within bounds
 # when the median lies within 0.02 of the rule, p10 and p90 within 0.03, no excursion is
 # longer than 30 ms, the stick never drops to 0 and the stop comes within 8 ms (two report
 # intervals and 2 ms for a slower mouse).
 #
-# RUNS (default 1) runs in a row; BURSTS (default 30); SEED. SAME_SERVER=1 keeps one Xvfb
+# RUNS (default 1) runs in a row; BURSTS (default 30); SEED. QUIET_BELOW (for example 0.8)
+# waits before each run until the 1-minute load average is below it, at most QUIET_MAX_S
+# seconds (default 1800), since other work on the machine shows in every figure. SAME_SERVER=1 keeps one Xvfb
 # and wineserver for every run, and AGE_MINUTES (default 0) drives the mouse that long on
 # it first (the recorder holding the mouse), to tell whether an old X server behaves
 # differently. The traces stay in OUT (default build/aim-moments). About a minute a run.
@@ -42,6 +46,8 @@ seed=${SEED:-$RANDOM}
 sameServer=${SAME_SERVER:-0}
 ageMinutes=${AGE_MINUTES:-0}
 out=${OUT:-build/aim-moments}
+quietBelow=${QUIET_BELOW:-}
+quietMaxS=${QUIET_MAX_S:-1800}
 burstSpeed=2
 restMs=400
 segmentMs=700
@@ -90,6 +96,21 @@ fresh_server() {
     unset DISPLAY
     qora_bench_display
     aim_start_wineserver
+}
+
+# With QUIET_BELOW, waits until the 1-minute load average is below it (or QUIET_MAX_S).
+wait_for_quiet() {
+    local waited=0
+    [ -n "$quietBelow" ] || return 0
+    while awk -v limit="$quietBelow" '{ exit !($1 >= limit) }' /proc/loadavg; do
+        if [ "$waited" -ge "$quietMaxS" ]; then
+            echo "   still loaded after $waited s: $(cut -d' ' -f1-3 /proc/loadavg)"
+            return 0
+        fi
+        sleep 10
+        waited=$((waited + 10))
+    done
+    echo "   the 1-minute load below $quietBelow after $waited s of waiting"
 }
 
 # Before a program takes the mouse: moved while a program holds it, the pointer's jump
@@ -178,6 +199,7 @@ for ((n = 1; n <= runs; ++n)); do
     run="$out/run-$n"
     mkdir -p "$run"
     echo "== run $n of $runs"
+    wait_for_quiet
     [ "$sameServer" = 1 ] || fresh_server
     cat /proc/loadavg >"$run/loadavg-before.txt"
     ps -o etimes= -p "$QORA_XVFB_PID" >"$run/xvfb-age.txt" 2>/dev/null || true
@@ -191,4 +213,10 @@ for ((n = 1; n <= runs; ++n)); do
 done
 echo
 python3 scripts/lib/aim_moments_table.py summary "$out"/run-*
+echo
+echo "What qora sent, run by run:"
+echo
+python3 scripts/lib/aim_moments_table.py moments "$out"/run-*
+echo
+python3 scripts/lib/aim_moments_table.py segments "$out"/run-*
 echo "(The traces are in $out: build/host/tools/aim/aim-trace reads|cut them.)"

@@ -16,6 +16,8 @@ class TextFile {
 public:
     TextFile(FileApi& files, NativeHandle file) : files_(files), file_(file) {}
 
+    // Text as it is: a format without arguments would be a format all the same.
+    void print(const char* text) { print("%s", text); }
     // snprintf into the buffer; a piece never exceeds kPieceSize.
     template <typename... Args>
     void print(const char* format, Args... args) {

@@ -3,6 +3,9 @@
 
     aim_moments_table.py run RUN_FOLDER          the run's segments, one row each
     aim_moments_table.py summary RUN_FOLDER...   one row per run
+    aim_moments_table.py moments RUN_FOLDER...   what qora sent, one row per run
+    aim_moments_table.py segments RUN_FOLDER...  what qora sent, a row per segment, a column
+                                                 per run
 
 A run folder holds report.txt (aim-trace report of qora's trace, labelled qora, and of the
 bare recorder's, labelled bare), floor/probe.txt and qora/probe.txt (aim-probe latency),
@@ -143,11 +146,72 @@ def print_summary(folders):
     print('(Figures taken with a load average above 1 on this 2-core machine are preliminary.)')
 
 
+def sent_rows(segments):
+    """qora's segments with what it sent, in order."""
+    return [segments[key] for key in sorted(k for k in segments if k[0] == 'qora')
+            if 'sent' in segments[key]]
+
+
+def print_moments(folders):
+    """Per run, what qora sent over every segment: the farthest the median, p10 and p90 lay
+    from the rule, the longest excursion, the drops, the segments' stops against their
+    bounds, and the bursts' stop and first motion beside the floor's."""
+    print('| run | load before / after | segments within bounds | median off the rule, most '
+          '| p10 / p90 off the rule, most | longest excursion ms | drops | segment stops over '
+          'their bound | stop median / p90 ms | first motion median ms (floor) |')
+    print('|' + '---|' * 10)
+    for folder in folders:
+        segments, _ = read_report(os.path.join(folder, 'report.txt'))
+        rows = sent_rows(segments)
+        qora = read_probe(os.path.join(folder, 'qora', 'probe.txt'))
+        floor = read_probe(os.path.join(folder, 'floor', 'probe.txt'))
+        sent = [(r['sent'], r['rule'], r['rate']) for r in rows]
+        median_off = max(abs(m['median'] - rule) for m, rule, _ in sent)
+        p10_off = max(abs(m['p10'] - rule) for m, rule, _ in sent)
+        p90_off = max(abs(m['p90'] - rule) for m, rule, _ in sent)
+        late_stops = sum(not (0 <= m['stop'] <= stop_bound_ms(rate)) for m, _, rate in sent)
+
+        def figure(probe, what, name):
+            return '%.2f' % probe[what][name] if what in probe and name in probe[what] else '-'
+        print('| %s | %s / %s | %d of %d | %.3f | %.3f / %.3f | %.0f | %d | %d | %s / %s | %s (%s) |'
+              % (os.path.basename(folder),
+                 read_text(os.path.join(folder, 'loadavg-before.txt')).split()[0],
+                 read_text(os.path.join(folder, 'loadavg-after.txt')).split()[0],
+                 sum(within_bounds(m, rule, rate) for m, rule, rate in sent), len(sent),
+                 median_off, p10_off, p90_off, max(m['excursion'] for m, _, _ in sent),
+                 sum(m['drops'] for m, _, _ in sent), late_stops, figure(qora, 'stop', 'median'),
+                 figure(qora, 'stop', 'p90'), figure(qora, 'onset', 'median'),
+                 figure(floor, 'onset', 'median')))
+
+
+def print_segments(folders):
+    """What qora sent, segment by segment: median (p10-p90) in each run, a miss marked."""
+    runs = [sent_rows(read_report(os.path.join(folder, 'report.txt'))[0]) for folder in folders]
+    print('| Hz | counts/ms | rule | ' + ' | '.join(os.path.basename(f) for f in folders) + ' |')
+    print('|' + '---|' * (3 + len(folders)))
+    for i, first in enumerate(runs[0]):
+        cells = []
+        for rows in runs:
+            m = rows[i]['sent'] if i < len(rows) else None
+            if m is None:
+                cells.append('-')
+                continue
+            mark = '' if within_bounds(m, first['rule'], first['rate']) else ' *'
+            cells.append('%.3f (%.3f-%.3f)%s' % (m['median'], m['p10'], m['p90'], mark))
+        print('| %d | %g, %g | %.3f | %s |' % (first['rate'], abs(first['speed'][0]),
+                                             abs(first['speed'][1]), first['rule'],
+                                             ' | '.join(cells)))
+
+
 def main():
     if len(sys.argv) >= 3 and sys.argv[1] == 'run':
         print_run(sys.argv[2])
     elif len(sys.argv) >= 3 and sys.argv[1] == 'summary':
         print_summary(sys.argv[2:])
+    elif len(sys.argv) >= 3 and sys.argv[1] == 'moments':
+        print_moments(sys.argv[2:])
+    elif len(sys.argv) >= 3 and sys.argv[1] == 'segments':
+        print_segments(sys.argv[2:])
     else:
         sys.stderr.write(__doc__)
         sys.exit(2)

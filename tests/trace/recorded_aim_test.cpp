@@ -4,8 +4,9 @@
 // median within 0.02 of it and the 10th and 90th percentiles within 0.03, no stretch of
 // mid-motion longer than 30 ms more than 0.1 from it, no drop to 0 in mid-motion, and the
 // stop within 8 ms of the last motion (two report intervals and 2 ms for a mouse slower
-// than 500 Hz, which cannot tell a stop sooner). The streams hold no hold-up of delivery
-// longer than a stop may wait: what they show, precise aim can meet.
+// than 500 Hz, which cannot tell a stop sooner). Apart from those in kBenchMisses, the
+// streams hold no hold-up of delivery longer than a stop may wait: what they show,
+// precise aim can meet.
 
 #include "trace/aim_replay.h"
 #include "trace/aim_trace_reader.h"
@@ -16,6 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 
 namespace qora {
@@ -93,28 +95,23 @@ struct KnownMiss {
     const char* recording;
     Bound bound;
 };
-constexpr KnownMiss kKnownMisses[] = {
-    // The stick stops 6 ms after the last report read, sooner than reads come apart while
-    // the reports' stamps keep their pace.
-    {"500hz-2-read-gap-6.6ms.txt", Bound::drop},
-    {"1000hz-1-read-gaps-6ms.txt", Bound::drop},
-    {"1000hz-8-read-gap-6.5ms.txt", Bound::drop},
-    // The stop waits two of the longest recent intervals, which a slow hand's single
-    // counts make long (here the last count also came 2.6 ms late), and so does a lump of
-    // reports under one stamp just before the hand stops.
+constexpr std::initializer_list<KnownMiss> kKnownMisses = {};
+
+// What the bench delivered that no estimator can meet, kept as the known misses are. The
+// stop may come no sooner than 7 ms after the read of the last report, since reads of a
+// steady hand come that far apart; a last report that reaches every reader (the bare
+// recorder too) more than a millisecond after the hand's last motion leaves the stop no
+// way to come within 8 ms.
+constexpr std::initializer_list<KnownMiss> kBenchMisses = {
+    // The hand's last count was stamped 2.4 ms after the driver sent it and read 0.2 ms
+    // later (load 3.6): the stop, 7 ms after that read, is 9.6 ms after the last motion.
     {"1000hz-0.5-slow-stop.txt", Bound::stop},
-    {"1000hz-y3-lump-before-stop.txt", Bound::stop},
-    // The deadband allows for the read jitter of every interval the point ring holds (half
-    // a second at 125 Hz): one early read at the start holds a value 3.6 % off that long.
-    {"125hz-8-early-second-read.txt", Bound::median},
-    {"125hz-8-early-second-read.txt", Bound::p90},
 };
 
-bool knownMiss(const char* recording, Bound bound) {
-    return std::any_of(
-        std::begin(kKnownMisses), std::end(kKnownMisses), [&](const KnownMiss& miss) {
-            return std::strcmp(miss.recording, recording) == 0 && miss.bound == bound;
-        });
+bool listed(std::initializer_list<KnownMiss> misses, const char* recording, Bound bound) {
+    return std::any_of(std::begin(misses), std::end(misses), [&](const KnownMiss& miss) {
+        return std::strcmp(miss.recording, recording) == 0 && miss.bound == bound;
+    });
 }
 
 AimTrace loadRecording(const char* name) {
@@ -141,9 +138,10 @@ TEST(RecordedAim, ASteadyHandsStickStaysWithTheRule) {
                     ", p10 " + std::to_string(m.p10) + ", p90 " + std::to_string(m.p90) +
                     ", excursion " + std::to_string(m.longestExcursionMs) + " ms, drops " +
                     std::to_string(m.drops) + ", stop " + std::to_string(m.stopMs) + " ms";
-                if (knownMiss(recording, bound)) {
+                if (listed(kKnownMisses, recording, bound) ||
+                    listed(kBenchMisses, recording, bound)) {
                     EXPECT_FALSE(meets(bound, m, segment.rateHz))
-                        << "met now: take it off kKnownMisses (" << figures << ")";
+                        << "met now: take it off its list (" << figures << ")";
                 } else {
                     EXPECT_TRUE(meets(bound, m, segment.rateHz)) << figures;
                 }
