@@ -173,6 +173,39 @@ std::string layerList(const std::vector<LayerRecord>& layers) {
     return list;
 }
 
+// "modes turbo, walk, 1 macro": the base's binding modes in use; empty for none.
+std::string modeList(const BindingModes& modes) {
+    std::vector<std::string> used;
+    if (modes.toggle != 0) {
+        used.emplace_back("toggle");
+    }
+    if (modes.turbo != 0) {
+        used.emplace_back("turbo");
+    }
+    if (modes.walkKey != 0) {
+        used.emplace_back("walk");
+    }
+    if (!modes.macros.empty()) {
+        used.push_back(std::to_string(modes.macros.size()) +
+                       (modes.macros.size() == 1 ? " macro" : " macros"));
+    }
+    std::string list;
+    for (const std::string& mode : used) {
+        list += (list.empty() ? "modes " : ", ") + mode;
+    }
+    return list;
+}
+
+std::string layersAndModes(const ProfileLayers& profile) {
+    std::string text;
+    for (const std::string& part : {modeList(profile.modes), layerList(profile.layers)}) {
+        if (!part.empty()) {
+            text += ", " + part;
+        }
+    }
+    return text;
+}
+
 int listProfiles(const Session& session) {
     StoreContents store;
     if (!session.readStore(store)) {
@@ -185,10 +218,9 @@ int listProfiles(const Session& session) {
     for (std::uint32_t index = 0; index < store.count; ++index) {
         const ProfileRecord record = recordAt(store, index);
         const bool selected = static_cast<std::int64_t>(index) == store.current;
-        const std::vector<LayerRecord> layers = layersAt(store, index).layers;
         session.out << (selected ? "* " : "  ") << index << ' ' << quoteName(profileName(record))
-                    << ": " << summaryOf(record, console)
-                    << (layers.empty() ? "" : ", " + layerList(layers)) << '\n';
+                    << ": " << summaryOf(record, console) << layersAndModes(layersAt(store, index))
+                    << '\n';
     }
     // The records are listed all the same: config.bin does not depend on layers.bin.
     if (!store.layers.usable()) {

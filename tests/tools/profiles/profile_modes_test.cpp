@@ -268,8 +268,9 @@ TEST(ProfileModes, CheckFindsEveryBrokenRuleOfStoredModes) {
     }
 }
 
-// A profile with modes and no layer gets its entry in layers.bin at import and exports
-// again as the same text; check and export tell a stored conflict, and export refuses it.
+// A profile with modes and no layer gets its entry in layers.bin at import, list names its
+// modes and export writes the same text again; check and export tell a stored conflict, and export
+// refuses it.
 using ProfilesModesTest = testing::ProfilesToolTest;
 
 TEST_F(ProfilesModesTest, ModesGoWithTheirProfileThroughImportExportAndCheck) {
@@ -285,6 +286,9 @@ TEST_F(ProfilesModesTest, ModesGoWithTheirProfileThroughImportExportAndCheck) {
     const ProfileTextReading reading = readProfileText(text, std::nullopt, kConsoleXbox360);
     EXPECT_EQ(stored[1].layers, (ProfileLayers{{}, {}, reading.modes}));
     EXPECT_EQ(run({"check"}).out, "2 profiles, no problems\n");
+    EXPECT_EQ(run({"list"}).out, "* 0 \"One\": 0 keys, mouse Left Stick, zoom 1.0 x 1.0\n"
+                                 "  1 \"Two\": 1 key, mouse Left Stick, zoom 1.0 x 1.0, modes "
+                                 "turbo, 1 macro\n");
     const testing::ToolRun exported = run({"export", "1"});
     ASSERT_EQ(exported.status, 0) << exported.err;
     EXPECT_TRUE(
