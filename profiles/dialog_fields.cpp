@@ -37,4 +37,18 @@ void lendKeyboardForTyping(DirectInputApi& directInput, const CaptureDevices& de
     }
 }
 
+bool pollCapturedKeyboard(DirectInputApi& directInput, UserApi& user, const CaptureDevices& devices,
+                          bool lent, std::array<std::uint8_t, kKeyboardSnapshotSize>& snapshot,
+                          KeptKeys& kept) {
+    if (!keyboardExists(devices) || lent) {
+        return false;
+    }
+    if (!readKeyboardSnapshot(directInput, user, devices, snapshot.data(),
+                              static_cast<std::uint32_t>(snapshot.size()))) {
+        return false;
+    }
+    forgetReleasedKeptKey(kept, snapshot.data());
+    return true;
+}
+
 } // namespace qora

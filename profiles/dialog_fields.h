@@ -5,7 +5,11 @@
 
 #include "input/device_slot.h"
 #include "input/direct_input_api.h"
+#include "input/mouse_record.h"
+#include "platform/user_api.h"
+#include "profiles/kept_keys.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -19,5 +23,12 @@ std::optional<std::uint16_t> parseWholeNumber(const char* text, std::uint32_t mi
 // which holds now. Other notifications change nothing.
 void lendKeyboardForTyping(DirectInputApi& directInput, const CaptureDevices& devices,
                            std::uint32_t notification, bool& lent);
+
+// A key-capturing dialog's poll: reads the keyboard into snapshot, unless a text field has
+// it (lent) or there is none, and forgets the key refused last once it is up. False when
+// the poll has nothing to look at.
+bool pollCapturedKeyboard(DirectInputApi& directInput, UserApi& user, const CaptureDevices& devices,
+                          bool lent, std::array<std::uint8_t, kKeyboardSnapshotSize>& snapshot,
+                          KeptKeys& kept);
 
 } // namespace qora

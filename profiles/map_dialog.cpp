@@ -319,14 +319,10 @@ bool initMapDialog(MapDialogState& state, MapDialogEnvironment& env, WindowHandl
 }
 
 void onMapTimer(MapDialogState& state, MapDialogEnvironment& env) {
-    if (!keyboardExists(env.devices) || state.keyboardLent) {
+    if (!pollCapturedKeyboard(env.directInput, env.user, env.devices, state.keyboardLent,
+                              state.snapshot, state.keptKeys)) {
         return;
     }
-    if (!readKeyboardSnapshot(env.directInput, env.user, env.devices, state.snapshot.data(),
-                              static_cast<std::uint32_t>(kKeyboardSnapshotSize))) {
-        return;
-    }
-    forgetReleasedKeptKey(state.keptKeys, state.snapshot.data());
     const std::optional<std::int32_t> focused = focusedControlId(state, env);
     if (!focused) {
         return;

@@ -410,14 +410,10 @@ bool initModesDialog(ModesDialogState& state, ModesDialogEnvironment& env, Windo
 }
 
 void onModesTimer(ModesDialogState& state, ModesDialogEnvironment& env) {
-    if (!keyboardExists(env.devices) || state.keyboardLent) {
+    if (!pollCapturedKeyboard(env.directInput, env.user, env.devices, state.keyboardLent,
+                              state.snapshot, state.keptKeys)) {
         return;
     }
-    if (!readKeyboardSnapshot(env.directInput, env.user, env.devices, state.snapshot.data(),
-                              static_cast<std::uint32_t>(kKeyboardSnapshotSize))) {
-        return;
-    }
-    forgetReleasedKeptKey(state.keptKeys, state.snapshot.data());
     const std::optional<std::int32_t> focused = focusedControlId(state, env);
     if (!focused || !isKeyField(*focused)) {
         return;

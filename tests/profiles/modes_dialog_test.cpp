@@ -6,6 +6,7 @@
 #include "input/device_slot.h"
 #include "input/keyboard_device.h"
 #include "resources/resource_ids.h"
+#include "sample_modes.h"
 
 #include <gtest/gtest.h>
 
@@ -18,40 +19,17 @@ namespace qora {
 namespace {
 
 using testing::ControlKind;
+using namespace testing::sample_modes;
 
-constexpr std::uint8_t kKeyF = 0x21;
-constexpr std::uint8_t kKeyG = 0x22;
-constexpr std::uint8_t kLeftAlt = 0x38;
-constexpr std::uint8_t kLeftCtrl = 0x1D;
 constexpr std::uint8_t kF11 = 0x57;
 constexpr std::uint8_t kPageUp = 0xC9;
 constexpr std::uint8_t kNamelessKey = 0x54;
-
-constexpr ActionCode kA = action::buttonA;
-constexpr ActionCode kB = action::buttonB;
-constexpr ActionCode kRt = action::rightFirstRow;
-
-const std::vector<MacroStep> kJump{{actionBit(kA), 60}};
 
 std::int32_t toggleBox(ActionCode code) {
     return IDC_MODES_TOGGLE_FIRST + code;
 }
 std::int32_t turboBox(ActionCode code) {
     return IDC_MODES_TURBO_FIRST + code;
-}
-
-// The base the tests edit: B toggles, RT repeats at 50/70 ms, L ALT walks at 40 %, F jumps.
-BindingModes baseModes() {
-    BindingModes base;
-    base.changes = mode_change::all;
-    base.toggle = actionBit(kB);
-    base.turbo = actionBit(kRt);
-    base.turboPressMs = 50;
-    base.turboReleaseMs = 70;
-    base.walkKey = kLeftAlt;
-    base.walkPercent = 40;
-    base.macros = {{kKeyF, kJump}};
-    return base;
 }
 
 class ModesDialogTest : public ::testing::Test {

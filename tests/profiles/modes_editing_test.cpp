@@ -1,5 +1,7 @@
 #include "profiles/modes_editing.h"
 
+#include "sample_modes.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,32 +12,10 @@
 namespace qora {
 namespace {
 
-constexpr ActionCode kA = action::buttonA;
-constexpr ActionCode kB = action::buttonB;
-constexpr ActionCode kRt = action::rightFirstRow;
-constexpr std::uint8_t kKeyF = 0x21;
-constexpr std::uint8_t kKeyG = 0x22;
-constexpr std::uint8_t kKeyH = 0x23;
-constexpr std::uint8_t kLeftAlt = 0x38;
-constexpr std::uint8_t kLeftCtrl = 0x1D;
+using namespace testing::sample_modes;
 
 using Steps = std::vector<MacroStep>;
-const Steps kJump{{actionBit(kA), 60}};
 const Steps kDodge{{actionBit(kB), 40}, {0, 20}};
-
-// The base the tests edit: B toggles, RT repeats at 50/70 ms, L ALT walks at 40 %, F jumps.
-BindingModes baseModes() {
-    BindingModes base;
-    base.changes = mode_change::all;
-    base.toggle = actionBit(kB);
-    base.turbo = actionBit(kRt);
-    base.turboPressMs = 50;
-    base.turboReleaseMs = 70;
-    base.walkKey = kLeftAlt;
-    base.walkPercent = 40;
-    base.macros = {{kKeyF, kJump}};
-    return base;
-}
 
 ModesInEdit editOfBase() {
     return {baseModes(), std::nullopt};
