@@ -64,32 +64,30 @@ struct BoundActions {
     ActionSet pressed = 0;
 };
 
-ActionSet actionsOfKey(const ProfileRecord& profile, std::uint8_t key) {
-    ActionSet actions = 0;
-    for (std::size_t k = 0; k < kActionCount; ++k) {
-        if (primaryKey(profile, k) == key || secondaryKey(profile, k) == key) {
-            actions |= ActionSet{1} << k;
-        }
-    }
-    return actions;
-}
-
 ActionSet actionOfButton(const ProfileRecord& profile, std::size_t button) {
     const ActionCode code = mouseBindingAction(mouseBinding(profile, button));
     return code == action::noAction ? 0 : actionBit(code);
 }
 
+bool keyDown(const std::uint8_t* snapshot, std::uint8_t key) {
+    return key != 0 && (snapshot[key] & kKeyDown) != 0;
+}
+
+// Action by action through its two keys, not key by key through every action: half the
+// keyboard held would otherwise cost thousands of comparisons at every event.
 BoundActions boundActions(ModeActivity& activity, const ProfileRecord& profile,
                           const HeldInputs& inputs) {
     BoundActions bound;
-    for (std::size_t key = 1; key < kKeys; ++key) {
-        const bool down = (inputs.snapshot[key] & kKeyDown) != 0;
-        if (down || activity.keysDown[key]) {
-            const ActionSet actions = actionsOfKey(profile, static_cast<std::uint8_t>(key));
-            bound.held |= down ? actions : 0;
-            bound.pressed |= down && !activity.keysDown[key] ? actions : 0;
+    for (std::size_t k = 0; k < kActionCount; ++k) {
+        for (const std::uint8_t key : {primaryKey(profile, k), secondaryKey(profile, k)}) {
+            if (keyDown(inputs.snapshot, key)) {
+                bound.held |= ActionSet{1} << k;
+                bound.pressed |= activity.keysDown[key] ? 0 : ActionSet{1} << k;
+            }
         }
-        activity.keysDown[key] = down;
+    }
+    for (std::size_t key = 1; key < kKeys; ++key) {
+        activity.keysDown[key] = (inputs.snapshot[key] & kKeyDown) != 0;
     }
     std::uint8_t buttonsDown = 0;
     for (std::size_t button = 0; button <= mouse_flag::lastButton; ++button) {
