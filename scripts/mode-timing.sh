@@ -17,17 +17,17 @@
 #     from the button, and from the packet of the button's own binding (LT), less the delay;
 #   - a profile switch: Page Up to the first packet of the new profile, a key held through
 #     it that is X in one profile and Y in the other;
-#   - qora's CPU time over CPU_S seconds idle and with the turbo held;
+#   - qora's CPU time over CPU_S seconds idle, with a plain key held and with the turbo held;
 # and, in the same run, the timer floor: how late a bare program's timed wait wakes under
-# the same Wine (tools/latency/timer_lateness.c). Prints a summary with the load average.
-# Takes about eight minutes. TURBO_HOLDS (5), MACROS (20), PRESSES (30 of each key),
-# WALKS (3), LAYERS (15), SWITCHES (20), CPU_S (5), TIMER_SAMPLES (100) and SEED change it;
-# KEEP=FOLDER keeps the runs' files there.
+# the same Wine (tools/latency/timer_lateness.c), for waits as long as the modes' (1 to
+# 100 ms). Prints a summary with the load average. Takes about eight minutes. TURBO_HOLDS
+# (5), MACROS (20), PRESSES (30 of each key), WALKS (3), LAYERS (15), SWITCHES (20), CPU_S
+# (10), TIMER_SAMPLES (40) and SEED change it; KEEP=FOLDER keeps the runs' files there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seed=${SEED:-$RANDOM}
-timer_samples=${TIMER_SAMPLES:-100}
+timer_samples=${TIMER_SAMPLES:-40}
 
 bash scripts/install-deps.sh
 echo "== building"
@@ -133,7 +133,10 @@ measure() {
 measure_timer_floor() {
     cp build/windows/timer-lateness.exe "$folder/"
     echo "== timer floor: $timer_samples waits each"
-    (cd "$folder" && wine timer-lateness.exe "$timer_samples") >"$folder/timer.txt" \
+    # As long as the waits of the turbo's phases and the macro's steps: Wine wakes later
+    # the longer the wait.
+    (cd "$folder" && wine timer-lateness.exe "$timer_samples" 1 8 25 30 50 60 100) \
+        >"$folder/timer.txt" \
         2>"$folder/timer-wine.log"
 }
 

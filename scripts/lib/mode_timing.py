@@ -61,16 +61,19 @@ def plan_turbo(plan, press_ms, release_ms, holds):
 
 
 def plan_cpu(plan, seconds, press_ms, release_ms):
-    """The CPU time of seconds without input, then of as long with the turbo held."""
+    """The CPU time of seconds without input, of as long with a plain key held (the X
+    server repeats it, and Wine turns each repeat into window messages), and of as long
+    with the turbo held."""
     plan.add('mark cpu:idle', 'wait 500', 'cpu', f'wait {seconds * 1000}', 'cpu')
-    plan.add(f'mark cpu:turbo:{press_ms}:{release_ms}', 'cpu', 'down t',
-             f'wait {seconds * 1000}', 'cpu', 'up t', 'wait 300')
+    for name, key in (('key', 'h'), (f'turbo:{press_ms}:{release_ms}', 't')):
+        plan.add(f'mark cpu:{name}', 'cpu', f'down {key}', f'wait {seconds * 1000}', 'cpu',
+                 f'up {key}', 'wait 300')
 
 
 def plan_macro(plan, plays):
     plan.add('mark macro')
     for _ in range(plays):
-        plan.tap('f', 30)
+        plan.tap('f', 60)
         plan.gap(500, 800)
 
 
@@ -137,7 +140,7 @@ def make_plan(console, seed):
         plan_walk(plan, 30, count('WALKS', 3))
         return plan.lines
     plan_turbo(plan, 30, 30, count('TURBO_HOLDS', 5))
-    plan_cpu(plan, count('CPU_S', 5), 30, 30)
+    plan_cpu(plan, count('CPU_S', 10), 30, 30)
     plan_macro(plan, count('MACROS', 20))
     plan_keys(plan, count('PRESSES', 30))
     plan_walk(plan, 50, count('WALKS', 3))
@@ -204,8 +207,8 @@ class Run:
         those there before the probe started have no time."""
         start = sizes[0][1] if sizes else 0
         look = 0
-        for packet in self.packets:
-            end = packet.index * 50
+        for position, packet in enumerate(self.packets):
+            end = (position + 1) * 50
             if end <= start:
                 continue
             while look < len(sizes) and sizes[look][1] < end:
@@ -332,6 +335,7 @@ def measure_macro(run, figures, acts):
             add(figures, 'macro unsent', 1 if finish is None else 0)
             if finish is not None:
                 add(figures, 'macro edge', finish - times[0] - elapsed)
+                add(figures, f'macro end {step}', finish - times[0] - elapsed)
             if begin is not None and finish is not None:
                 add(figures, 'macro step', finish - begin - length)
 
@@ -484,49 +488,62 @@ def unsent_cell(values):
     return f'{sum(values)} of {len(values)}' if values else '-'
 
 
-def rows_for(figures_by_run):
-    """(measurement, what the cell shows, key, kind) in the order of the summary."""
-    rows = [
-        ('turbo 30/30: period', 'error', 'turbo:30:30 period'),
-        ('turbo 30/30: press phase', 'error', 'turbo:30:30 press'),
-        ('turbo 30/30: every edge against its moment', 'error', 'turbo:30:30 edge'),
-        ('turbo 30/30: edges not sent', 'unsent', 'turbo:30:30 unsent'),
-        ('turbo 30/30: first press from the key', 'latency', 'turbo:30:30 first'),
-        ('turbo 50/20: period', 'error', 'turbo:50:20 period'),
-        ('turbo 50/20: press phase', 'error', 'turbo:50:20 press'),
-        ('turbo 50/20: every edge against its moment', 'error', 'turbo:50:20 edge'),
-        ('turbo 50/20: edges not sent', 'unsent', 'turbo:50:20 unsent'),
-        ('macro: each step\'s length', 'error', 'macro step'),
-        ('macro: every step\'s end against its moment', 'error', 'macro edge'),
-        ('macro: steps not sent', 'unsent', 'macro unsent'),
-        ('macro: first step from the key', 'latency', 'macro first'),
-        ('toggle: press to packet', 'latency', 'toggle'),
-        ('plain key: press to packet', 'latency', 'plain key'),
-        ('ADS, DELAY 0: button press to layer, less DELAY', 'latency', 'ads:0:80 press from input'),
-        ('ADS, DELAY 0: trigger\'s packet to layer, less DELAY', 'error', 'ads:0:80 press from trigger'),
-        ('ADS, RELEASE DELAY 80: button release to layer\'s end, less 80', 'latency',
-         'ads:0:80 release from input'),
-        ('ADS, RELEASE DELAY 80: trigger\'s packet to layer\'s end, less 80', 'error',
-         'ads:0:80 release from trigger'),
-        ('ADS, DELAY 150: button press to layer, less DELAY', 'latency', 'ads:150:0 press from input'),
-        ('ADS, DELAY 150: trigger\'s packet to layer, less DELAY', 'error',
-         'ads:150:0 press from trigger'),
-        ('ADS, RELEASE DELAY 0: button release to layer\'s end', 'latency',
-         'ads:150:0 release from input'),
-        ('profile switch: Page Up to the new profile\'s packet', 'latency', 'switch'),
-    ]
-    return rows
+# (measurement, what a cell shows, figure, the figure that counts what was never seen)
+SUMMARY_ROWS = [
+    ('turbo 30/30: period', 'error', 'turbo:30:30 period', 'turbo:30:30 missed'),
+    ('turbo 30/30: press phase', 'error', 'turbo:30:30 press', None),
+    ('turbo 30/30: every edge against its moment', 'error', 'turbo:30:30 edge', None),
+    ('turbo 30/30: edges not sent', 'unsent', 'turbo:30:30 unsent', None),
+    ('turbo 30/30: first press from the key', 'latency', 'turbo:30:30 first', 'turbo:30:30 missed'),
+    ('turbo 50/20: period', 'error', 'turbo:50:20 period', 'turbo:50:20 missed'),
+    ('turbo 50/20: press phase', 'error', 'turbo:50:20 press', None),
+    ('turbo 50/20: every edge against its moment', 'error', 'turbo:50:20 edge', None),
+    ('turbo 50/20: edges not sent', 'unsent', 'turbo:50:20 unsent', None),
+    ('macro: each step\'s length', 'error', 'macro step', 'macro missed'),
+    ('macro: every step\'s end against its moment', 'error', 'macro edge', None),
+    ('macro: steps not sent', 'unsent', 'macro unsent', None),
+    ('macro: first step from the key', 'latency', 'macro first', 'macro missed'),
+    ('toggle: press to packet', 'latency', 'toggle', 'toggle missed'),
+    ('plain key: press to packet', 'latency', 'plain key', 'plain key missed'),
+    ('ADS, DELAY 0: button press to layer', 'latency', 'ads:0:80 press from input',
+     'ads:0:80 press missed'),
+    ('ADS, DELAY 0: trigger\'s packet to layer', 'error', 'ads:0:80 press from trigger', None),
+    ('ADS, RELEASE DELAY 80: button release to layer\'s end, less 80', 'latency',
+     'ads:0:80 release from input', 'ads:0:80 release missed'),
+    ('ADS, RELEASE DELAY 80: trigger\'s packet to layer\'s end, less 80', 'error',
+     'ads:0:80 release from trigger', None),
+    ('ADS, DELAY 150: button press to layer, less 150', 'latency', 'ads:150:0 press from input',
+     'ads:150:0 press missed'),
+    ('ADS, DELAY 150: trigger\'s packet to layer, less 150', 'error',
+     'ads:150:0 press from trigger', None),
+    ('ADS, RELEASE DELAY 0: button release to layer\'s end', 'latency',
+     'ads:150:0 release from input', 'ads:150:0 release missed'),
+    ('ADS, RELEASE DELAY 0: trigger\'s packet to layer\'s end', 'error',
+     'ads:150:0 release from trigger', None),
+    ('profile switch: Page Up to the new profile\'s packet', 'latency', 'switch', 'switch missed'),
+]
 
 
-def cell(figures, kind, key):
+def cell(figures, kind, key, missed_key):
     values = figures.get(key, [])
-    missed = len(figures.get(f'{key} missed', [])) + len(
-        figures.get(f'{key.rsplit(" ", 1)[0]} missed', []) if ' from ' in key else [])
+    missed = len(figures.get(missed_key, [])) if missed_key else 0
     if kind == 'error':
         return error_cell(values, missed)
     if kind == 'latency':
         return latency_cell(values, missed)
     return unsent_cell(values)
+
+
+def macro_step_rows(timed):
+    lines = ['| step | ' + ' | '.join(run.label for run, _ in timed) + ' |',
+             '|---|' + '---|' * len(timed)]
+    elapsed = 0
+    for step, (buttons, length) in enumerate(MACRO_STEPS):
+        elapsed += length
+        name = f'{step + 1}: {buttons.replace(" ", "+") or "pause"} {length}, ends at {elapsed}'
+        lines.append(f'| {name} | ' + ' | '.join(error_cell(f.get(f'macro end {step}', []))
+                                                 for _, f in timed) + ' |')
+    return lines
 
 
 def walk_rows(runs, figures):
@@ -547,16 +564,17 @@ def walk_rows(runs, figures):
 
 
 def cpu_rows(runs, figures):
-    lines = ['| run | idle: s | idle: qora.exe ms | turbo 30/30 held: s | qora.exe ms | packets |'
-             ' ms per packet |', '|---|---|---|---|---|---|---|']
+    lines = ['| run | seconds each | idle | a plain key held | turbo 30/30 held | packets with the'
+             ' turbo | turbo less the plain key, per packet |', '|---|---|---|---|---|---|---|']
     for run, figs in zip(runs, figures):
         if 'cpu:idle ms' not in figs:
             continue
-        held = figs.get('cpu:turbo:30:30 ms', [0])[0]
+        idle, key = figs['cpu:idle ms'][0], figs.get('cpu:key ms', [0])[0]
+        turbo = figs.get('cpu:turbo:30:30 ms', [0])[0]
         packets = figs.get('cpu:turbo:30:30 packets', [0])[0]
-        per = f'{held / packets:.3f}' if packets else '-'
-        lines.append(f'| {run.label} | {figs["cpu:idle s"][0]:.1f} | {figs["cpu:idle ms"][0]:.0f} |'
-                     f' {figs.get("cpu:turbo:30:30 s", [0])[0]:.1f} | {held:.0f} | {packets} | {per} |')
+        per = f'{(turbo - key) / packets:.2f}' if packets else '-'
+        lines.append(f'| {run.label} | {figs["cpu:idle s"][0]:.0f} | {idle:.0f} | {key:.0f} |'
+                     f' {turbo:.0f} | {packets} | {per} |')
     return lines
 
 
@@ -585,16 +603,22 @@ def table(timer_path, folders):
     print()
     print('| measurement | shows | ' + ' | '.join(run.label for run, _ in timed) + ' |')
     print('|---|---|' + '---|' * len(timed))
-    for name, kind, key in rows_for(figures):
+    for name, kind, key, missed_key in SUMMARY_ROWS:
         shows = {'error': 'error', 'latency': 'latency', 'unsent': 'count'}[kind]
-        print(f'| {name} | {shows} | ' + ' | '.join(cell(f, kind, key) for _, f in timed) + ' |')
+        print(f'| {name} | {shows} | ' +
+              ' | '.join(cell(f, kind, key, missed_key) for _, f in timed) + ' |')
+    print()
+    print('Macro, step by step: each step\'s end against its moment (the first packet plus the')
+    print('lengths of the steps up to it), as errors:')
+    print()
+    print('\n'.join(macro_step_rows(timed)))
     print()
     print('Walk: the deflection of a key-driven stick with the walk key held, against the same')
     print('key alone:')
     print()
     print('\n'.join(walk_rows(runs, figures)))
     print()
-    print('CPU time of qora.exe (the resolution is 10 ms):')
+    print('CPU time of qora.exe, in ms (the resolution is 10 ms):')
     print()
     print('\n'.join(cpu_rows(runs, figures)))
     print()
