@@ -156,6 +156,11 @@ def make_plan(console, seed):
 # --- reading a run --------------------------------------------------------------------
 
 
+def read_lines(path):
+    with open(path) as text:
+        return text.readlines()
+
+
 class Packet:
     def __init__(self, line, console):
         words = line.split()
@@ -182,7 +187,7 @@ class Packet:
 class Run:
     def __init__(self, folder):
         info = {}
-        for line in open(os.path.join(folder, 'run.txt')):
+        for line in read_lines(os.path.join(folder, 'run.txt')):
             key, _, value = line.strip().partition(' ')
             info[key] = value
         self.label = info['label']
@@ -190,9 +195,10 @@ class Run:
         self.qora = info.get('qora', '')
         self.loadavg = info.get('loadavg', '')
         self.packets = [Packet(line, self.console)
-                        for line in open(os.path.join(folder, 'packets.txt')) if line.startswith('#')]
+                        for line in read_lines(os.path.join(folder, 'packets.txt'))
+                        if line.startswith('#')]
         self.acts, self.cpu, sizes = [], [], []
-        for line in open(os.path.join(folder, 'probe.log')):
+        for line in read_lines(os.path.join(folder, 'probe.log')):
             words = line.split()
             if words[0] == 'size':
                 sizes.append((float(words[1]), int(words[2])))
@@ -581,7 +587,7 @@ def cpu_rows(runs, figures):
 def timer_rows(path):
     lines = ['| wait | asked, ms | n | late: median | late: p90 | late: max |',
              '|---|---|---|---|---|---|']
-    for line in open(path):
+    for line in read_lines(path):
         words = line.split()
         if len(words) < 14 or words[0] != 'timeout' or words[2] != '1ms':
             continue
