@@ -6,12 +6,12 @@
  *   waitable   a waitable timer due in N ms, the one handle of the wait
  *   waitable-hr  the same with CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, where it exists
  *
- * each for N = 1, 2, 4 and 8 ms, first at the default timer resolution and then inside
- * timeBeginPeriod(1). Prints one line per case, in ms:
+ * each for N = 1, 2, 4 and 8 ms (or the timeouts given), first at the default timer resolution and
+ * then inside timeBeginPeriod(1). Prints one line per case, in ms:
  *
  *   WAIT period DEFAULT|1ms timeout N n COUNT min MIN median MEDIAN p90 P90 max MAX
  *
- * usage: timer-lateness.exe [SAMPLES] (default 200). */
+ * usage: timer-lateness.exe [SAMPLES [TIMEOUT_MS...]] (default 200 samples). */
 
 #include <windows.h>
 
@@ -30,7 +30,11 @@
 typedef enum { WAIT_TIMEOUT_ONLY, WAIT_WAITABLE, WAIT_WAITABLE_HIGH_RESOLUTION } WaitKind;
 
 static const char* const WAIT_NAMES[] = {"timeout", "waitable", "waitable-hr"};
-static const DWORD TIMEOUTS_MS[] = {1, 2, 4, 8};
+#define MAX_TIMEOUTS 16
+#define MAX_TIMEOUT_MS 10000
+
+static DWORD timeoutsMs[MAX_TIMEOUTS] = {1, 2, 4, 8};
+static int timeoutCount = 4;
 
 static double performanceFrequency;
 
@@ -90,11 +94,11 @@ static void measureKind(WaitKind kind, const char* period, int samples) {
                (unsigned long)GetLastError());
         return;
     }
-    for (size_t t = 0; t < sizeof TIMEOUTS_MS / sizeof TIMEOUTS_MS[0]; ++t) {
+    for (int t = 0; t < timeoutCount; ++t) {
         for (int i = 0; i < samples; ++i) {
-            slept[i] = timeOneWait(timer, TIMEOUTS_MS[t]);
+            slept[i] = timeOneWait(timer, timeoutsMs[t]);
         }
-        printSummary(kind, period, TIMEOUTS_MS[t], slept, samples);
+        printSummary(kind, period, timeoutsMs[t], slept, samples);
     }
     if (timer != NULL) {
         CloseHandle(timer);
@@ -107,10 +111,32 @@ static void measureAll(const char* period, int samples) {
     measureKind(WAIT_WAITABLE_HIGH_RESOLUTION, period, samples);
 }
 
+/* The timeouts given after the sample count, when there are any; 0 when one is wrong. */
+static int readTimeouts(int count, char** texts) {
+    if (count == 0) {
+        return 1;
+    }
+    if (count > MAX_TIMEOUTS) {
+        return 0;
+    }
+    for (int t = 0; t < count; ++t) {
+        const long ms = atol(texts[t]);
+        if (ms < 1 || ms > MAX_TIMEOUT_MS) {
+            return 0;
+        }
+        timeoutsMs[t] = (DWORD)ms;
+    }
+    timeoutCount = count;
+    return 1;
+}
+
 int main(int argc, char** argv) {
     const int samples = argc > 1 ? atoi(argv[1]) : DEFAULT_SAMPLES;
-    if (samples < 1 || samples > MAX_SAMPLES) {
-        fprintf(stderr, "usage: timer-lateness.exe [SAMPLES], 1 to %d\n", MAX_SAMPLES);
+    if (samples < 1 || samples > MAX_SAMPLES || !readTimeouts(argc > 2 ? argc - 2 : 0, argv + 2)) {
+        fprintf(stderr,
+                "usage: timer-lateness.exe [SAMPLES [TIMEOUT_MS...]]: 1 to %d samples, at most %d"
+                " timeouts of 1 to %d ms\n",
+                MAX_SAMPLES, MAX_TIMEOUTS, MAX_TIMEOUT_MS);
         return 2;
     }
     LARGE_INTEGER frequency;
