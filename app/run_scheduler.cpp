@@ -156,6 +156,12 @@ std::uint32_t millisecondsUntil(std::int64_t dueUs, std::int64_t nowUs) {
     return static_cast<std::uint32_t>(std::min<std::int64_t>(ms, kInfinite - 1));
 }
 
+// The wait for a moment: a long one ends early (see kLongWaitMs).
+std::uint32_t waitForMoment(std::int64_t servedFromUs, std::int64_t nowUs) {
+    const std::uint32_t ms = millisecondsUntil(servedFromUs, nowUs);
+    return ms >= kLongWaitMs && ms != kInfinite ? ms - kLongWaitCutMs : ms;
+}
+
 } // namespace
 
 bool startRunSchedule(CaptureServices& services, CaptureContext& context) {
@@ -232,7 +238,7 @@ std::uint32_t beforeLoopWait(CaptureServices& services, CaptureContext& context)
     const std::int64_t tickDueUs = schedule.tickPaused ? kNeverUs : schedule.nextTickUs;
     const std::int64_t momentUs = nextMoment(schedule);
     const std::int64_t servedFromUs = momentUs == kNeverUs ? kNeverUs : momentUs - kMomentEarlyUs;
-    return std::min(millisecondsUntil(tickDueUs, nowUs), millisecondsUntil(servedFromUs, nowUs));
+    return std::min(millisecondsUntil(tickDueUs, nowUs), waitForMoment(servedFromUs, nowUs));
 }
 
 void onWaitTimeout(CaptureServices& services, CaptureContext& context) {

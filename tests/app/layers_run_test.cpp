@@ -394,6 +394,51 @@ TEST_P(LayeredRun, TurboEdgesGoOutAtTheirMoments) {
     EXPECT_EQ(rt(), 0x00) << "released with its key";
 }
 
+// Wine's timed wait wakes later the longer it waits (about 0.1 ms after 1 ms, 0.9 ms after
+// 100 ms and more). A turbo edge or a macro step's end a long wait away still goes out
+// within half a millisecond of its moment, as a near one does.
+TEST_F(FastPathLayeredRun, MomentsALongWaitAwayGoOutOnTimeThoughLongWaitsWakeLate) {
+    ProfileRecord base = baseProfile("base");
+    base.bytes[profile::primaryKeys + action::rightFirstRow] = kLeftControl; // RT
+    startWith({{base, {}}});
+    BindingModes modes;
+    modes.turbo = actionBit(action::rightFirstRow);
+    modes.turboPressMs = 100;
+    modes.turboReleaseMs = 400;
+    modes.macros = {
+        {kKeyE, {{actionBit(action::buttonB), 8}, {0, 250}, {actionBit(action::buttonB), 30}}}};
+    setBaseModes(run, modes);
+    const auto lateUs = [](std::uint32_t waitMs) {
+        return std::min<std::int64_t>(900, 100 + std::int64_t{waitMs} * 8);
+    };
+    const auto sent = [&] {
+        return std::pair{run.lastSent.bytes[state::rightTrigger], buttons() & kB};
+    };
+    hold(0, {kLeftControl, kKeyE});
+    const std::int64_t downUs = microsecondsNow(clock);
+    std::vector<std::int64_t> changesUs;
+    auto last = sent();
+    while (microsecondsNow(clock) < downUs + 1'200'000) {
+        const std::uint32_t waitMs = beforeLoopWait(services, context);
+        ASSERT_NE(waitMs, kInfinite);
+        clock.advanceMicroseconds(std::int64_t{waitMs} * 1000 + lateUs(waitMs));
+        onWaitTimeout(services, context);
+        if (sent() != last) {
+            changesUs.push_back(microsecondsNow(clock) - downUs);
+            last = sent();
+        }
+    }
+    // The macro's B: off at 8, on at 258, off at 288; RT: off at 100, on at 500, off at 600,
+    // on at 1000, off at 1100, on at 1500.
+    const std::vector<std::int64_t> momentsMs = {8, 100, 258, 288, 500, 600, 1000, 1100, 1500};
+    ASSERT_EQ(changesUs.size(), momentsMs.size()) << ::testing::PrintToString(changesUs);
+    for (std::size_t i = 0; i < momentsMs.size(); ++i) {
+        EXPECT_NEAR(static_cast<double>(changesUs[i]), static_cast<double>(momentsMs[i] * 1000),
+                    500.0)
+            << "the change due at " << momentsMs[i] << " ms";
+    }
+}
+
 // A switch ends a toggle and a macro of the old profile: what they pressed is released in
 // the new profile's first packet.
 TEST_P(LayeredRun, ASwitchEndsTogglesAndMacros) {
