@@ -23,6 +23,8 @@
 # 100 ms). Prints a summary with the load average. Takes about eight minutes. TURBO_HOLDS
 # (5), MACROS (20), PRESSES (30 of each key), WALKS (3), LAYERS (15), SWITCHES (20), CPU_S
 # (10), TIMER_SAMPLES (40) and SEED change it; KEEP=FOLDER keeps the runs' files there.
+# BEFORE=QORA_EXE adds a run of that qora.exe with LOWLATENCY=1 on the Xbox 360, to compare
+# a change with the program before it in the same run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -106,12 +108,15 @@ start_capture() {
     qora_wait_for 10 "the first packet" qora_file_at_least "$run/packets.bin" 50
 }
 
-# measure NAME LOWLATENCY CONSOLE: one capture run that plays the console's plan.
+# measure NAME LOWLATENCY CONSOLE [QORA_EXE LABEL]: one capture run that plays the
+# console's plan, with build/windows/qora.exe or the one given.
 measure() {
     local name=$1 lowLatency=$2 console=$3 run="$folder/$1" label ostype
     label=$([ "$lowLatency" = 1 ] && echo "LOWLATENCY=1" || echo "tick only")
+    label=${5:-$label}
     ostype=$([ "$console" = ps3 ] && echo 1 || echo 0)
     qora_prepare_run "$run" "$lowLatency" "qora modes"
+    [ -z "${4:-}" ] || cp "$4" "$run/qora.exe"
     cp "$folder/store/config.bin" "$folder/store/layers.bin" "$run/"
     sed -i -e 's/^COUNT=.*/COUNT=2/' -e 's/^CURRENT=.*/CURRENT=0/' \
         -e "s/^OSTYPE=.*/OSTYPE=$ostype/" "$run/setting.ini"
@@ -152,6 +157,10 @@ for console in xbox360 ps3; do
         runs+=("$folder/$console-$lowLatency")
     done
 done
+if [ -n "${BEFORE:-}" ]; then
+    measure before 1 xbox360 "$BEFORE" "LOWLATENCY=1, $BEFORE"
+    runs+=("$folder/before")
+fi
 measure_timer_floor
 
 echo
