@@ -15,7 +15,6 @@ namespace {
 
 constexpr char kBlanks[] = " \t";
 constexpr char kStepSeparator = ',';
-constexpr char kActionJoin = '+';
 // More digits than this cannot be in range: the reading stops before it could overflow.
 constexpr std::size_t kMaxDigits = 9;
 
