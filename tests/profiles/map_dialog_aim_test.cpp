@@ -1,8 +1,8 @@
 #include "profiles/map_dialog_aim.h"
 
-#include "dialog_test_fixture.h"
 #include "fakes/fake_direct_input.h"
 #include "input/device_slot.h"
+#include "map_dialog_fixture.h"
 #include "profiles/map_dialog.h"
 #include "resources/resource_ids.h"
 
@@ -30,7 +30,7 @@ AimSettings withBarValue(AimSettings aim, std::int32_t barId, std::int32_t value
     return aim;
 }
 
-class MapDialogAimTest : public testing::DialogTest {
+class MapDialogAimTest : public testing::MapDialogTestBase {
 protected:
     void open(const ProfileRecord& record, std::int32_t templateId = IDD_MAP_360) {
         state = MapDialogState{};
@@ -43,25 +43,12 @@ protected:
         };
         EXPECT_TRUE(initMapDialog(state, env, dialog, templateId, 0));
     }
-    void scroll(std::int32_t barId, std::uint32_t request) {
-        onMapScroll(state, env, dialogs.handleOf(dialog, barId), request);
-    }
     void click(std::int32_t id) { dialogs.clickRadio(dialog, id); }
     void confirm() {
         dialogs.focusOn(dialog, IDC_CONFIRM);
         onMapCommand(state, env, IDC_CONFIRM, 0);
     }
-    testing::FakeControl& control(std::int32_t id) { return dialogs.control(dialog, id); }
     AimSettings editedAim() const { return readAimSettings(state.record); }
-
-    std::vector<std::string> diLog;
-    testing::FakeDirectInput directInput{diLog};
-    CaptureDevices devices;
-    ConsoleMode mode = kConsoleXbox360;
-    MapDialogEnvironment env{files,   ini,   user, dialogs,     directInput,
-                             devices, paths, mode, modesDialogs};
-    MapDialogState state;
-    WindowHandle const dialog = reinterpret_cast<WindowHandle>(0x3901);
 };
 
 // One bar action on a stored value: the value it stores, its label and the bar position.

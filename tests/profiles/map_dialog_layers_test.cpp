@@ -1,11 +1,11 @@
 #include "profiles/map_dialog_layers.h"
 
-#include "dialog_test_fixture.h"
 #include "fakes/fake_direct_input.h"
 #include "formats/layer_record.h"
 #include "input/device_slot.h"
 #include "input/keyboard_device.h"
 #include "layered_store.h"
+#include "map_dialog_fixture.h"
 #include "profiles/map_dialog.h"
 #include "resources/resource_ids.h"
 
@@ -84,7 +84,7 @@ LayerRecord emptyLayer(const char* name) {
     return layer;
 }
 
-class MapDialogLayerTest : public testing::DialogTest {
+class MapDialogLayerTest : public testing::MapDialogTestBase {
 protected:
     void store(const std::vector<LayeredProfile>& profiles) {
         std::vector<ProfileRecord> records;
@@ -122,26 +122,15 @@ protected:
 
     // -1 the base, else a layer.
     void choose(std::int32_t part) { dialogs.chooseItem(dialog, IDC_MAP_LAYER_LIST, part + 1); }
-    void tickWithKeys(const std::vector<std::uint8_t>& codes) {
-        directInput.keyState = {};
-        for (const std::uint8_t code : codes) {
-            directInput.keyState[code] = kKeyDown;
-        }
-        onMapTimer(state, env);
-    }
     // A key pressed in a key field, as the player binds it.
     void press(std::int32_t field, std::uint8_t code) {
         dialogs.focusOn(dialog, field);
         tickWithKeys({code});
         tickWithKeys({});
     }
-    void scroll(std::int32_t barId, std::uint32_t request) {
-        onMapScroll(state, env, dialogs.handleOf(dialog, barId), request);
-    }
     void click(std::int32_t id) { dialogs.clickButton(dialog, id); }
     void confirm() { click(IDC_CONFIRM); }
 
-    testing::FakeControl& control(std::int32_t id) { return dialogs.control(dialog, id); }
     // What a control shows, whatever its kind.
     std::string shown(std::int32_t id) {
         const testing::FakeControl& shownControl = control(id);
@@ -161,14 +150,6 @@ protected:
         return user.messageBoxes.empty() ? "" : user.messageBoxes.back().text;
     }
 
-    std::vector<std::string> diLog;
-    testing::FakeDirectInput directInput{diLog};
-    CaptureDevices devices;
-    ConsoleMode mode = kConsoleXbox360;
-    MapDialogEnvironment env{files,   ini,   user, dialogs,     directInput,
-                             devices, paths, mode, modesDialogs};
-    MapDialogState state;
-    WindowHandle const dialog = reinterpret_cast<WindowHandle>(0x3902);
     const ProfileRecord base = shooterBase();
 };
 

@@ -1,11 +1,11 @@
 #include "profiles/map_dialog_modes.h"
 
-#include "dialog_test_fixture.h"
 #include "fakes/fake_direct_input.h"
 #include "formats/layer_record.h"
 #include "input/device_slot.h"
 #include "input/keyboard_device.h"
 #include "layered_store.h"
+#include "map_dialog_fixture.h"
 #include "profiles/map_dialog.h"
 #include "profiles/map_dialog_layers.h"
 #include "profiles/modes_dialog.h"
@@ -39,7 +39,7 @@ BindingModes baseModes() {
 
 // The Map dialog with its "Modes..." button opening the real Modes dialog, which a test
 // plays through `player` on a window of its own.
-class MapDialogModesTest : public testing::DialogTest {
+class MapDialogModesTest : public testing::MapDialogTestBase {
 protected:
     void SetUp() override {
         const ProfileRecord base = namedRecord("shooter");
@@ -85,20 +85,12 @@ protected:
         }
     }
 
-    std::vector<std::string> diLog;
-    testing::FakeDirectInput directInput{diLog};
-    CaptureDevices devices;
-    ConsoleMode mode = kConsoleXbox360;
-    MapDialogEnvironment env{files,   ini,   user, dialogs,     directInput,
-                             devices, paths, mode, modesDialogs};
     ModesDialogEnvironment modesEnv{user, dialogs, directInput, devices};
-    MapDialogState state;
     ModesDialogState modes;
     std::function<void()> player = [] {};
     // What the Map dialog had done as the Modes dialog opened.
     std::vector<std::string> callsAtOpen;
     std::size_t handlesAtOpen = 0;
-    WindowHandle const dialog = reinterpret_cast<WindowHandle>(0x3903);
     WindowHandle const modesWindow = reinterpret_cast<WindowHandle>(0x1411);
 };
 

@@ -1,10 +1,10 @@
 #include "profiles/map_dialog.h"
 
-#include "dialog_test_fixture.h"
 #include "fakes/fake_direct_input.h"
 #include "input/device_slot.h"
 #include "input/keyboard_device.h"
 #include "layered_store.h"
+#include "map_dialog_fixture.h"
 #include "profiles/map_dialog_zoom.h"
 #include "resources/resource_ids.h"
 
@@ -35,7 +35,7 @@ constexpr std::size_t kLeftStickLeftByte = 70;        // primary key of ActionCo
 constexpr std::size_t kFirstTiltKeyByte = 89;         // primary keys of ActionCodes 25 ... 28
 constexpr std::size_t kFirstSecondaryFieldByte = 105; // secondary key of ActionCode 12
 
-class MapDialogTest : public testing::DialogTest {
+class MapDialogTest : public testing::MapDialogTestBase {
 protected:
     // COUNT records in config.bin and in setting.ini.
     void storeProfiles(const std::vector<ProfileRecord>& records) {
@@ -52,22 +52,10 @@ protected:
         EXPECT_TRUE(initMapDialog(state, env, dialog, templateId, profileIndex));
     }
 
-    // One timer tick with exactly these keys down.
-    void tickWithKeys(const std::vector<std::uint8_t>& codes) {
-        directInput.keyState = {};
-        for (const std::uint8_t code : codes) {
-            directInput.keyState[code] = kKeyDown;
-        }
-        onMapTimer(state, env);
-    }
-
     void focusOn(std::int32_t id) { dialogs.focusOn(dialog, id); }
     const std::string& text(std::int32_t id) { return dialogs.control(dialog, id).text; }
     std::uint8_t editedByte(std::size_t offset) const { return state.record.bytes[offset]; }
 
-    void scroll(std::int32_t barId, std::uint32_t request) {
-        onMapScroll(state, env, dialogs.handleOf(dialog, barId), request);
-    }
     std::int32_t barPosition(std::int32_t barId) {
         return dialogs.control(dialog, barId).scroll.pos;
     }
@@ -77,15 +65,6 @@ protected:
         focusOn(IDC_CONFIRM);
         onMapCommand(state, env, IDC_CONFIRM, 0);
     }
-
-    std::vector<std::string> diLog;
-    testing::FakeDirectInput directInput{diLog};
-    CaptureDevices devices;
-    ConsoleMode mode = kConsoleXbox360;
-    MapDialogEnvironment env{files,   ini,   user, dialogs,     directInput,
-                             devices, paths, mode, modesDialogs};
-    MapDialogState state;
-    WindowHandle const dialog = reinterpret_cast<WindowHandle>(0x3900);
 };
 
 // ---- Opening ----------------------------------------------------------------------------
