@@ -15,39 +15,18 @@
 #include <windows.h>
 
 #include <dinput.h>
+
+#include "bench_window.h"
 #include <string.h>
 
 #define KEY_COUNT 256
-#define MOUSE_BUFFER_RECORDS 256
-#define WINDOW_WIDTH 320
-#define WINDOW_HEIGHT 120
+#define MOUSE_BUFFER_RECORDS BENCH_MOUSE_BUFFER_RECORDS
 
 typedef struct {
     INT32 x;
     INT32 y;
     INT32 motionRecords;
 } MouseMotion;
-
-static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-static HWND createMainWindow(HINSTANCE instance) {
-    WNDCLASSA windowClass = {0};
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = "latency floor";
-    if (RegisterClassA(&windowClass) == 0) {
-        return NULL;
-    }
-    return CreateWindowExA(0, "latency floor", "latency floor", WS_OVERLAPPEDWINDOW, 0, 0,
-                           WINDOW_WIDTH, WINDOW_HEIGHT, NULL, NULL, instance, NULL);
-}
 
 static IDirectInput8A* openDirectInput(HINSTANCE instance) {
     IDirectInput8A* directInput = NULL;
@@ -69,29 +48,6 @@ static IDirectInputDevice8A* openKeyboard(IDirectInput8A* directInput, HWND wind
     }
     IDirectInputDevice8_Acquire(keyboard);
     return keyboard;
-}
-
-/* The mouse as qora opens it: c_dfDIMouse2, exclusive and foreground, a 256-record buffer.
- * It can be acquired only once the window has the focus; the loop retries at every
- * message. */
-static IDirectInputDevice8A* openMouse(IDirectInput8A* directInput, HWND window, HANDLE event) {
-    IDirectInputDevice8A* mouse = NULL;
-    DIPROPDWORD bufferSize;
-    memset(&bufferSize, 0, sizeof bufferSize);
-    bufferSize.diph.dwSize = sizeof bufferSize;
-    bufferSize.diph.dwHeaderSize = sizeof bufferSize.diph;
-    bufferSize.diph.dwHow = DIPH_DEVICE;
-    bufferSize.dwData = MOUSE_BUFFER_RECORDS;
-    if (FAILED(IDirectInput8_CreateDevice(directInput, &GUID_SysMouse, &mouse, NULL)) ||
-        FAILED(IDirectInputDevice8_SetDataFormat(mouse, &c_dfDIMouse2)) ||
-        FAILED(IDirectInputDevice8_SetCooperativeLevel(mouse, window,
-                                                       DISCL_EXCLUSIVE | DISCL_FOREGROUND)) ||
-        FAILED(IDirectInputDevice8_SetProperty(mouse, DIPROP_BUFFERSIZE, &bufferSize.diph)) ||
-        FAILED(IDirectInputDevice8_SetEventNotification(mouse, event))) {
-        return NULL;
-    }
-    IDirectInputDevice8_Acquire(mouse);
-    return mouse;
 }
 
 static void appendKeyState(IDirectInputDevice8A* keyboard, HANDLE file) {
@@ -149,7 +105,7 @@ static BOOL mouseMode(const char* commandLine) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
     (void)previous;
     const BOOL mouse = mouseMode(commandLine);
-    const HWND window = createMainWindow(instance);
+    const HWND window = createBenchWindow(instance, "latency floor");
     const HANDLE event = CreateEventA(NULL, FALSE, FALSE, NULL);
     const HANDLE file = CreateFileA("latency-floor.bin", FILE_APPEND_DATA, FILE_SHARE_READ, NULL,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
@@ -159,7 +115,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     ShowWindow(window, showCommand);
     IDirectInput8A* directInput = openDirectInput(instance);
     IDirectInputDevice8A* device = directInput == NULL ? NULL
-                                   : mouse             ? openMouse(directInput, window, event)
+                                   : mouse             ? openBenchMouse(directInput, window, event)
                                                        : openKeyboard(directInput, window, event);
     if (device == NULL) {
         return 2;

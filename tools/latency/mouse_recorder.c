@@ -17,10 +17,12 @@
 #include <windows.h>
 
 #include <dinput.h>
+
+#include "bench_window.h"
 #include <stdio.h>
 #include <string.h>
 
-#define MOUSE_BUFFER_RECORDS 256
+#define MOUSE_BUFFER_RECORDS BENCH_MOUSE_BUFFER_RECORDS
 #define QUIET_MS 200
 #define TEXT_ROOM (16 * 1024 * 1024)
 #define LINE_ROOM (MOUSE_BUFFER_RECORDS * 40 + 64)
@@ -28,48 +30,13 @@
 static char text[TEXT_ROOM];
 static size_t textUsed;
 
-static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-static HWND createMainWindow(HINSTANCE instance) {
-    WNDCLASSA windowClass = {0};
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = "mouse recorder";
-    if (RegisterClassA(&windowClass) == 0) {
-        return NULL;
-    }
-    return CreateWindowExA(0, "mouse recorder", "mouse recorder", WS_OVERLAPPEDWINDOW, 0, 0, 320,
-                           120, NULL, NULL, instance, NULL);
-}
-
 static IDirectInputDevice8A* openMouse(HINSTANCE instance, HWND window, HANDLE event) {
     IDirectInput8A* directInput = NULL;
-    IDirectInputDevice8A* mouse = NULL;
-    DIPROPDWORD bufferSize;
-    memset(&bufferSize, 0, sizeof bufferSize);
-    bufferSize.diph.dwSize = sizeof bufferSize;
-    bufferSize.diph.dwHeaderSize = sizeof bufferSize.diph;
-    bufferSize.diph.dwHow = DIPH_DEVICE;
-    bufferSize.dwData = MOUSE_BUFFER_RECORDS;
     if (FAILED(DirectInput8Create(instance, DIRECTINPUT_VERSION, &IID_IDirectInput8A,
-                                  (void**)&directInput, NULL)) ||
-        FAILED(IDirectInput8_CreateDevice(directInput, &GUID_SysMouse, &mouse, NULL)) ||
-        FAILED(IDirectInputDevice8_SetDataFormat(mouse, &c_dfDIMouse2)) ||
-        FAILED(IDirectInputDevice8_SetCooperativeLevel(mouse, window,
-                                                       DISCL_EXCLUSIVE | DISCL_FOREGROUND)) ||
-        FAILED(IDirectInputDevice8_SetProperty(mouse, DIPROP_BUFFERSIZE, &bufferSize.diph)) ||
-        FAILED(IDirectInputDevice8_SetEventNotification(mouse, event))) {
+                                  (void**)&directInput, NULL))) {
         return NULL;
     }
-    IDirectInputDevice8_Acquire(mouse);
-    return mouse;
+    return openBenchMouse(directInput, window, event);
 }
 
 static long long microsecondsNow(void) {
@@ -131,7 +98,7 @@ static BOOL pumpMessages(void) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
     (void)previous;
     (void)commandLine;
-    const HWND window = createMainWindow(instance);
+    const HWND window = createBenchWindow(instance, "mouse recorder");
     const HANDLE event = CreateEventA(NULL, FALSE, FALSE, NULL);
     if (window == NULL || event == NULL) {
         return 1;
